@@ -1,0 +1,42 @@
+# Quick start: `make run` and `make test`. Both install what is missing first.
+BUILD ?= build
+CMAKE_FLAGS ?=
+JOBS ?= $(shell nproc)
+CTEST_FLAGS ?=
+
+.PHONY: all bootstrap configure build test run install asan tsan bench clean
+
+all: build
+
+bootstrap:
+	@scripts/bootstrap.sh
+
+$(BUILD)/CMakeCache.txt: | bootstrap
+	cmake -S . -B $(BUILD) $(CMAKE_FLAGS)
+
+configure: bootstrap $(BUILD)/CMakeCache.txt
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
+
+run: build
+	$(BUILD)/bin/corvex
+
+install: build
+	cmake --install $(BUILD)
+
+# Sanitizer builds live in their own folders.
+asan:
+	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DCORVEX_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
+
+tsan:
+	$(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DCORVEX_TSAN=ON -DCMAKE_BUILD_TYPE=Debug"
+
+bench: build
+	bench/run $(BUILD)
+
+clean:
+	rm -rf $(BUILD) build-asan build-tsan

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "ArchiveEntry.h"
+#include "ArchiveError.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// The one way to the archiver tool. Holds only the tool's location and never
+// changes after creation, so one engine serves every thread at once. Every
+// call blocks until the tool has exited. Locations are absolute paths.
+class ArchiveEngine
+{
+public:
+    // Throws ArchiveError::engineMissing unless <resourceFolder>/bin/7zz is
+    // an executable file. An empty folder means there is none.
+    explicit ArchiveEngine(const QString &resourceFolder);
+
+    // <directory of the executable>/../share/corvex, or empty when the
+    // application has no such folder.
+    static QString applicationResourceFolder();
+
+    const QString &executable() const { return m_executable; }
+
+    // Runs the tool once; returns its output, or throws
+    // ArchiveError::commandFailed (any status but 0) or SystemError (launch).
+    QString run(const QStringList &arguments, const QString &workingFolder = QString()) const;
+
+    std::vector<ArchiveEntry> list(const QString &archive) const;
+    // Never throws: a listing that fails screens nothing.
+    QStringList unsafePaths(const QString &archive) const noexcept;
+    void extract(const QString &archive, const QString &destination) const;
+    void test(const QString &archive) const;
+    void createZip(const QString &zip, const QStringList &inputs) const;
+    // Unpacks one member into a fresh CorvexPreview-<UUID> folder in the
+    // temporary folder and returns where the member lies there.
+    QString preview(const ArchiveEntry &entry, const QString &archive) const;
+
+    // Argument lists, kept apart so they can be checked as data.
+    static QStringList listArguments(const QString &archive);
+    static QStringList testArguments(const QString &archive);
+    static QStringList createZipArguments(const QString &zip, const QStringList &inputs);
+    // Extraction into `folder`, optionally of one member. When the folder's
+    // path holds '*', which the tool would replace by the archive's name,
+    // the tool runs inside the folder and is told "-o." instead.
+    struct Extraction {
+        QStringList arguments;
+        QString workingFolder;
+    };
+    static Extraction extractArguments(const QString &archive, const QString &folder,
+                                       const QString &member = QString());
+
+private:
+    void runExtraction(const Extraction &extraction, const QString &folder) const;
+
+    QString m_executable;
+};

@@ -1,0 +1,16 @@
+#pragma once
+
+#include "ArchiveEntry.h"
+
+#include <QStringList>
+#include <QStringView>
+#include <vector>
+
+// Purely textual test of member paths that could land outside the folder
+// they are extracted into: absolute paths, ".." next to a slash (backslashes
+// count as slashes), and a leading drive letter.
+namespace PathScreen {
+bool isUnsafe(QStringView path);
+// The unsafe paths, as listed and in listing order.
+QStringList unsafePaths(const std::vector<ArchiveEntry> &entries);
+}

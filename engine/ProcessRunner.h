@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Runs one program to its end: no shell, standard input from the null
+// device, standard output and standard error in one pipe (in the order
+// written), drained while the program runs. Safe from several threads.
+class ProcessRunner
+{
+public:
+    struct Options {
+        // Empty: the caller's working folder.
+        QString workingFolder;
+        // Sees every chunk of output as it arrives.
+        std::function<void(QByteArrayView)> onOutput;
+        // How much output to keep for the result; past it the first and
+        // the last halves are kept, cut at line breaks. Negative: all.
+        qsizetype keepLimit = -1;
+    };
+
+    struct Result {
+        // Exit status; a program ended by a signal counts as 128 + signal.
+        int status = 0;
+        bool signalled = false;
+        QByteArray output;
+        // Output was longer than keepLimit and its middle was left out.
+        bool truncated = false;
+    };
+
+    // Throws SystemError when the program cannot be started.
+    static Result run(const QString &program, const QStringList &arguments, const Options &options);
+    static Result run(const QString &program, const QStringList &arguments)
+    {
+        return run(program, arguments, Options{});
+    }
+};

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+// Everything the application asks of the desktop: alerts, panels, the beep,
+// revealing items in the file manager and opening files. The application
+// creates one and hands it down; tests hand down a recording fake.
+class Desktop
+{
+public:
+    enum class AlertStyle { Warning, Informational };
+
+    struct OpenPanel {
+        QString title;
+        QString prompt;   // the accept button's text; empty: the default
+        bool canChooseFiles = true;
+        bool canChooseDirectories = false;
+        bool canCreateDirectories = false;
+        bool allowsMultipleSelection = false;
+    };
+
+    struct SavePanel {
+        QString proposedName;
+        QString requiredSuffix;   // e.g. "zip"; empty: any
+    };
+
+    virtual ~Desktop() = default;
+
+    // A modal alert whose message is an error's description (describeError).
+    virtual void showError(const QString &description) = 0;
+    // A modal alert built by hand with a message and an informative text.
+    virtual void showAlert(AlertStyle style, const QString &message, const QString &informativeText) = 0;
+    virtual void beep() = 0;
+    // Shows the items selected in a file-manager window.
+    virtual void reveal(const QStringList &paths) = 0;
+    // Opens a file or folder with its default application.
+    virtual void open(const QString &path) = 0;
+    // Modal panels; empty / nullopt when cancelled.
+    virtual QStringList runOpenPanel(const OpenPanel &panel) = 0;
+    virtual std::optional<QString> runSavePanel(const SavePanel &panel) = 0;
+};

@@ -1,0 +1,60 @@
+#include "FakeDesktop.h"
+
+void FakeDesktop::showError(const QString &description)
+{
+    calls.append({QStringLiteral("error"), {description}});
+}
+
+void FakeDesktop::showAlert(AlertStyle style, const QString &message, const QString &informativeText)
+{
+    const QString styleName = style == AlertStyle::Warning ? QStringLiteral("warning")
+                                                           : QStringLiteral("informational");
+    calls.append({QStringLiteral("alert"), {styleName, message, informativeText}});
+}
+
+void FakeDesktop::beep()
+{
+    calls.append({QStringLiteral("beep"), {}});
+}
+
+void FakeDesktop::reveal(const QStringList &paths)
+{
+    calls.append({QStringLiteral("reveal"), paths});
+}
+
+void FakeDesktop::open(const QString &path)
+{
+    calls.append({QStringLiteral("open"), {path}});
+}
+
+QStringList FakeDesktop::runOpenPanel(const OpenPanel &panel)
+{
+    openPanels.append(panel);
+    const QStringList answer = m_openAnswers.isEmpty() ? QStringList() : m_openAnswers.dequeue();
+    calls.append({QStringLiteral("openPanel"), answer});
+    return answer;
+}
+
+std::optional<QString> FakeDesktop::runSavePanel(const SavePanel &panel)
+{
+    savePanels.append(panel);
+    const std::optional<QString> answer = m_saveAnswers.isEmpty() ? std::nullopt : m_saveAnswers.dequeue();
+    calls.append({QStringLiteral("savePanel"), answer ? QStringList{*answer} : QStringList()});
+    return answer;
+}
+
+QStringList FakeDesktop::kinds() const
+{
+    QStringList result;
+    for (const Call &call : calls)
+        result.append(call.kind);
+    return result;
+}
+
+int FakeDesktop::count(const QString &kind) const
+{
+    int n = 0;
+    for (const Call &call : calls)
+        n += call.kind == kind;
+    return n;
+}

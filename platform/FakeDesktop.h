@@ -1,0 +1,43 @@
+#pragma once
+
+#include "Desktop.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+
+// Records every call in order and answers panels from a script, for tests.
+class FakeDesktop : public Desktop
+{
+public:
+    struct Call {
+        QString kind;        // "error", "alert", "beep", "reveal", "open", "openPanel", "savePanel"
+        QStringList values;  // what the call carried, in a fixed order per kind
+    };
+
+    void showError(const QString &description) override;
+    void showAlert(AlertStyle style, const QString &message, const QString &informativeText) override;
+    void beep() override;
+    void reveal(const QStringList &paths) override;
+    void open(const QString &path) override;
+    QStringList runOpenPanel(const OpenPanel &panel) override;
+    std::optional<QString> runSavePanel(const SavePanel &panel) override;
+
+    // Answers for the next panels, first in first out. An empty list or a
+    // nullopt is a cancel; with nothing queued a panel is cancelled.
+    void queueOpenPanelAnswer(const QStringList &paths) { m_openAnswers.enqueue(paths); }
+    void queueSavePanelAnswer(const std::optional<QString> &path) { m_saveAnswers.enqueue(path); }
+
+    QList<Call> calls;
+    QList<OpenPanel> openPanels;
+    QList<SavePanel> savePanels;
+
+    QStringList kinds() const;
+    int count(const QString &kind) const;
+    void clear() { calls.clear(); openPanels.clear(); savePanels.clear(); }
+
+private:
+    QQueue<QStringList> m_openAnswers;
+    QQueue<std::optional<QString>> m_saveAnswers;
+};

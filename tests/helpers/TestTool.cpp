@@ -1,0 +1,131 @@
+// Stand-in for the archiver in runner and engine tests. The first argument
+// picks the behaviour; see usage() below.
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+void writeAll(int fd, const char *data, size_t size)
+{
+    while (size > 0) {
+        ssize_t n = write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            std::exit(90);
+        data += n;
+        size -= size_t(n);
+    }
+}
+
+void writeText(int fd, const std::string &text) { writeAll(fd, text.data(), text.size()); }
+
+int usage()
+{
+    writeText(2, "usage: corvex_test_tool exit N [TEXT] | stderr TEXT N | alternate N | invalid-utf8 N | "
+                 "flood MB | hang PIDFILE | args | fds | stdin | cat FILE N | signal\n");
+    return 64;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // When copied in as bin/7zz the tool's arguments follow: the mode comes
+    // from the environment then.
+    std::string mode = argc > 1 ? argv[1] : "";
+    int first = 2;
+    if (const char *fromEnv = std::getenv("CORVEX_TEST_TOOL_MODE")) {
+        mode = fromEnv;
+        first = 1;
+    }
+    auto arg = [&](int i) -> std::string { return first + i < argc ? argv[first + i] : std::string(); };
+
+    if (mode == "exit") {               // exit N [TEXT to stdout]
+        writeText(1, arg(1));
+        return std::atoi(arg(0).c_str());
+    }
+    if (mode == "stderr") {             // stderr TEXT N
+        writeText(2, arg(0));
+        return std::atoi(arg(1).c_str());
+    }
+    if (mode == "alternate") {          // alternate N: "out i" / "err i" lines, in turn
+        int n = std::atoi(arg(0).c_str());
+        for (int i = 0; i < n; ++i)
+            writeText(i % 2 ? 2 : 1, (i % 2 ? "err " : "out ") + std::to_string(i) + "\n");
+        return 0;
+    }
+    if (mode == "invalid-utf8") {       // invalid-utf8 N: bytes that are not UTF-8, then exit N
+        writeText(1, "caf\xe9 \xff\xfe ok\n");
+        return std::atoi(arg(0).c_str());
+    }
+    if (mode == "flood") {              // flood MB: that many MiB of numbered lines
+        long total = std::atol(arg(0).c_str()) * 1024 * 1024;
+        std::string block;
+        for (int i = 0; block.size() < 65536; ++i)
+            block += "line " + std::to_string(i) + " of the flood, padded to a fair length\n";
+        block.resize(65536);
+        for (long written = 0; written < total; written += long(block.size()))
+            writeAll(1, block.data(), size_t(std::min<long>(long(block.size()), total - written)));
+        return 0;
+    }
+    if (mode == "hang") {               // hang PIDFILE: write the pid, then wait to be killed
+        if (FILE *f = std::fopen(arg(0).c_str(), "w")) {
+            std::fprintf(f, "%d\n", int(getpid()));
+            std::fclose(f);
+        }
+        writeText(1, "hanging\n");
+        for (;;)
+            pause();
+    }
+    if (mode == "args") {               // every argument on a line of its own
+        for (int i = first; i < argc; ++i)
+            writeText(1, std::string(argv[i]) + "\n");
+        char cwd[4096];
+        if (getcwd(cwd, sizeof cwd))
+            writeText(1, std::string("cwd=") + cwd + "\n");
+        return 0;
+    }
+    if (mode == "fds") {                // open descriptors other than 0, 1 and 2
+        DIR *dir = opendir("/proc/self/fd");
+        if (!dir)
+            return 91;
+        int own = dirfd(dir);
+        while (dirent *e = readdir(dir)) {
+            int fd = std::atoi(e->d_name);
+            if (e->d_name[0] != '.' && fd > 2 && fd != own)
+                writeText(1, std::string(e->d_name) + "\n");
+        }
+        closedir(dir);
+        return 0;
+    }
+    if (mode == "stdin") {              // what standard input gives
+        char buf[256];
+        ssize_t n = read(0, buf, sizeof buf);
+        writeText(1, "read " + std::to_string(n) + "\n");
+        return 0;
+    }
+    if (mode == "cat") {                // cat FILE N: print a file, then exit N
+        FILE *f = std::fopen(arg(0).c_str(), "rb");
+        if (!f)
+            return 92;
+        char buf[65536];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            writeAll(1, buf, n);
+        std::fclose(f);
+        return std::atoi(arg(1).c_str());
+    }
+    if (mode == "signal") {             // ends by SIGTERM after some output
+        writeText(1, "terminated\n");
+        std::raise(SIGTERM);
+        return 0;
+    }
+    return usage();
+}
