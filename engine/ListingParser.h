@@ -21,15 +21,16 @@ public:
 private:
     enum Field { Path, Size, Packed, Modified, Folder, FieldCount };
 
-    // Consumes whole lines from m_buffer; at the end of the text the rest
-    // is a line of its own.
-    void consume(bool atEnd);
-    void line(const char *begin, const char *end);
+    // Handles the whole lines of [data, data + size) and returns how many
+    // bytes they took; at the end of the text the rest is a line of its own.
+    size_t scan(const unsigned char *data, size_t size, bool atEnd);
+    void line(const unsigned char *begin, const unsigned char *end);
     void finishEntry();
     void clearPending();
 
+    // A partial line carried over to the next chunk.
     std::string m_buffer;
-    size_t m_offset = 0;
+    size_t m_scanned = 0;
     bool m_inMembers = false;
     std::string m_pending[FieldCount];
     bool m_has[FieldCount] = {};

@@ -1,0 +1,215 @@
+#include "ListingParser.h"
+
+#include <array>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+using uchar = unsigned char;
+
+// Bytes that may start a line break: U+000A..U+000D, and the lead bytes of
+// U+0085 (C2 85) and U+2028/U+2029 (E2 80 A8/A9).
+constexpr std::array<bool, 256> breakStart = [] {
+    std::array<bool, 256> table{};
+    for (int c : {0x0A, 0x0B, 0x0C, 0x0D, 0xC2, 0xE2})
+        table[size_t(c)] = true;
+    return table;
+}();
+
+// Length of the line break at p: 0 when there is none, -1 when the bytes
+// so far could still become one.
+int breakLength(const uchar *p, const uchar *end)
+{
+    const uchar c = *p;
+    if (c <= 0x0D)
+        return 1;
+    if (end - p < 2)
+        return -1;
+    if (c == 0xC2)
+        return p[1] == 0x85 ? 2 : 0;
+    if (p[1] != 0x80)
+        return 0;
+    if (end - p < 3)
+        return -1;
+    return p[2] == 0xA8 || p[2] == 0xA9 ? 3 : 0;
+}
+
+// White space inside a line: tab, and the space separators of Unicode
+// (line breaks never reach this far). Returns the byte length at p, or 0.
+int spaceAt(const uchar *p, const uchar *end)
+{
+    const ptrdiff_t left = end - p;
+    switch (p[0]) {
+    case 0x09:
+    case 0x20:
+        return 1;
+    case 0xC2:
+        return left >= 2 && p[1] == 0xA0 ? 2 : 0;                         // U+00A0
+    case 0xE1:
+        return left >= 3 && p[1] == 0x9A && p[2] == 0x80 ? 3 : 0;         // U+1680
+    case 0xE2:
+        if (left < 3)
+            return 0;
+        if (p[1] == 0x80 && ((p[2] >= 0x80 && p[2] <= 0x8A) || p[2] == 0xAF))
+            return 3;                                                       // U+2000..200A, U+202F
+        return p[1] == 0x81 && p[2] == 0x9F ? 3 : 0;                       // U+205F
+    case 0xE3:
+        return left >= 3 && p[1] == 0x80 && p[2] == 0x80 ? 3 : 0;         // U+3000
+    default:
+        return 0;
+    }
+}
+
+int spaceBefore(const uchar *begin, const uchar *end)
+{
+    const uchar last = end[-1];
+    if (last == 0x09 || last == 0x20)
+        return 1;
+    if (last < 0x80)
+        return 0;
+    if (end - begin >= 2 && spaceAt(end - 2, end) == 2)
+        return 2;
+    if (end - begin >= 3 && spaceAt(end - 3, end) == 3)
+        return 3;
+    return 0;
+}
+
+} // namespace
+
+void ListingParser::feed(QByteArrayView chunk)
+{
+    if (chunk.isEmpty())
+        return;
+    if (m_buffer.empty()) {
+        // The usual case: lines straight from the chunk, only a partial last
+        // line is copied.
+        const size_t used = scan(reinterpret_cast<const uchar *>(chunk.data()), size_t(chunk.size()), false);
+        m_buffer.assign(chunk.data() + used, size_t(chunk.size()) - used);
+        m_scanned = m_scanned >= used ? m_scanned - used : 0;
+        return;
+    }
+    m_buffer.append(chunk.data(), size_t(chunk.size()));
+    const size_t used = scan(reinterpret_cast<const uchar *>(m_buffer.data()), m_buffer.size(), false);
+    m_buffer.erase(0, used);
+    m_scanned -= used;
+}
+
+std::vector<ArchiveEntry> ListingParser::finish()
+{
+    scan(reinterpret_cast<const uchar *>(m_buffer.data()), m_buffer.size(), true);
+    finishEntry();
+    m_buffer.clear();
+    m_scanned = 0;
+    m_inMembers = false;
+    return std::exchange(m_entries, {});
+}
+
+std::vector<ArchiveEntry> ListingParser::parse(QByteArrayView text)
+{
+    ListingParser parser;
+    parser.feed(text);
+    return parser.finish();
+}
+
+size_t ListingParser::scan(const uchar *data, size_t size, bool atEnd)
+{
+    const uchar *const end = data + size;
+    const uchar *lineStart = data;
+    // Bytes of a partial line already looked at by an earlier call.
+    const uchar *p = data + std::min(m_scanned, size);
+    while (p < end) {
+        if (!breakStart[*p]) {
+            ++p;
+            continue;
+        }
+        int length = breakLength(p, end);
+        if (length < 0) {
+            if (!atEnd)
+                break;
+            length = 0;
+        }
+        if (length == 0) {
+            ++p;
+            continue;
+        }
+        line(lineStart, p);
+        p += length;
+        lineStart = p;
+    }
+    if (atEnd) {
+        line(lineStart, end);
+        m_scanned = 0;
+        return size;
+    }
+    m_scanned = size_t(p - data);
+    return size_t(lineStart - data);
+}
+
+void ListingParser::line(const uchar *begin, const uchar *end)
+{
+    while (begin < end) {
+        const int n = spaceAt(begin, end);
+        if (n == 0)
+            break;
+        begin += n;
+    }
+    while (end > begin) {
+        const int n = spaceBefore(begin, end);
+        if (n == 0)
+            break;
+        end -= n;
+    }
+    const std::string_view text(reinterpret_cast<const char *>(begin), size_t(end - begin));
+
+    if (text == "----------") {
+        m_inMembers = true;
+        clearPending();
+        return;
+    }
+    if (!m_inMembers)
+        return;
+    if (text.empty()) {
+        finishEntry();
+        return;
+    }
+    const size_t split = text.find(" = ");
+    if (split == std::string_view::npos)
+        return;
+    const std::string_view key = text.substr(0, split);
+    Field field;
+    if (key == "Path")
+        field = Path;
+    else if (key == "Size")
+        field = Size;
+    else if (key == "Packed Size")
+        field = Packed;
+    else if (key == "Modified")
+        field = Modified;
+    else if (key == "Folder")
+        field = Folder;
+    else
+        return;
+    const std::string_view value = text.substr(split + 3);
+    m_pending[field].assign(value.data(), value.size());
+    m_has[field] = true;
+}
+
+void ListingParser::finishEntry()
+{
+    if (m_inMembers && m_has[Path] && !m_pending[Path].empty()) {
+        auto view = [this](Field f) {
+            return m_has[f] ? QByteArrayView(m_pending[f].data(), qsizetype(m_pending[f].size()))
+                            : QByteArrayView();
+        };
+        m_entries.push_back(ArchiveEntry::fromUtf8(view(Path), view(Size), view(Packed), view(Modified),
+                                                   m_has[Folder] && m_pending[Folder] == "+"));
+    }
+    clearPending();
+}
+
+void ListingParser::clearPending()
+{
+    for (bool &has : m_has)
+        has = false;
+}

@@ -1,0 +1,181 @@
+#include "ProcessRunner.h"
+
+#include "ArchiveError.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <csignal>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace {
+
+// Owns a descriptor so that every exit path closes it.
+struct Fd {
+    int fd = -1;
+    ~Fd() { reset(); }
+    void reset()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        fd = -1;
+    }
+};
+
+// Keeps the output, or its first and last halves once it grows past a limit.
+class OutputKeeper
+{
+public:
+    explicit OutputKeeper(qsizetype limit) : m_limit(limit) {}
+
+    void add(const char *data, qsizetype size)
+    {
+        if (m_limit < 0 || m_head.size() + size <= m_limit / 2) {
+            m_head.append(data, size);
+            return;
+        }
+        if (m_head.size() < m_limit / 2) {
+            const qsizetype room = m_limit / 2 - m_head.size();
+            m_head.append(data, room);
+            data += room;
+            size -= room;
+        }
+        m_truncated = true;
+        m_tail.append(data, size);
+        // Drop the front of the tail now and then, not on every chunk.
+        if (m_tail.size() > m_limit)
+            m_tail.remove(0, m_tail.size() - m_limit / 2);
+    }
+
+    ProcessRunner::Result take()
+    {
+        ProcessRunner::Result result;
+        result.truncated = m_truncated;
+        if (!m_truncated) {
+            result.output = std::move(m_head);
+            return result;
+        }
+        if (m_tail.size() > m_limit / 2)
+            m_tail.remove(0, m_tail.size() - m_limit / 2);
+        // Cut at line breaks so that no character is split.
+        const qsizetype headEnd = m_head.lastIndexOf('\n');
+        if (headEnd >= 0)
+            m_head.truncate(headEnd + 1);
+        const qsizetype tailStart = m_tail.indexOf('\n');
+        if (tailStart >= 0)
+            m_tail.remove(0, tailStart + 1);
+        result.output = m_head + QByteArray("\xE2\x80\xA6\n") + m_tail;
+        return result;
+    }
+
+private:
+    qsizetype m_limit;
+    QByteArray m_head;
+    QByteArray m_tail;
+    bool m_truncated = false;
+};
+
+} // namespace
+
+ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringList &arguments,
+                                         const Options &options)
+{
+    const QByteArray programPath = QFile::encodeName(program);
+    std::vector<QByteArray> argumentBytes;
+    argumentBytes.reserve(size_t(arguments.size()) + 1);
+    argumentBytes.push_back(programPath);
+    for (const QString &argument : arguments)
+        argumentBytes.push_back(QFile::encodeName(argument));
+    std::vector<char *> argv;
+    for (QByteArray &bytes : argumentBytes)
+        argv.push_back(bytes.data());
+    argv.push_back(nullptr);
+    const QByteArray workingFolder = QFile::encodeName(options.workingFolder);
+
+    // Close-on-exec from the start, so children that other threads start
+    // meanwhile never inherit this pipe.
+    Fd readEnd, writeEnd;
+    {
+        int fds[2];
+        if (::pipe2(fds, O_CLOEXEC) != 0)
+            throw SystemError::fromErrno(QStringLiteral("Cannot create a pipe"), errno);
+        readEnd.fd = fds[0];
+        writeEnd.fd = fds[1];
+    }
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, writeEnd.fd, 1);
+    posix_spawn_file_actions_adddup2(&actions, writeEnd.fd, 2);
+    // Nothing else of ours reaches the child, close-on-exec or not.
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    if (!workingFolder.isEmpty())
+        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.constData());
+
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    sigset_t signalSet;
+    sigemptyset(&signalSet);
+    posix_spawnattr_setsigmask(&attributes, &signalSet);
+    sigfillset(&signalSet);
+    posix_spawnattr_setsigdefault(&attributes, &signalSet);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+
+    pid_t pid = -1;
+    const int spawnError = posix_spawn(&pid, programPath.constData(), &actions, &attributes,
+                                       argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    posix_spawnattr_destroy(&attributes);
+    writeEnd.reset();
+    if (spawnError != 0) {
+        QString context = QStringLiteral("Cannot start “%1”").arg(program);
+        if (!options.workingFolder.isEmpty() && spawnError == ENOENT && QFile::exists(program))
+            context = QStringLiteral("Cannot start “%1” in “%2”").arg(program, options.workingFolder);
+        throw SystemError::fromErrno(context, spawnError);
+    }
+
+    auto reap = [pid] {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+        return status;
+    };
+
+    OutputKeeper keeper(options.keepLimit);
+    try {
+        QByteArray buffer(1 << 20, Qt::Uninitialized);
+        for (;;) {
+            const ssize_t n = ::read(readEnd.fd, buffer.data(), size_t(buffer.size()));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            if (options.onOutput)
+                options.onOutput(QByteArrayView(buffer.constData(), n));
+            keeper.add(buffer.constData(), n);
+        }
+    } catch (...) {
+        // No child outlives its call, not even when the reader fails.
+        ::kill(pid, SIGKILL);
+        reap();
+        throw;
+    }
+    readEnd.reset();
+    const int waitStatus = reap();
+
+    Result result = keeper.take();
+    if (WIFSIGNALED(waitStatus)) {
+        result.signalled = true;
+        result.status = 128 + WTERMSIG(waitStatus);
+    } else {
+        result.status = WEXITSTATUS(waitStatus);
+    }
+    return result;
+}

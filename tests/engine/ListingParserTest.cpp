@@ -1,0 +1,177 @@
+#include "ListingParser.h"
+#include "PathScreen.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTest>
+
+namespace {
+
+QByteArray recorded(const char *name)
+{
+    QFile file(QStringLiteral(CORVEX_TEST_DATA "/listings/") + QLatin1String(name));
+    if (!file.open(QIODevice::ReadOnly))
+        qFatal("missing test data %s", name);
+    return file.readAll();
+}
+
+std::vector<ArchiveEntry> parse(const QByteArray &text) { return ListingParser::parse(text); }
+
+QStringList paths(const std::vector<ArchiveEntry> &entries)
+{
+    QStringList result;
+    for (const ArchiveEntry &e : entries)
+        result.append(e.path());
+    return result;
+}
+
+const QByteArray head = "7-Zip (z) 26.02\n\nListing archive: a.zip\n\n--\nPath = a.zip\nType = zip\n\n----------\n";
+
+} // namespace
+
+class ListingParserTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void recordedZip()
+    {
+        const auto entries = parse(recorded("mixed.zip.slt"));
+        QCOMPARE(paths(entries), QStringList({"docs", "docs/readme.txt", "docs/sub", "docs/sub/deep.bin", "empty",
+                                              "with space", "with space/a b.txt", "Ünïcödé ✓.md"}));
+        QCOMPARE(entries[0], ArchiveEntry("docs", "0", "0", "2026-12-06 07:09:11.0756277", true));
+        QCOMPARE(entries[1], ArchiveEntry("docs/readme.txt", "6", "6", "2026-12-06 07:09:11.0756277", false));
+    }
+
+    void recordedSolid7zHasEmptyPackedSizes()
+    {
+        const auto entries = parse(recorded("solid.7z.slt"));
+        QCOMPARE(entries.size(), size_t(8));
+        int emptyPacked = 0;
+        for (const ArchiveEntry &e : entries)
+            emptyPacked += e.packed().isEmpty();
+        QVERIFY(emptyPacked > 0);
+    }
+
+    // A Latin-1 tar name is not UTF-8: that member keeps a replacement
+    // character, and the rest of the listing is unharmed.
+    void invalidUtf8NameIsReplacedNotDropped()
+    {
+        const auto entries = parse(recorded("latin1.tar.slt"));
+        QCOMPARE(paths(entries), QStringList({QStringLiteral("caf\uFFFD.txt"), "plain.txt"}));
+    }
+
+    void chunkedFeedingGivesTheSameEntries()
+    {
+        const QByteArray text = recorded("mixed.zip.slt") + "Path = x\xe2\x80\xa8y\r\nSize = 1\xc2\x85\n";
+        const auto whole = parse(text);
+        for (int chunk = 1; chunk <= 9; ++chunk) {
+            ListingParser parser;
+            for (qsizetype i = 0; i < text.size(); i += chunk)
+                parser.feed(QByteArrayView(text).sliced(i, std::min<qsizetype>(chunk, text.size() - i)));
+            QCOMPARE(parser.finish(), whole);
+        }
+        auto *random = QRandomGenerator::global();
+        for (int round = 0; round < 50; ++round) {
+            ListingParser parser;
+            for (qsizetype i = 0; i < text.size();) {
+                const qsizetype n = std::min<qsizetype>(random->bounded(1, 64), text.size() - i);
+                parser.feed(QByteArrayView(text).sliced(i, n));
+                i += n;
+            }
+            QCOMPARE(parser.finish(), whole);
+        }
+    }
+
+    void recordBoundaries_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("no separator") << QByteArray("Path = a\nSize = 1\n\nPath = b\n") << QStringList();
+        QTest::newRow("last record without empty line") << head + "Path = a\n\nPath = b" << QStringList{"a", "b"};
+        QTest::newRow("empty path value is dropped") << head + "Path = \nSize = 3\n\nPath = b\n" << QStringList{"b"};
+        QTest::newRow("split at first ' = '") << head + "Path = a = b\n" << QStringList{"a = b"};
+        QTest::newRow("two spaces keep one") << head + "Path =  a  \n" << QStringList{" a"};
+        QTest::newRow("records without blank merge") << head + "Path = a\nPath = b\n" << QStringList{"b"};
+        QTest::newRow("second separator discards") << head + "Path = a\n----------\nPath = b\n" << QStringList{"b"};
+        QTest::newRow("CR LF ends each record") << head + "Path = a\r\nSize = 1\r\nPath = b\r\n" << QStringList{"a", "b"};
+        QTest::newRow("unicode line breaks") << head + "Path = a\xc2\x85Path = b\xe2\x80\xa9\xe2\x80\xa8Path = c"
+                                            << QStringList{"b", "c"};
+        QTest::newRow("unicode spaces trimmed") << head + "\xe3\x80\x80Path = a\xc2\xa0\t\n" << QStringList{"a"};
+        QTest::newRow("indented separator") << QByteArray(" ---------- \nPath = a\n") << QStringList{"a"};
+        QTest::newRow("eleven hyphens is no separator") << QByteArray("-----------\nPath = a\n") << QStringList();
+        QTest::newRow("lone lead bytes are no breaks") << head + "Path = a\xc2\xe2\x80z\n" << QStringList{QString::fromUtf8("a\xc2\xe2\x80z")};
+    }
+
+    void recordBoundaries()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QStringList, expected);
+        QCOMPARE(paths(parse(text)), expected);
+    }
+
+    void fieldsAndFolderFlag()
+    {
+        const auto entries = parse(head + "Path = photos.2020\nFolder = +\n\nPath = b\nFolder = -\nSize = 7\n"
+                                          "Unknown = x\n\nPath = c\nFolder = ++\n");
+        QCOMPARE(entries.size(), size_t(3));
+        QVERIFY(entries[0].isFolder());
+        QVERIFY(!entries[1].isFolder());
+        QCOMPARE(entries[1].size(), QStringLiteral("7"));
+        QVERIFY(entries[1].packed().isEmpty() && entries[1].modified().isEmpty());
+        QVERIFY(!entries[2].isFolder());
+    }
+
+    // A text that is one enormous line must not be rescanned chunk after chunk.
+    void hugeLineInSmallChunks()
+    {
+        const QByteArray line(8 * 1024 * 1024, 'x');
+        ListingParser parser;
+        parser.feed(head + "Path = ");
+        for (qsizetype i = 0; i < line.size(); i += 4096)
+            parser.feed(QByteArrayView(line).sliced(i, 4096));
+        const auto entries = parser.finish();
+        QCOMPARE(entries.size(), size_t(1));
+        QCOMPARE(entries[0].pathUtf8().size(), line.size());
+    }
+
+    void pathScreen_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<bool>("unsafe");
+        QTest::newRow("plain") << "docs/a.txt" << false;
+        QTest::newRow("absolute") << "/etc/passwd" << true;
+        QTest::newRow("backslash absolute") << "\\etc\\x" << true;
+        QTest::newRow("two dots alone") << ".." << false;
+        QTest::newRow("dot dot backslash") << "..\\evil" << true;
+        QTest::newRow("dot dot name") << "..hidden" << false;
+        QTest::newRow("ends in dots") << "name.." << false;
+        QTest::newRow("slash dots at end") << "a/.." << true;
+        QTest::newRow("three dots segment") << "a/.../b" << true;
+        QTest::newRow("segment starting with dots") << "a/..b" << true;
+        QTest::newRow("drive upper") << "C:evil" << true;
+        QTest::newRow("drive lower") << "c:/evil" << true;
+        QTest::newRow("digit colon") << "1:x" << false;
+        QTest::newRow("colon later") << "ab:c" << false;
+        QTest::newRow("non-ASCII letter colon") << QStringLiteral("é:x") << false;
+        QTest::newRow("dot segments") << "./a/./b" << false;
+    }
+
+    void pathScreen()
+    {
+        QFETCH(QString, path);
+        QFETCH(bool, unsafe);
+        QCOMPARE(PathScreen::isUnsafe(path), unsafe);
+    }
+
+    void pathScreenKeepsOrderDuplicatesAndBackslashes()
+    {
+        const std::vector<ArchiveEntry> entries{{"ok", "", "", "", false},
+                                                {"..\\x", "", "", "", false},
+                                                {"/a", "", "", "", true},
+                                                {"..\\x", "", "", "", false}};
+        QCOMPARE(PathScreen::unsafePaths(entries), QStringList({"..\\x", "/a", "..\\x"}));
+    }
+};
+
+QTEST_GUILESS_MAIN(ListingParserTest)
+#include "ListingParserTest.moc"
