@@ -1,4 +1,245 @@
+#include "ArchiveEngine.h"
+#include "PathScreen.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
-class ArchiveEngineTest : public QObject { Q_OBJECT };
+
+namespace {
+
+const QString realResources = QStringLiteral(CORVEX_RESOURCE_DIR);
+const QString testTool = QStringLiteral(CORVEX_HELPER_DIR "/corvex_test_tool");
+
+void writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data);
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+QStringList paths(const std::vector<ArchiveEntry> &entries)
+{
+    QStringList result;
+    for (const ArchiveEntry &e : entries)
+        result.append(e.path());
+    result.sort();
+    return result;
+}
+
+QString commandFailedText(const std::function<void()> &call)
+{
+    try {
+        call();
+    } catch (const ArchiveError &error) {
+        if (error.kind() == ArchiveError::Kind::commandFailed)
+            return error.errorDescription();
+    }
+    return QStringLiteral("<no commandFailed>");
+}
+
+} // namespace
+
+class ArchiveEngineTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::optional<ArchiveEngine> m_engine;
+    QString m_tree;   // files for archives: a b/ü.txt, *star.txt, -lead.txt, n1/n2/n3/deep.txt
+    QString m_zip;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        // Preview folders go to the temporary folder: keep them in ours.
+        qputenv("TMPDIR", QFile::encodeName(path("tmp")));
+        QDir().mkpath(path("tmp"));
+        m_engine.emplace(realResources);
+        m_tree = path("tree");
+        writeFile(m_tree + "/a b/ü.txt", "unicode\n");
+        writeFile(m_tree + "/*star.txt", "star\n");
+        writeFile(m_tree + "/-lead.txt", "lead\n");
+        writeFile(m_tree + "/n1/n2/n3/deep.txt", "deep\n");
+        m_zip = path("with space/t*.zip");
+        QDir().mkpath(path("with space"));
+        m_engine->createZip(m_zip, {m_tree + "/a b", m_tree + "/*star.txt", m_tree + "/-lead.txt", m_tree + "/n1"});
+    }
+
+    void creationNeedsAnExecutableTool()
+    {
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, ArchiveEngine{QString()});
+        QVERIFY_THROWS_EXCEPTION(ArchiveError, ArchiveEngine{path("nowhere")});
+        writeFile(path("noexec/bin/7zz"), "#!/bin/sh\n");
+        try {
+            ArchiveEngine engine(path("noexec"));
+            QFAIL("created");
+        } catch (const ArchiveError &error) {
+            QCOMPARE(error.kind(), ArchiveError::Kind::engineMissing);
+            QCOMPARE(error.errorDescription(), QStringLiteral("Corvex's archive engine is missing."));
+        }
+        QCOMPARE(m_engine->executable(), QDir(realResources).filePath("bin/7zz"));
+    }
+
+    void descriptions()
+    {
+        QCOMPARE(ArchiveError::commandFailed("").errorDescription(), QStringLiteral("The archive operation failed."));
+        QCOMPARE(ArchiveError::commandFailed("\n").errorDescription(), QStringLiteral("\n"));
+        QCOMPARE(ArchiveError::commandFailed(" out \n").errorDescription(), QStringLiteral(" out \n"));
+    }
+
+    void argumentLists()
+    {
+        QCOMPARE(ArchiveEngine::listArguments("/a/t*.zip"), QStringList({"l", "-slt", "-spd", "--", "/a/t*.zip"}));
+        QCOMPARE(ArchiveEngine::testArguments("/a.zip"), QStringList({"t", "-spd", "--", "/a.zip"}));
+        QCOMPARE(ArchiveEngine::createZipArguments("/z.zip", {"/b", "/-a"}),
+                 QStringList({"a", "-tzip", "-spd", "--", "/z.zip", "/b", "/-a"}));
+        auto plain = ArchiveEngine::extractArguments("/a.zip", "/d e");
+        QCOMPARE(plain.arguments, QStringList({"x", "-spd", "-o/d e", "-y", "--", "/a.zip"}));
+        QVERIFY(plain.workingFolder.isEmpty());
+        auto member = ArchiveEngine::extractArguments("/a.zip", "/p", "-README.txt");
+        QCOMPARE(member.arguments, QStringList({"x", "-spd", "-o/p", "-y", "--", "/a.zip", "-README.txt"}));
+        auto star = ArchiveEngine::extractArguments("/a.zip", "/st*r/dest");
+        QCOMPARE(star.arguments, QStringList({"x", "-spd", "-o.", "-y", "--", "/a.zip"}));
+        QCOMPARE(star.workingFolder, QStringLiteral("/st*r/dest"));
+    }
+
+    void runDecodesInvalidUtf8WithReplacement()
+    {
+        writeFile(path("fake/bin/7zz"), readFile(testTool));
+        QFile::setPermissions(path("fake/bin/7zz"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ArchiveEngine fake(path("fake"));
+        QCOMPARE(fake.run({"invalid-utf8", "0"}), QStringLiteral("caf\uFFFD \uFFFD\uFFFD ok\n"));
+        QCOMPARE(commandFailedText([&] { fake.run({"stderr", "broken\n", "2"}); }), QStringLiteral("broken\n"));
+        QCOMPARE(commandFailedText([&] { fake.run({"exit", "1"}); }), QStringLiteral("The archive operation failed."));
+    }
+
+    // Names with spaces, Unicode, '*' and a leading '-', in nested folders;
+    // the archive's own name holds '*' while "t1.zip" sits beside it.
+    void listIsLiteralAboutNames()
+    {
+        m_engine->createZip(path("with space/t1.zip"), {m_tree + "/-lead.txt"});
+        QCOMPARE(paths(m_engine->list(m_zip)),
+                 QStringList({"*star.txt", "-lead.txt", "a b", "a b/ü.txt", "n1", "n1/n2", "n1/n2/n3",
+                              "n1/n2/n3/deep.txt"}));
+        QVERIFY(m_engine->unsafePaths(m_zip).isEmpty());
+    }
+
+    void extractLandsExactlyInTheFolderAsked()
+    {
+        const QString dest = path("out/st*r/dest");
+        writeFile(dest + "/-lead.txt", "old contents\n");
+        m_engine->extract(m_zip, dest);
+        QCOMPARE(readFile(dest + "/a b/ü.txt"), QByteArray("unicode\n"));
+        QCOMPARE(readFile(dest + "/n1/n2/n3/deep.txt"), QByteArray("deep\n"));
+        QCOMPARE(readFile(dest + "/-lead.txt"), QByteArray("lead\n"));   // overwritten without a question
+        QVERIFY(!QFileInfo::exists(path("out/stt*.zipr")));
+        QCOMPARE(QDir(path("out")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"st*r"});
+
+        const QString fresh = path("out/new*/made");
+        m_engine->extract(m_zip, fresh);
+        QCOMPARE(readFile(fresh + "/*star.txt"), QByteArray("star\n"));
+    }
+
+    void damagedEmptyAndEncryptedArchives()
+    {
+        m_engine->test(m_zip);
+
+        QByteArray whole = readFile(m_zip);
+        writeFile(path("damaged.zip"), whole.left(whole.size() / 2));
+        const QString testError = commandFailedText([&] { m_engine->test(path("damaged.zip")); });
+        QVERIFY2(testError.contains(QLatin1String("7-Zip")) && testError.contains(QLatin1String("damaged.zip")),
+                 qPrintable(testError));
+        QVERIFY(m_engine->unsafePaths(path("damaged.zip")).isEmpty());
+
+        QVERIFY(commandFailedText([&] { m_engine->list(path("missing.zip")); })
+                    .contains(QLatin1String("No such file or directory")));
+
+        // The smallest ZIP: an end-of-central-directory record alone.
+        writeFile(path("empty.zip"), QByteArray("PK\x05\x06", 4) + QByteArray(18, '\0'));
+        QVERIFY(m_engine->list(path("empty.zip")).empty());
+
+        // Never waits for a password: standard input is empty.
+        writeFile(path("secret/s.txt"), "secret\n");
+        QProcess p;
+        p.start(m_engine->executable(), {"a", "-tzip", "-pSECRET", "-spd", "--", path("enc.zip"), path("secret/s.txt")});
+        QVERIFY(p.waitForFinished() && p.exitCode() == 0);
+        QVERIFY(commandFailedText([&] { m_engine->test(path("enc.zip")); }).contains(QLatin1String("Break signaled")));
+    }
+
+    void invalidUtf8NamesReachTheScreen()
+    {
+        QProcess python;
+        python.start("python3", {"-c", "import tarfile,io,sys\n"
+                                       "t=tarfile.open(sys.argv[1],'w',format=tarfile.GNU_FORMAT,encoding='latin-1')\n"
+                                       "for n in ['caf\\xe9.txt','../caf\\xe9.txt']:\n"
+                                       "  i=tarfile.TarInfo(n); i.size=1; t.addfile(i,io.BytesIO(b'x'))\n"
+                                       "t.close()",
+                                 path("latin1.tar")});
+        QVERIFY(python.waitForFinished() && python.exitCode() == 0);
+        QCOMPARE(paths(m_engine->list(path("latin1.tar"))),
+                 QStringList({QStringLiteral("../caf\uFFFD.txt"), QStringLiteral("caf\uFFFD.txt")}));
+        QCOMPARE(m_engine->unsafePaths(path("latin1.tar")), QStringList{QStringLiteral("../caf\uFFFD.txt")});
+    }
+
+    void createZipKeepsTheGivenOrder()
+    {
+        writeFile(path("fake/bin/7zz"), readFile(testTool));
+        QFile::setPermissions(path("fake/bin/7zz"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        ArchiveEngine fake(path("fake"));
+        qputenv("CORVEX_TEST_TOOL_MODE", "args");
+        const QString out = fake.run(ArchiveEngine::createZipArguments("/z.zip", {"/b", "/a", "/-c"}));
+        qunsetenv("CORVEX_TEST_TOOL_MODE");
+        QVERIFY(out.startsWith("a\n-tzip\n-spd\n--\n/z.zip\n/b\n/a\n/-c\n"));
+    }
+
+    void previewUnpacksIntoFreshFolders()
+    {
+        const ArchiveEntry deep("n1/n2/n3/deep.txt", "5", "5", "", false);
+        const QString first = m_engine->preview(deep, m_zip);
+        const QString second = m_engine->preview(deep, m_zip);
+        QVERIFY(first != second);
+        const QRegularExpression shape(QStringLiteral("^%1/CorvexPreview-[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}"
+                                                      "/n1/n2/n3/deep\\.txt$")
+                                           .arg(QRegularExpression::escape(QDir::tempPath())));
+        QVERIFY2(shape.match(first).hasMatch(), qPrintable(first));
+        QCOMPARE(readFile(first), QByteArray("deep\n"));
+        QCOMPARE(readFile(second), QByteArray("deep\n"));
+
+        QCOMPARE(readFile(m_engine->preview(ArchiveEntry("-lead.txt", "", "", "", false), m_zip)), QByteArray("lead\n"));
+        QCOMPARE(readFile(m_engine->preview(ArchiveEntry("*star.txt", "", "", "", false), m_zip)), QByteArray("star\n"));
+    }
+
+    void previewRefusesPathsOutsideAndKeepsFailedFolders()
+    {
+        const int before = QDir(QDir::tempPath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
+        const QString refusal =
+            commandFailedText([&] { m_engine->preview(ArchiveEntry("../../etc/x", "", "", "", false), m_zip); });
+        QVERIFY2(refusal.contains(QLatin1String("outside")), qPrintable(refusal));
+        QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), before);
+
+        // A member the archive lacks: the tool fails, and its folder stays.
+        try {
+            m_engine->preview(ArchiveEntry("nope.txt", "", "", "", false), path("missing.zip"));
+            QFAIL("no error");
+        } catch (const ArchiveError &) {
+        }
+        QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), before + 1);
+    }
+};
+
 QTEST_GUILESS_MAIN(ArchiveEngineTest)
 #include "ArchiveEngineTest.moc"
