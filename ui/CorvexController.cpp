@@ -1,0 +1,274 @@
+#include "CorvexController.h"
+
+#include "EntryTableModel.h"
+#include "EntryTableView.h"
+#include "PathLabel.h"
+#include "SidebarPanel.h"
+#include "SymbolIcons.h"
+#include "WindowLayout.h"
+#include "WorkQueue.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QToolButton>
+
+namespace {
+
+// Font sizes are in the same unit as every other measure of the window:
+// device-independent pixels.
+QFont fontOf(const QWidget *widget, int pixelSize, QFont::Weight weight)
+{
+    QFont font = widget->font();
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    return font;
+}
+
+constexpr int kColumnWidths[EntryTableModel::ColumnCount] = {330, 90, 90, 75, 150};
+constexpr int kMinimumColumnWidth = 70;
+// A medium row: room for the 12 px text with air above and below.
+constexpr int kRowHeight = 24;
+constexpr int kHeaderIconSize = 36;
+
+} // namespace
+
+CorvexController::CorvexController(ArchiveEngine &engine, Desktop &desktop, QObject *parent)
+    : CorvexController(engine, desktop, ArchiveEngine::applicationResourceFolder(), parent)
+{
+}
+
+CorvexController::CorvexController(ArchiveEngine &engine, Desktop &desktop, const QString &resourceFolder,
+                                   QObject *parent)
+    : QObject(parent)
+    , m_engine(engine)
+    , m_desktop(desktop)
+    , m_resourceFolder(resourceFolder)
+    , m_window(std::make_unique<QWidget>())
+    , m_work(std::make_unique<WorkQueue>(this))
+{
+    setObjectName(QStringLiteral("corvexController"));
+    m_model = new EntryTableModel(this);
+    m_table = new EntryTableView;
+    m_pathLabel = new PathLabel(QStringLiteral("Open an archive to begin"));
+    m_statusLabel = new QLabel(QStringLiteral("Ready"));
+
+    m_window->setObjectName(QStringLiteral("mainWindow"));
+    m_window->setWindowTitle(QStringLiteral("Corvex"));
+    m_window->resize(980, 640);
+    m_window->setMinimumSize(760, 460);
+    buildInterface();
+}
+
+CorvexController::~CorvexController() = default;
+
+QWidget *CorvexController::window() const
+{
+    return m_window.get();
+}
+
+const std::vector<ArchiveEntry> &CorvexController::entries() const
+{
+    return m_model->entries();
+}
+
+QAbstractButton *CorvexController::button(const QString &title, const QString &symbol, Action action)
+{
+    auto *result = new QToolButton;
+    result->setText(title);
+    result->setToolTip(title);
+    result->setIcon(SymbolIcons::icon(symbol, m_window->style()));
+    result->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    result->setIconSize(QSize(20, 20));
+    result->setMinimumHeight(34);
+    result->setFocusPolicy(Qt::TabFocus);
+    connect(result, &QToolButton::clicked, this, action);
+    return result;
+}
+
+QAbstractButton *CorvexController::sidebarButton(const QString &title, const QString &symbol, Action action)
+{
+    auto *result = new QToolButton;
+    result->setText(title);
+    result->setIcon(SymbolIcons::icon(symbol, m_window->style()));
+    result->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    result->setIconSize(QSize(16, 16));
+    result->setAutoRaise(true);
+    result->setFont(fontOf(result, 13, QFont::Medium));
+    result->setFocusPolicy(Qt::TabFocus);
+    connect(result, &QToolButton::clicked, this, action);
+    return result;
+}
+
+QWidget *CorvexController::buildToolbar()
+{
+    struct Entry {
+        const char *name;
+        QString title;
+        QString symbol;
+        Action action;
+    };
+    const Entry entries[] = {
+        {"openButton", QStringLiteral("Open"), QStringLiteral("folder"), &CorvexController::openArchive},
+        {"extractButton", QStringLiteral("Extract"), QStringLiteral("arrow.down.to.line"),
+         &CorvexController::extractArchive},
+        {"testButton", QStringLiteral("Test"), QStringLiteral("checkmark.shield"), &CorvexController::testArchive},
+        {"compressButton", QStringLiteral("Compress to ZIP"), QStringLiteral("archivebox"),
+         &CorvexController::createZip},
+        {"viewButton", QStringLiteral("View"), QStringLiteral("eye"), &CorvexController::viewSelected},
+        {"finderActionsButton", QStringLiteral("Finder Actions"), QStringLiteral("cursorarrow.click.2"),
+         &CorvexController::installFinderActions},
+    };
+
+    auto *toolbar = new QWidget;
+    toolbar->setObjectName(QStringLiteral("toolbar"));
+    auto *row = new QHBoxLayout(toolbar);
+    row->setSpacing(8);
+    row->setContentsMargins(14, 10, 14, 10);
+    for (const Entry &entry : entries) {
+        QAbstractButton *b = button(entry.title, entry.symbol, entry.action);
+        b->setObjectName(QLatin1String(entry.name));
+        row->addWidget(b);
+    }
+    return toolbar;
+}
+
+QWidget *CorvexController::buildSidebar()
+{
+    auto *panel = new SidebarPanel;
+    panel->setObjectName(QStringLiteral("sidebar"));
+
+    auto *icon = new QLabel;
+    icon->setObjectName(QStringLiteral("headerIcon"));
+    icon->setFixedSize(kHeaderIconSize, kHeaderIconSize);
+    const QString headerImage = m_resourceFolder.isEmpty() ? QString() : m_resourceFolder + QStringLiteral("/corvex.svg");
+    QIcon image;
+    if (!headerImage.isEmpty() && QFileInfo(headerImage).isFile())
+        image = QIcon(headerImage);
+    if (image.isNull())
+        image = QApplication::windowIcon();
+    icon->setPixmap(image.pixmap(QSize(kHeaderIconSize, kHeaderIconSize), m_window->devicePixelRatioF()));
+    icon->setAlignment(Qt::AlignCenter);
+
+    auto *title = new QLabel(QStringLiteral("Corvex"));
+    title->setObjectName(QStringLiteral("headerTitle"));
+    title->setFont(fontOf(title, 18, QFont::DemiBold));
+
+    auto *header = new QHBoxLayout;
+    header->setSpacing(9);
+    header->setContentsMargins(0, 0, 0, 0);
+    header->addWidget(icon, 0, Qt::AlignVCenter);
+    header->addWidget(title, 0, Qt::AlignVCenter);
+
+    auto *section = new QLabel(QStringLiteral("QUICK ACCESS"));
+    section->setObjectName(QStringLiteral("sectionLabel"));
+    section->setFont(fontOf(section, 10, QFont::DemiBold));
+    section->setForegroundRole(QPalette::PlaceholderText);
+
+    struct Entry {
+        const char *name;
+        QString title;
+        QString symbol;
+        Action action;
+    };
+    const Entry entries[] = {
+        {"openArchiveButton", QStringLiteral("Open Archive"), QStringLiteral("archivebox"),
+         &CorvexController::openArchive},
+        {"homeButton", QStringLiteral("Home"), QStringLiteral("house"), &CorvexController::openHome},
+        {"downloadsButton", QStringLiteral("Downloads"), QStringLiteral("arrow.down.circle"),
+         &CorvexController::openDownloads},
+        {"documentsButton", QStringLiteral("Documents"), QStringLiteral("doc"), &CorvexController::openDocuments},
+        {"desktopButton", QStringLiteral("Desktop"), QStringLiteral("desktopcomputer"),
+         &CorvexController::openDesktop},
+        {"sidebarFinderActionsButton", QStringLiteral("Finder Actions"), QStringLiteral("cursorarrow.click.2"),
+         &CorvexController::installFinderActions},
+    };
+
+    // Spacing between the items is given item by item: 18 after the header,
+    // 4 after the section label, 8 elsewhere.
+    auto *stack = new QVBoxLayout(panel);
+    stack->setObjectName(QStringLiteral("sidebarStack"));
+    stack->setSpacing(0);
+    stack->setContentsMargins(14, 16, 10, 0);
+    stack->addLayout(header);
+    stack->setAlignment(header, Qt::AlignLeft);
+    stack->addSpacing(18);
+    stack->addWidget(section, 0, Qt::AlignLeft);
+    stack->addSpacing(4);
+    bool first = true;
+    for (const Entry &entry : entries) {
+        if (!first)
+            stack->addSpacing(8);
+        first = false;
+        QAbstractButton *b = sidebarButton(entry.title, entry.symbol, entry.action);
+        b->setObjectName(QLatin1String(entry.name));
+        stack->addWidget(b, 0, Qt::AlignLeft);
+    }
+    stack->addStretch(1);
+    return panel;
+}
+
+void CorvexController::buildTable()
+{
+    m_table->setObjectName(QStringLiteral("entryTable"));
+    m_table->setModel(m_model);
+    m_table->setFont(fontOf(m_table, 12, QFont::Normal));
+    m_table->setTextElideMode(Qt::ElideMiddle);
+    m_table->setWordWrap(false);
+    m_table->setShowGrid(false);
+    m_table->setAlternatingRowColors(true);
+    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSortingEnabled(false);
+    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_table->setFrameShape(QFrame::StyledPanel);
+
+    // Fixed heights let the view place a million rows without asking each.
+    QHeaderView *rows = m_table->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(kRowHeight);
+
+    QHeaderView *columns = m_table->horizontalHeader();
+    columns->setObjectName(QStringLiteral("entryTableHeader"));
+    columns->setSectionsClickable(false);
+    columns->setSortIndicatorShown(false);
+    columns->setHighlightSections(false);
+    columns->setStretchLastSection(false);
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setMinimumSectionSize(kMinimumColumnWidth);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (int column = 0; column < EntryTableModel::ColumnCount; ++column)
+        columns->resizeSection(column, kColumnWidths[column]);
+
+    connect(m_table, &EntryTableView::doubleClickedAnywhere, this, &CorvexController::viewSelected);
+}
+
+void CorvexController::buildInterface()
+{
+    QWidget *toolbar = buildToolbar();
+    QWidget *sidebar = buildSidebar();
+
+    m_pathLabel->setObjectName(QStringLiteral("pathLabel"));
+    m_pathLabel->setFont(fontOf(m_pathLabel, 13, QFont::Medium));
+
+    buildTable();
+
+    m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    m_statusLabel->setFont(fontOf(m_statusLabel, 12, QFont::Normal));
+    m_statusLabel->setForegroundRole(QPalette::PlaceholderText);
+
+    auto *layout = new WindowLayout(m_window.get());
+    layout->setObjectName(QStringLiteral("windowLayout"));
+    layout->setWidget(WindowLayout::Toolbar, toolbar);
+    layout->setWidget(WindowLayout::Sidebar, sidebar);
+    layout->setWidget(WindowLayout::Path, m_pathLabel);
+    layout->setWidget(WindowLayout::Table, m_table);
+    layout->setWidget(WindowLayout::Status, m_statusLabel);
+}

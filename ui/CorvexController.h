@@ -1,0 +1,90 @@
+#pragma once
+
+#include "ArchiveEngine.h"
+#include "ArchiveEntry.h"
+#include "Desktop.h"
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <vector>
+
+class EntryTableModel;
+class EntryTableView;
+class QAbstractButton;
+class QLabel;
+class QWidget;
+class WorkQueue;
+
+// The main window's controller: builds the window, keeps the current archive
+// and its members, and carries out every button's action. Everything it owns
+// lives on the main thread; archive work runs on the global thread pool and
+// reports back there. Alerts, panels, the beep and the file manager are
+// reached only through the Desktop it is given.
+class CorvexController : public QObject
+{
+    Q_OBJECT
+public:
+    // The engine and the desktop must outlive the controller. The resource
+    // folder (for the header image and the Finder-actions script) defaults
+    // to the application's own.
+    CorvexController(ArchiveEngine &engine, Desktop &desktop, QObject *parent = nullptr);
+    CorvexController(ArchiveEngine &engine, Desktop &desktop, const QString &resourceFolder,
+                     QObject *parent = nullptr);
+    ~CorvexController() override;
+
+    // Built, not yet shown.
+    QWidget *window() const;
+
+    // Lists the archive in the background; on success it becomes current.
+    void loadArchive(const QString &path);
+
+    // The current archive's absolute path; empty until a load succeeded.
+    QString archivePath() const { return m_archivePath; }
+    const std::vector<ArchiveEntry> &entries() const;
+
+    QString resourceFolder() const { return m_resourceFolder; }
+    void setResourceFolder(const QString &folder) { m_resourceFolder = folder; }
+
+public slots:
+    void openArchive();
+    void extractArchive();
+    void testArchive();
+    void createZip();
+    void viewSelected();
+    void installFinderActions();
+    void openHome();
+    void openDownloads();
+    void openDocuments();
+    void openDesktop();
+
+private:
+    using Action = void (CorvexController::*)();
+
+    void buildInterface();
+    QAbstractButton *button(const QString &title, const QString &symbol, Action action);
+    QAbstractButton *sidebarButton(const QString &title, const QString &symbol, Action action);
+    QWidget *buildToolbar();
+    QWidget *buildSidebar();
+    void buildTable();
+
+    void setStatus(const QString &text);
+    void showError(const QString &description);
+    // Opens a standard folder in the file manager, when it exists.
+    void revealFolder(const QString &folder);
+    // The selected row's entry, or nullptr.
+    const ArchiveEntry *selectedEntry() const;
+
+    ArchiveEngine &m_engine;
+    Desktop &m_desktop;
+    QString m_resourceFolder;
+    std::unique_ptr<QWidget> m_window;
+    EntryTableView *m_table = nullptr;
+    EntryTableModel *m_model = nullptr;
+    QLabel *m_pathLabel = nullptr;
+    QLabel *m_statusLabel = nullptr;
+    QString m_archivePath;
+    // Last, so that it is the first member to go: no completion is posted
+    // to a controller that is being torn down.
+    std::unique_ptr<WorkQueue> m_work;
+};

@@ -1,0 +1,107 @@
+#include "EntryTableModel.h"
+
+#include <QThreadPool>
+#include <memory>
+
+namespace {
+
+// Freeing a listing this large takes long enough to be felt on the main thread.
+constexpr size_t kFreeInBackgroundFrom = 100000;
+
+// The extension as a file URL reads it: the text after the last dot of the
+// last path component; a leading dot starts a name, not an extension.
+QStringView extensionOf(QStringView path)
+{
+    while (path.endsWith(u'/'))
+        path.chop(1);
+    const QStringView name = path.mid(path.lastIndexOf(u'/') + 1);
+    const qsizetype dot = name.lastIndexOf(u'.');
+    if (dot <= 0)
+        return {};
+    return name.mid(dot + 1);
+}
+
+} // namespace
+
+EntryTableModel::EntryTableModel(QObject *parent)
+    : QAbstractTableModel(parent)
+{
+}
+
+void EntryTableModel::setEntries(std::vector<ArchiveEntry> entries)
+{
+    beginResetModel();
+    m_entries.swap(entries);
+    endResetModel();
+
+    if (entries.size() >= kFreeInBackgroundFrom) {
+        auto old = std::make_shared<std::vector<ArchiveEntry>>(std::move(entries));
+        QThreadPool::globalInstance()->start([old]() mutable { old.reset(); });
+    }
+}
+
+QString EntryTableModel::typeText(const ArchiveEntry &entry)
+{
+    if (entry.isFolder())
+        return QStringLiteral("Folder");
+    const QString path = entry.path();
+    const QStringView extension = extensionOf(path);
+    return extension.isEmpty() ? QStringLiteral("File") : extension.toString().toUpper();
+}
+
+int EntryTableModel::rowCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_entries.size());
+}
+
+int EntryTableModel::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant EntryTableModel::data(const QModelIndex &index, int role) const
+{
+    if (role != Qt::DisplayRole || !index.isValid() || size_t(index.row()) >= m_entries.size())
+        return {};
+    const ArchiveEntry &entry = m_entries[size_t(index.row())];
+    switch (index.column()) {
+    case Name:
+        return entry.path();
+    case Size:
+        return entry.size();
+    case Packed:
+        return entry.packed();
+    case Type:
+        return typeText(entry);
+    case Modified:
+        return entry.modified();
+    default:
+        return QString();
+    }
+}
+
+QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+        return {};
+    switch (section) {
+    case Name:
+        return QStringLiteral("Name");
+    case Size:
+        return QStringLiteral("Size");
+    case Packed:
+        return QStringLiteral("Packed");
+    case Type:
+        return QStringLiteral("Type");
+    case Modified:
+        return QStringLiteral("Modified");
+    default:
+        return {};
+    }
+}
+
+Qt::ItemFlags EntryTableModel::flags(const QModelIndex &index) const
+{
+    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
+                           : Qt::NoItemFlags;
+}

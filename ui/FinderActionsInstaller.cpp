@@ -1,0 +1,42 @@
+#include "FinderActionsInstaller.h"
+
+#include "ArchiveError.h"
+#include "ProcessRunner.h"
+
+#include <QStringDecoder>
+
+namespace {
+// More than anyone reads in an alert; the middle goes first.
+constexpr qsizetype kKeptOutput = 1024 * 1024;
+}
+
+FinderActionsInstaller::FinderActionsInstaller(const QString &resourceFolder)
+    : m_resourceFolder(resourceFolder)
+{
+}
+
+QString FinderActionsInstaller::scriptPath() const
+{
+    return m_resourceFolder + QLatin1Char('/') + QLatin1String(kScriptName);
+}
+
+void FinderActionsInstaller::install() const
+{
+    if (m_resourceFolder.isEmpty())
+        throw ArchiveError::commandFailed(QStringLiteral("Finder actions are missing from this build."));
+
+    // The shell reads the script, so it needs no execute permission; a
+    // missing script is reported by the shell itself.
+    ProcessRunner::Options options;
+    options.keepLimit = kKeptOutput;
+    const ProcessRunner::Result result
+        = ProcessRunner::run(QLatin1String(kShell), {scriptPath()}, options);
+    if (result.status == 0)
+        return;
+
+    QStringDecoder decode(QStringConverter::Utf8);
+    QString output = decode(result.output);
+    if (decode.hasError())
+        output.clear();
+    throw ArchiveError::commandFailed(output);
+}
