@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+// Small pieces shared by the benchmark programs.
+namespace BenchSupport {
+
+// Monotonic clock, in seconds.
+double now();
+
+struct ToolRun {
+    double seconds = 0;
+    qint64 bytes = 0;
+    int status = 0;
+};
+
+// Starts a program and reads its standard output to the end in 1 MiB reads,
+// throwing the bytes away: the floor that a listing is measured against.
+ToolRun drain(const QString &program, const QStringList &arguments);
+
+// Peak resident memory of this process so far, in bytes.
+qint64 peakRss();
+
+QByteArray readFile(const QString &path);
+
+}

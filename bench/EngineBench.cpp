@@ -1,0 +1,104 @@
+// Engine-level measurements. Each call does one measurement and prints
+// "key=value" lines; bench/run repeats them and takes medians.
+//
+//   corvex_bench tool  <archive>             7zz l -slt alone, output drained
+//   corvex_bench list  <archive>             ArchiveEngine::list
+//   corvex_bench parse <listing> [repeats]   ListingParser on recorded text
+//   corvex_bench rss   <archive>             peak memory of a process that lists
+#include "ArchiveEngine.h"
+#include "BenchSupport.h"
+#include "ListingParser.h"
+
+#include <QCoreApplication>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace BenchSupport;
+
+namespace {
+
+int usage()
+{
+    std::fprintf(stderr, "usage: corvex_bench tool|list|rss <archive> | parse <listing> [repeats]\n");
+    return 2;
+}
+
+ArchiveEngine engine()
+{
+    return ArchiveEngine(QStringLiteral(CORVEX_RESOURCE_DIR));
+}
+
+int tool(const QString &archive)
+{
+    const ToolRun run = drain(engine().executable(), ArchiveEngine::listArguments(archive));
+    std::printf("seconds=%.4f\nbytes=%lld\nstatus=%d\n", run.seconds, qlonglong(run.bytes), run.status);
+    return run.status;
+}
+
+int list(const QString &archive)
+{
+    const ArchiveEngine e = engine();
+    const double start = now();
+    const std::vector<ArchiveEntry> entries = e.list(archive);
+    const double seconds = now() - start;
+    std::printf("seconds=%.4f\nentries=%zu\n", seconds, entries.size());
+    return 0;
+}
+
+int rss(const QString &archive)
+{
+    const std::vector<ArchiveEntry> entries = engine().list(archive);
+    std::printf("peak_rss=%lld\nentries=%zu\n", qlonglong(peakRss()), entries.size());
+    return 0;
+}
+
+// Fed in 1 MiB chunks, as the tool's pipe delivers it.
+int parse(const QString &listing, int repeats)
+{
+    const QByteArray text = readFile(listing);
+    constexpr qsizetype chunk = 1 << 20;
+    std::vector<double> rates;
+    size_t count = 0;
+    for (int i = 0; i < repeats; ++i) {
+        const double start = now();
+        ListingParser parser;
+        for (qsizetype at = 0; at < text.size(); at += chunk)
+            parser.feed(QByteArrayView(text.constData() + at, std::min(chunk, text.size() - at)));
+        std::vector<ArchiveEntry> entries = parser.finish();
+        const double seconds = now() - start;
+        count = entries.size();
+        rates.push_back(double(text.size()) / 1e6 / seconds);
+        std::printf("run_mb_per_s=%.1f\n", rates.back());
+    }
+    std::sort(rates.begin(), rates.end());
+    std::printf("mb_per_s=%.1f\nentries=%zu\nbytes=%lld\n", rates[rates.size() / 2], count,
+                qlonglong(text.size()));
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    const QStringList args = QCoreApplication::arguments();
+    if (args.size() < 3)
+        return usage();
+    const QString command = args[1];
+    const QString path = args[2];
+    try {
+        if (command == QLatin1String("tool"))
+            return tool(path);
+        if (command == QLatin1String("list"))
+            return list(path);
+        if (command == QLatin1String("rss"))
+            return rss(path);
+        if (command == QLatin1String("parse"))
+            return parse(path, args.size() > 3 ? std::max(1, args[3].toInt()) : 5);
+    } catch (const std::exception &error) {
+        std::fprintf(stderr, "%s\n", error.what());
+        return 1;
+    }
+    return usage();
+}
