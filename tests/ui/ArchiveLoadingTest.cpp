@@ -1,0 +1,219 @@
+// Loading an archive into the window: texts, rows, failures, loads that
+// overlap or outlive the window, the open panel and the quick-access folders.
+#include "UiTestSupport.h"
+
+#include <QStandardPaths>
+
+using namespace ui_test;
+
+class ArchiveLoadingTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ArchiveEngine> m_engine;
+    // Runs the real tool, but first sleeps on archives named "slow*".
+    std::unique_ptr<ArchiveEngine> m_slowEngine;
+    QString m_three;    // three members, in a file whose name has a space
+    QString m_one;
+    QString m_broken;   // not an archive
+
+    QString path(const QString &relative) const { return m_dir.filePath(relative); }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_engine = std::make_unique<ArchiveEngine>(kResources);
+
+        QVERIFY(writeFile(path("src/docs/readme.txt"), "read me\n"));
+        QVERIFY(writeFile(path("src/bin/tool"), "#!/bin/sh\n"));
+        m_three = path("three members.zip");
+        QVERIFY(makeZip(m_three, path("src"), {"docs", "bin/tool"}));
+        m_one = path("one.zip");
+        QVERIFY(makeZip(m_one, path("src"), {"bin/tool"}));
+        m_broken = path("broken.zip");
+        QVERIFY(writeFile(m_broken, "this is not an archive\n"));
+
+        const QString slow = path("slow-resources/bin/7zz");
+        QVERIFY(writeFile(slow, QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do case \"$a\" in */slow*) sleep 2;; esac; done\n"
+                                               "exec '%1' \"$@\"\n").arg(kTool).toUtf8()));
+        QFile::setPermissions(slow, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        m_slowEngine = std::make_unique<ArchiveEngine>(path("slow-resources"));
+
+        // The quick-access folders resolve inside the scratch folder.
+        qputenv("HOME", path("home").toUtf8());
+        qputenv("XDG_CONFIG_HOME", path("home/.config").toUtf8());
+        QDir().mkpath(path("home/Downloads"));
+        QDir().mkpath(path("home/Documents"));
+    }
+
+    void cleanupTestCase() { drainWork(); }
+
+    void loadsThreeMembers()
+    {
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop, QString());
+        c.loadArchive(m_three);
+        QCOMPARE(statusText(c), QStringLiteral("Reading archive\u2026"));
+        QCOMPARE(rowCount(c), 0);
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("3 items"));
+        QCOMPARE(pathText(c), m_three);
+        QVERIFY(pathText(c).contains(QLatin1String("three members.zip")));
+        QCOMPARE(c.archivePath(), m_three);
+        QCOMPARE(rowCount(c), 3);
+
+        QMap<QString, QString> types;
+        for (int row = 0; row < rowCount(c); ++row)
+            types[cell(c, row, EntryTableModel::Name)] = cell(c, row, EntryTableModel::Type);
+        QCOMPARE(types.value("docs"), QStringLiteral("Folder"));
+        QCOMPARE(types.value("docs/readme.txt"), QStringLiteral("TXT"));
+        QCOMPARE(types.value("bin/tool"), QStringLiteral("File"));
+        QCOMPARE(cell(c, 0, EntryTableModel::Modified).isEmpty(), false);
+        QVERIFY(desktop.calls.isEmpty());
+
+        // Loading it again lists it afresh.
+        c.loadArchive(m_three);
+        QCOMPARE(statusText(c), QStringLiteral("Reading archive\u2026"));
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("3 items"));
+        QCOMPARE(rowCount(c), 3);
+    }
+
+    void oneMemberHasNoSingular()
+    {
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop, QString());
+        c.loadArchive(m_one);
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("1 items"));
+        QCOMPARE(rowCount(c), 1);
+    }
+
+    void failedLoadKeepsWhatWasShown()
+    {
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop, QString());
+
+        // Nothing shown yet: stays empty, and Extract still has nothing to act on.
+        c.loadArchive(m_broken);
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("Ready"));
+        QCOMPARE(desktop.kinds(), QStringList{"error"});
+        QVERIFY(desktop.calls[0].values[0].contains(QLatin1String("Cannot open the file as archive"))
+                || desktop.calls[0].values[0].contains(QLatin1String("Is not archive")));
+        QCOMPARE(pathText(c), QStringLiteral("Open an archive to begin"));
+        QCOMPARE(rowCount(c), 0);
+        desktop.clear();
+        click(c, "extractButton");
+        QCOMPARE(desktop.kinds(), QStringList{"beep"});
+
+        // An archive shown: it stays, rows and all, and actions still use it.
+        desktop.clear();
+        c.loadArchive(m_three);
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("3 items"));
+        c.loadArchive(path("missing.zip"));
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("Ready"));
+        QCOMPARE(desktop.kinds(), QStringList{"error"});
+        QVERIFY(desktop.calls[0].values[0].contains(QLatin1String("No such file")));
+        QCOMPARE(pathText(c), m_three);
+        QCOMPARE(c.archivePath(), m_three);
+        QCOMPARE(rowCount(c), 3);
+        desktop.clear();
+        click(c, "testButton");
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("Archive test passed"));
+        QCOMPARE(desktop.calls.last().values.value(2), QStringLiteral("three members.zip"));
+    }
+
+    void overlappingLoadsApplyInCompletionOrder()
+    {
+        FakeDesktop desktop;
+        CorvexController c(*m_slowEngine, desktop, QString());
+        QVERIFY(QFile::copy(m_three, path("slow three.zip")));
+
+        c.loadArchive(path("slow three.zip"));
+        c.loadArchive(m_one);
+        // The later, quicker load lands first while the slow one still runs.
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("1 items"));
+        QCOMPARE(c.archivePath(), m_one);
+        QCOMPARE(pathText(c), m_one);
+        // Then the slow one, finishing last, becomes current.
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("3 items"));
+        QCOMPARE(c.archivePath(), path("slow three.zip"));
+        QCOMPARE(pathText(c), path("slow three.zip"));
+        QCOMPARE(rowCount(c), 3);
+        QVERIFY(desktop.calls.isEmpty());
+    }
+
+    void completionAfterTheWindowIsGoneIsDropped()
+    {
+        FakeDesktop desktop;
+        auto *c = new CorvexController(*m_slowEngine, desktop, QString());
+        QVERIFY(QFile::copy(m_broken, path("slow broken.zip")));
+        c->loadArchive(path("slow three.zip"));
+        c->loadArchive(path("slow broken.zip"));
+        delete c;
+        drainWork();
+        QTest::qWait(50);
+        QVERIFY(desktop.calls.isEmpty());
+    }
+
+    void openPanelCancelledOrConfirmed()
+    {
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop, QString());
+        c.loadArchive(m_three);
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("3 items"));
+
+        // Cancelled from either button: nothing changes, nothing is said.
+        click(c, "openButton");
+        desktop.queueOpenPanelAnswer({});
+        click(c, "openArchiveButton");
+        QCOMPARE(desktop.kinds(), QStringList({"openPanel", "openPanel"}));
+        for (const Desktop::OpenPanel &panel : desktop.openPanels) {
+            QCOMPARE(panel.title, QStringLiteral("Open an archive"));
+            QVERIFY(panel.canChooseFiles);
+            QVERIFY(!panel.canChooseDirectories);
+            QVERIFY(!panel.allowsMultipleSelection);
+        }
+        QCOMPARE(statusText(c), QStringLiteral("3 items"));
+        QCOMPARE(pathText(c), m_three);
+        QCOMPARE(rowCount(c), 3);
+
+        // Confirmed: the chosen file is loaded, whatever its extension.
+        QVERIFY(QFile::copy(m_one, path("one.data")));
+        desktop.queueOpenPanelAnswer({path("one.data")});
+        click(c, "openButton");
+        QCOMPARE(statusText(c), QStringLiteral("Reading archive\u2026"));
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("1 items"));
+        QCOMPARE(pathText(c), path("one.data"));
+        desktop.queueOpenPanelAnswer({m_three});
+        click(c, "openArchiveButton");
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("3 items"));
+        QCOMPARE(pathText(c), m_three);
+    }
+
+    void quickAccessOpensFoldersAndLeavesTheWindow()
+    {
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop, QString());
+        c.loadArchive(m_one);
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("1 items"));
+
+        click(c, "homeButton");
+        click(c, "downloadsButton");
+        click(c, "documentsButton");
+        click(c, "desktopButton");   // no Desktop folder here: silent
+        QCOMPARE(desktop.kinds(), QStringList({"open", "open", "open"}));
+        QCOMPARE(desktop.calls[0].values, QStringList{path("home")});
+        QCOMPARE(desktop.calls[1].values, QStringList{path("home/Downloads")});
+        QCOMPARE(desktop.calls[2].values, QStringList{path("home/Documents")});
+
+        QDir().mkpath(path("home/Desktop"));
+        click(c, "desktopButton");
+        QCOMPARE(desktop.calls.last().values, QStringList{path("home/Desktop")});
+        QCOMPARE(statusText(c), QStringLiteral("1 items"));
+        QCOMPARE(pathText(c), m_one);
+        QCOMPARE(rowCount(c), 1);
+    }
+};
+
+QTEST_MAIN(ArchiveLoadingTest)
+#include "ArchiveLoadingTest.moc"

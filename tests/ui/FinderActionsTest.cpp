@@ -1,0 +1,108 @@
+// The "Finder Actions" buttons run the resource folder's installer script
+// with /bin/zsh and report how it ended.
+#include "UiTestSupport.h"
+
+using namespace ui_test;
+
+class FinderActionsTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<ArchiveEngine> m_engine;
+
+    // A resource folder of its own whose script is `body`.
+    QString resourcesWithScript(const QString &name, const QByteArray &body)
+    {
+        const QString folder = m_dir.filePath(name);
+        QDir().mkpath(folder);
+        if (!body.isNull())
+            writeFile(folder + "/install-finder-actions.sh", body);
+        return folder;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_engine = std::make_unique<ArchiveEngine>(kResources);
+    }
+
+    void successReportsWithoutTheOutput()
+    {
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop,
+                           resourcesWithScript("ok", "print 'installed three actions'\nexit 0\n"));
+        // Either button; the script needs no execute permission.
+        for (const char *name : {"finderActionsButton", "sidebarFinderActionsButton"}) {
+            desktop.clear();
+            part<QLabel>(c, "statusLabel")->setText("Ready");
+            click(c, name);
+            QCOMPARE(statusText(c), QStringLiteral("Finder actions installed"));
+            QCOMPARE(desktop.kinds(), QStringList{"alert"});
+            QCOMPARE(desktop.calls[0].values.mid(1),
+                     QStringList({"Finder actions installed",
+                                  "Extract Here, Extract to Folder, and Compress to ZIP are now enabled in "
+                                  "Finder Services."}));
+        }
+    }
+
+    void failureShowsTheScriptsOutput_data()
+    {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("stderr line, status 1") << QByteArray("print -u2 'cannot write ~/.local'\nexit 1\n")
+                                               << "cannot write ~/.local\n";
+        QTest::newRow("both streams in order") << QByteArray("print one\nprint -u2 two\nprint three\nexit 2\n")
+                                               << "one\ntwo\nthree\n";
+        QTest::newRow("silent, status 3") << QByteArray("exit 3\n") << "The archive operation failed.";
+    }
+
+    void failureShowsTheScriptsOutput()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, message);
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop, resourcesWithScript(QTest::currentDataTag(), script));
+        click(c, "finderActionsButton");
+        QCOMPARE(desktop.kinds(), QStringList{"error"});
+        QCOMPARE(desktop.calls[0].values[0], message);
+        QCOMPARE(statusText(c), QStringLiteral("Ready"));
+    }
+
+    void missingScriptShowsTheShellsMessage()
+    {
+        FakeDesktop desktop;
+        const QString folder = resourcesWithScript("absent", QByteArray());
+        CorvexController c(*m_engine, desktop, folder);
+        click(c, "sidebarFinderActionsButton");
+        QCOMPARE(desktop.kinds(), QStringList{"error"});
+        const QString message = desktop.calls[0].values[0];
+        QVERIFY2(message.contains(folder + "/install-finder-actions.sh"), qPrintable(message));
+        QVERIFY2(message.contains(QLatin1String("zsh")), qPrintable(message));
+        QCOMPARE(statusText(c), QStringLiteral("Ready"));
+    }
+
+    void noResourceFolder()
+    {
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop, QString());
+        click(c, "finderActionsButton");
+        QCOMPARE(desktop.kinds(), QStringList{"error"});
+        QCOMPARE(desktop.calls[0].values[0], QStringLiteral("Finder actions are missing from this build."));
+    }
+
+    void theShellGetsOnlyTheScriptsPath()
+    {
+        const QString record = m_dir.filePath("arguments.txt");
+        const QString folder = resourcesWithScript(
+            "args", QStringLiteral("print -r -- \"$#|$0|$*\" > '%1'\nexit 0\n").arg(record).toUtf8());
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop, folder);
+        click(c, "finderActionsButton");
+        QCOMPARE(QString::fromUtf8(readFile(record)), QStringLiteral("0|%1/install-finder-actions.sh|\n").arg(folder));
+    }
+};
+
+QTEST_MAIN(FinderActionsTest)
+#include "FinderActionsTest.moc"
