@@ -78,19 +78,8 @@ put() {
 
 # --- Quoting -----------------------------------------------------------------------
 
-# An Exec argument as desktop entries want it: quoted when it holds a reserved
-# character, then escaped as a string value (so a backslash is doubled once more).
-desktop_arg() {
-  local s=$1
-  if [[ $s == *[[:space:]\"\'\\\>\<~\|\&\;\$\*\?\#\(\)\`]* ]]; then
-    s=${s//\\/\\\\}; s=${s//\"/\\\"}; s=${s//\$/\\\$}; s=${s//\`/\\\`}
-    s=\"$s\"
-  fi
-  s=${s//\%/%%}
-  REPLY=${s//\\/\\\\}
-}
-
-# A command for Thunar: the same quoting, without the string-value escaping.
+# An argument as a command line holds it: double-quoted, with \ " $ ` escaped, when
+# it holds a character a shell or desktop entry would take as special; % doubled.
 command_arg() {
   local s=$1
   if [[ $s == *[[:space:]\"\'\\\>\<~\|\&\;\$\*\?\#\(\)\`]* ]]; then
@@ -98,6 +87,13 @@ command_arg() {
     s=\"$s\"
   fi
   REPLY=${s//\%/%%}
+}
+
+# An Exec argument of a desktop entry: the same, then escaped as a string value, which
+# doubles each backslash once more.
+desktop_arg() {
+  command_arg $1
+  REPLY=${REPLY//\\/\\\\}
 }
 
 xml_text() {

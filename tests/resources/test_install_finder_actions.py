@@ -71,11 +71,12 @@ FOREIGN_BLOCK = FOREIGN_UCA[FOREIGN_UCA.index("<action>"):FOREIGN_UCA.index("</a
 
 
 class Sandbox:
-    """A prefix with a space in it (script + icon + stand-in) and a home with XDG folders."""
+    """An awkward prefix (script + icon + stand-in) and a home with XDG folders."""
 
     def __init__(self, root, with_program=True):
         self.root = Path(root)
-        self.prefix = self.root / "pre fix"
+        # No "%": GLib looks for the program before undoing "%%" and then ignores the entry.
+        self.prefix = self.root / "pre fix 'q' \"d\" $x`y`\\b"
         self.resources = self.prefix / "share" / "corvex"
         self.resources.mkdir(parents=True)
         for name in ("install-finder-actions.sh", "corvex.svg"):
@@ -123,13 +124,16 @@ class Sandbox:
         return [os.fsdecode(a) for a in raw.split(b"\0")[:-1]]
 
     def snapshot(self):
-        """Every file below the sandbox's home folders with its mode and checksum."""
+        """Every file below the sandbox's home folders: mode, checksum, modification time
+        (but for the desktop database's cache, which its tool rewrites each time)."""
         listing = {}
         for top in (self.home, self.data, self.config):
             for path in sorted(top.rglob("*")):
                 if path.is_file():
+                    info = path.stat()
+                    mtime = info.st_mtime_ns if path.name != "mimeinfo.cache" else None
                     digest = hashlib.sha256(path.read_bytes()).hexdigest()
-                    listing[str(path)] = (stat.S_IMODE(path.stat().st_mode), digest)
+                    listing[str(path)] = (stat.S_IMODE(info.st_mode), digest, mtime)
         return listing
 
 
@@ -151,40 +155,43 @@ def keyfile_value(raw):
     return "".join(out)
 
 
-def split_exec(value):
-    """Splits an Exec value by the desktop-entry quoting rules, strictly."""
-    reserved = set(" \t\n\"'\\><~|&;$*?#()`")
-    args, cur, i, quoted, started = [], [], 0, False, False
-    while i < len(value):
-        c = value[i]
-        if quoted:
-            if c == "\\":
-                nxt = value[i + 1]
-                if nxt not in '"`$\\':
-                    raise AssertionError(f"backslash before {nxt!r} inside quotes: {value!r}")
-                cur.append(nxt)
-                i += 2
-                continue
-            if c == '"':
-                quoted = False
-            else:
-                cur.append(c)
-        elif c == '"':
-            quoted, started = True, True
-        elif c == " ":
+def glib_split(line):
+    """Splits a command line as GLib's g_shell_parse_argv does (no expansions)."""
+    args, cur, i, started = [], [], 0, False
+    while i < len(line):
+        c = line[i]
+        if c in " \t\n":
             if started:
                 args.append("".join(cur))
             cur, started = [], False
-        elif c in reserved:
-            raise AssertionError(f"unquoted reserved character {c!r} in {value!r}")
+        elif c == "'":
+            end = line.index("'", i + 1)
+            cur.append(line[i + 1:end])
+            started, i = True, end
+        elif c == '"':
+            i += 1
+            while line[i] != '"':
+                if line[i] == "\\" and line[i + 1] in '"\\$`\n':
+                    i += 1
+                cur.append(line[i])
+                i += 1
+            started = True
+        elif c == "\\":
+            i += 1
+            cur.append(line[i])
+            started = True
         else:
             cur.append(c)
             started = True
         i += 1
-    assert not quoted, f"unterminated quote in {value!r}"
     if started:
         args.append("".join(cur))
-    return [a.replace("%%", "%") if not re.fullmatch(r"%[a-zA-Z]", a) else a for a in args]
+    return args
+
+
+def exec_argv(raw):
+    """An Exec value as launchers read it: string escapes undone, split, "%%" undone."""
+    return [a.replace("%%", "%") for a in glib_split(keyfile_value(raw))]
 
 
 def read_groups(path):
@@ -276,7 +283,7 @@ class InstallerTest(unittest.TestCase):
         result = subprocess.run(["desktop-file-validate", str(entry)], capture_output=True, text=True)
         self.assertEqual((result.returncode, result.stdout + result.stderr), (0, ""))
         group = read_groups(entry)["Desktop Entry"]
-        self.assertEqual(split_exec(keyfile_value(group["Exec"])), [self.corvex, "%F"])
+        self.assertEqual(exec_argv(group["Exec"]), [self.corvex, "%F"])
         self.assertEqual(group["Icon"], "corvex")
         self.assertIn("application/zip;", group["MimeType"])
         self.assertIn("application/x-7z-compressed;", group["MimeType"])
@@ -298,7 +305,7 @@ class InstallerTest(unittest.TestCase):
 
     def test_each_desktop_action_passes_the_selection_after_its_option(self):
         for path, ids in self.desktop_files():
-            argvs = [split_exec(keyfile_value(e)) for e in self.exec_lines(path)]
+            argvs = [exec_argv(e) for e in self.exec_lines(path)]
             self.assertEqual(argvs, [[self.corvex, OPTIONS[a], "%F"] for a in ids], path)
         for path in (self.data / "kio/servicemenus").glob("*.desktop"):
             group = read_groups(path)["Desktop Entry"]
@@ -341,13 +348,14 @@ class InstallerTest(unittest.TestCase):
         self.assertIn("other-files", flags["corvex-extract-here"])
 
     def test_thunar_commands_start_corvex_with_awkward_paths(self):
-        # Thunar quotes each %F path as g_shell_quote does and runs the command line.
+        # Thunar quotes each %F path as g_shell_quote does and runs the command line
+        # (split by GLib or by the shell: both must give the same arguments).
         paths = [str(self.box.root / n) for n in AWKWARD]
         for action in self.thunar_actions()[1:]:
             command = action.findtext("command")
             expanded = command.replace("%F", " ".join(shlex.quote(p) for p in paths)).replace("%%", "%")
             option = OPTIONS[action.findtext("unique-id")[len("corvex-"):]]
-            self.assertEqual(shlex.split(expanded), [self.corvex, option] + paths)
+            self.assertEqual(glib_split(expanded), [self.corvex, option] + paths)
             subprocess.run(["/bin/sh", "-c", expanded], env=self.box.env(), check=True)
             self.assertEqual(self.box.recorded(), [option] + paths)
 
@@ -416,7 +424,7 @@ class InstallerTest(unittest.TestCase):
             # GLib's set of characters left unescaped, and escaping everything.
             for safe in ("/!$&'()*+,:=@~", "/"):
                 uris = ['"file://' + urllib.parse.quote(os.fsencode(p), safe=safe) + '"' for p in paths]
-                argv = shlex.split(exec_line.replace("%U", " ".join(uris)))
+                argv = glib_split(exec_line.replace("%U", " ".join(uris)))
                 subprocess.run(argv, env=self.box.env(), check=True)
                 self.assertEqual(self.box.recorded(), [OPTIONS[action]] + paths, safe)
 
@@ -487,7 +495,7 @@ class InstallerTest(unittest.TestCase):
             result = subprocess.run(["desktop-file-validate", str(entry)], capture_output=True, text=True)
             self.assertEqual((result.returncode, result.stdout + result.stderr), (0, ""))
             installed = read_groups(entry)["Desktop Entry"]
-            self.assertEqual(split_exec(keyfile_value(installed["Exec"])),
+            self.assertEqual(exec_argv(installed["Exec"]),
                              [f"{prefix}/bin/corvex", "%F"])
             users = read_groups(self.data / "applications/corvex.desktop")["Desktop Entry"]
             self.assertEqual({k: v for k, v in installed.items() if k != "Exec"},
