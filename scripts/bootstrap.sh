@@ -7,7 +7,7 @@ packages=(
   g++ cmake make pkg-config
   qt6-base-dev libqt6svg6 adwaita-icon-theme
   7zip zsh python3
-  xvfb xauth xdotool dbus-bin dbus-daemon
+  xvfb xauth xdotool dbus-bin dbus-daemon imagemagick
   desktop-file-utils libxml2-utils
   clang libclang-rt-14-dev
 )
