@@ -1,0 +1,378 @@
+#include "ArchiveEngine.h"
+#include "CommandLineMode.h"
+#include "FakeDesktop.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <optional>
+
+using namespace CommandLineMode;
+
+namespace {
+
+const QString program = QStringLiteral("/usr/bin/corvex");
+const QString unsafeMessage = QStringLiteral("Unsafe archive paths detected");
+
+QString unsafeText(int count)
+{
+    return QStringLiteral("Corvex found %1 item(s) that may write outside the destination. Extraction was stopped.")
+        .arg(count);
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Every file and folder below `folder`, relative and sorted.
+QStringList tree(const QString &folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found.append(QDir(folder).relativeFilePath(it.next()));
+    found.sort();
+    return found;
+}
+
+bool runProgram(const QString &name, const QStringList &arguments, const QString &workingFolder)
+{
+    QProcess process;
+    process.setWorkingDirectory(workingFolder);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(name, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        qWarning().noquote() << name << arguments << process.readAll();
+        return false;
+    }
+    return true;
+}
+
+// A tar archive whose members are named exactly as given, each holding "x".
+bool writeTarWithNames(const QString &archive, const QStringList &names)
+{
+    const QString script = QStringLiteral(
+        "import io, sys, tarfile\n"
+        "with tarfile.open(sys.argv[1], 'w') as t:\n"
+        "    for name in sys.argv[2:]:\n"
+        "        info = tarfile.TarInfo(name)\n"
+        "        info.size = 1\n"
+        "        t.addfile(info, io.BytesIO(b'x'))\n");
+    return runProgram(QStringLiteral("python3"), QStringList{QStringLiteral("-c"), script, archive} + names,
+                      QDir::tempPath());
+}
+
+} // namespace
+
+class CommandLineModeTest : public QObject
+{
+    Q_OBJECT
+
+    std::optional<QTemporaryDir> m_dir;
+    std::optional<ArchiveEngine> m_engine;
+    FakeDesktop m_desktop;
+    QString m_originalFolder;
+
+    QString path(const QString &name) const { return m_dir->filePath(name); }
+
+    bool handle(const QStringList &arguments)
+    {
+        return handleCommandLine(QStringList{program} + arguments, *m_engine, m_desktop);
+    }
+
+    // A ZIP at `archive` holding the text files `names` (each holds its name).
+    bool makeZip(const QString &archive, const QStringList &names)
+    {
+        const QString source = path("source-" + QFileInfo(archive).fileName());
+        for (const QString &name : names) {
+            if (!writeFile(source + '/' + name, name.toUtf8()))
+                return false;
+        }
+        QDir().mkpath(QFileInfo(archive).absolutePath());
+        return runProgram(m_engine->executable(), {"a", "-tzip", "-spd", "--", archive, "."}, source)
+            && QDir(source).removeRecursively();
+    }
+
+    QStringList zipMembers(const QString &zip)
+    {
+        QStringList names;
+        for (const ArchiveEntry &entry : m_engine->list(zip))
+            names.append(entry.path());
+        names.sort();
+        return names;
+    }
+
+    void expectOnlyReveal(const QString &target)
+    {
+        QCOMPARE(m_desktop.kinds(), QStringList{"reveal"});
+        QCOMPARE(m_desktop.calls.first().values, QStringList{target});
+    }
+
+    void expectOnlyError(const QString &containing)
+    {
+        QCOMPARE(m_desktop.kinds(), QStringList{"error"});
+        const QString description = m_desktop.calls.first().values.value(0);
+        QVERIFY2(description.contains(containing), qPrintable(description));
+    }
+
+private slots:
+    void initTestCase()
+    {
+        m_engine.emplace(QStringLiteral(CORVEX_RESOURCE_DIR));
+        m_originalFolder = QDir::currentPath();
+    }
+
+    void init()
+    {
+        m_dir.emplace();
+        QVERIFY(m_dir->isValid());
+        m_desktop.clear();
+        QDir::setCurrent(m_dir->path());
+    }
+
+    void cleanup()
+    {
+        QDir::setCurrent(m_originalFolder);
+    }
+
+    void pathRules_data()
+    {
+        QTest::addColumn<QString>("item");
+        QTest::addColumn<QString>("extension");
+        QTest::addColumn<QString>("folder");
+        QTest::addColumn<QString>("zipForFile");
+
+        QTest::newRow("two extensions") << "/a/b/photos.tar.gz" << "gz" << "/a/b/photos.tar" << "/a/b/photos.tar.zip";
+        QTest::newRow("none") << "/a/README" << "" << "/a/README" << "/a/README.zip";
+        QTest::newRow("zip, upper case") << "/a/old.ZIP" << "ZIP" << "/a/old" << "/a/old.ZIP.zip";
+        QTest::newRow("dot in a folder only") << "/a.d/README" << "" << "/a.d/README" << "/a.d/README.zip";
+        QTest::newRow("leading dot only") << "/a/.profile" << "" << "/a/.profile" << "/a/.profile.zip";
+        QTest::newRow("leading dot and more") << "/a/.cache.tar" << "tar" << "/a/.cache" << "/a/.cache.zip";
+        QTest::newRow("trailing dot") << "/a/name." << "" << "/a/name" << "/a/name.zip";
+    }
+
+    void pathRules()
+    {
+        QFETCH(QString, item);
+        QFETCH(QString, extension);
+        QFETCH(QString, folder);
+        QFETCH(QString, zipForFile);
+        QCOMPARE(lastExtension(item), extension);
+        QCOMPARE(extractFolderFor(item), folder);
+        QCOMPARE(zipDestinationFor(item), zipForFile);
+    }
+
+    void itemPathsResolveAgainstTheCurrentFolder()
+    {
+        const QString here = QDir::currentPath();
+        QCOMPARE(absoluteItemPath("a.zip"), here + "/a.zip");
+        QCOMPARE(absoluteItemPath("./sub//x/./"), here + "/sub/x");
+        QCOMPARE(absoluteItemPath("-odd.zip"), here + "/-odd.zip");
+        QCOMPARE(absoluteItemPath("../up.zip"), here + "/../up.zip");
+        QCOMPARE(absoluteItemPath("/abs//p/"), QStringLiteral("/abs/p"));
+        QCOMPARE(absoluteItemPath("/"), QStringLiteral("/"));
+    }
+
+    void notAnInvocation_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("nothing") << QStringList{};
+        QTest::newRow("path only") << QStringList{"a.zip"};
+        QTest::newRow("option without items") << QStringList{"-corvexextracthere"};
+        QTest::newRow("unknown option") << QStringList{"-corvexextract", "a.zip"};
+        QTest::newRow("items first") << QStringList{"a.zip", "-corvexextracthere"};
+    }
+
+    void notAnInvocation()
+    {
+        QFETCH(QStringList, arguments);
+        QVERIFY(makeZip(path("a.zip"), {"inside.txt"}));
+        QVERIFY(!handle(arguments));
+        QVERIFY(m_desktop.calls.isEmpty());
+        QCOMPARE(tree(m_dir->path()), QStringList{"a.zip"});
+    }
+
+    void optionsInAnyLetterCase_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QString>("created");
+        QTest::addColumn<QString>("revealed");
+        QTest::newRow("extract here") << "-CorvexExtractHere" << "inside.txt" << "";
+        QTest::newRow("extract to folder") << "-CORVEXEXTRACTFOLDER" << "a/inside.txt" << "a";
+        QTest::newRow("compress") << "-Add2Archive" << "a.zip.zip" << "a.zip.zip";
+    }
+
+    void optionsInAnyLetterCase()
+    {
+        QFETCH(QString, option);
+        QFETCH(QString, created);
+        QFETCH(QString, revealed);
+        QVERIFY(makeZip(path("a.zip"), {"inside.txt"}));
+        // A relative item resolves against the current folder.
+        QVERIFY(handle({option, "a.zip"}));
+        QVERIFY2(QFileInfo::exists(path(created)), qPrintable(tree(m_dir->path()).join(' ')));
+        expectOnlyReveal(revealed.isEmpty() ? m_dir->path() : path(revealed));
+    }
+
+    void extractHereUsesTheFirstArchiveOnly()
+    {
+        // The first item starts with a hyphen: still an item, not an option.
+        QVERIFY(makeZip(path("-first.zip"), {"one.txt", "sub/two.txt"}));
+        QVERIFY(makeZip(path("other/second.zip"), {"second.txt"}));
+        QVERIFY(handle({"-corvexextracthere", "-first.zip", path("other/second.zip")}));
+        QCOMPARE(readFile(path("one.txt")), QByteArray("one.txt"));
+        QCOMPARE(readFile(path("sub/two.txt")), QByteArray("sub/two.txt"));
+        QCOMPARE(tree(path("other")), QStringList{"second.zip"});
+        expectOnlyReveal(m_dir->path());
+    }
+
+    void extractToFolderOfACompressedTar()
+    {
+        QVERIFY(writeFile(path("src/photo.jpg"), "jpeg"));
+        QVERIFY(runProgram(m_engine->executable(), {"a", "-ttar", path("photos.tar"), "photo.jpg"}, path("src")));
+        QVERIFY(runProgram(m_engine->executable(), {"a", "-tgzip", path("b/photos.tar.gz"), path("photos.tar")},
+                           m_dir->path()));
+        QVERIFY(handle({"-corvexextractfolder", path("b/photos.tar.gz")}));
+        QCOMPARE(tree(path("b/photos.tar")), QStringList{"photos.tar"});
+        expectOnlyReveal(path("b/photos.tar"));
+    }
+
+    void extractToFolderReusesAnExistingFolder()
+    {
+        QVERIFY(makeZip(path("docs.zip"), {"new.txt"}));
+        QVERIFY(writeFile(path("docs/old.txt"), "kept"));
+        QVERIFY(handle({"-corvexextractfolder", path("docs.zip")}));
+        QCOMPARE(tree(path("docs")), (QStringList{"new.txt", "old.txt"}));
+        QCOMPARE(readFile(path("docs/old.txt")), QByteArray("kept"));
+        QVERIFY(!QFileInfo::exists(path("docs 2")));
+        expectOnlyReveal(path("docs"));
+    }
+
+    void extractToFolderOfAMissingArchive()
+    {
+        // Nothing checks the archive first: its folder (and the missing
+        // folders above) is made, then the tool's failure is shown.
+        QVERIFY(handle({"-corvexextractfolder", path("gone/deeper/lost.zip")}));
+        QVERIFY(QFileInfo(path("gone/deeper/lost")).isDir());
+        QCOMPARE(tree(path("gone/deeper/lost")), QStringList{});
+        expectOnlyError("lost.zip");
+    }
+
+    void extractToFolderCannotCreateTheFolder_data()
+    {
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<QString>("reason");
+        // The folder's name is the archive's own.
+        QTest::newRow("no extension") << "archive" << "Cannot create the folder “%1/archive”: File exists";
+        QTest::newRow("leading dot only") << ".hidden" << "Cannot create the folder “%1/.hidden”: File exists";
+    }
+
+    void extractToFolderCannotCreateTheFolder()
+    {
+        QFETCH(QString, archive);
+        QFETCH(QString, reason);
+        // The tool adds ".zip" to a name without an extension.
+        QVERIFY(makeZip(path("made.zip"), {"inside.txt"}));
+        QVERIFY(QFile::rename(path("made.zip"), path(archive)));
+        QVERIFY(handle({"-corvexextractfolder", path(archive)}));
+        QCOMPARE(m_desktop.kinds(), QStringList{"error"});
+        QCOMPARE(m_desktop.calls.first().values, QStringList{reason.arg(m_dir->path())});
+        QCOMPARE(tree(m_dir->path()), QStringList{archive});
+    }
+
+    void folderCreationReportsTheSystemsReason()
+    {
+        QVERIFY(writeFile(path("file"), "x"));
+        createFolder(path("fresh/a/b"));
+        createFolder(path("fresh/a/b"));
+        QVERIFY(QFileInfo(path("fresh/a/b")).isDir());
+        try {
+            createFolder(path("file/below/deeper"));
+            QFAIL("no error");
+        } catch (const SystemError &error) {
+            QCOMPARE(error.message(), QStringLiteral("Cannot create the folder “%1”: Not a directory").arg(path("file/below/deeper")));
+        }
+    }
+
+    void unsafeArchiveIsRefused_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QStringList>("members");
+        QTest::addColumn<int>("unsafe");
+        const QStringList one{"fine.txt", "../escaped.txt"};
+        const QStringList several{"../a.txt", "fine.txt", "/tmp/corvex-absolute.txt", "x/../../b.txt"};
+        QTest::newRow("here, one") << "-corvexextracthere" << one << 1;
+        QTest::newRow("folder, one") << "-corvexextractfolder" << one << 1;
+        QTest::newRow("here, several") << "-corvexextracthere" << several << 3;
+        QTest::newRow("folder, several") << "-corvexextractfolder" << several << 3;
+    }
+
+    void unsafeArchiveIsRefused()
+    {
+        QFETCH(QString, option);
+        QFETCH(QStringList, members);
+        QFETCH(int, unsafe);
+        QVERIFY(QDir().mkpath(path("inner")));
+        QVERIFY(writeTarWithNames(path("inner/evil.tar"), members));
+        QVERIFY(handle({option, path("inner/evil.tar")}));
+        QCOMPARE(m_desktop.kinds(), QStringList{"alert"});
+        QCOMPARE(m_desktop.calls.first().values, (QStringList{"warning", unsafeMessage, unsafeText(unsafe)}));
+        QCOMPARE(tree(m_dir->path()), (QStringList{"inner", "inner/evil.tar"}));
+        QVERIFY(!QFileInfo::exists("/tmp/corvex-absolute.txt"));
+    }
+
+    void extractionFailureIsShown()
+    {
+        QVERIFY(writeFile(path("broken.zip"), QByteArray("PK\x03\x04 certainly not a zip", 30)));
+        QVERIFY(handle({"-corvexextracthere", path("broken.zip")}));
+        expectOnlyError("broken.zip");
+    }
+
+    void compressDestinations()
+    {
+        QVERIFY(writeFile(path("a/Photos/one.jpg"), "1"));
+        QVERIFY(writeFile(path("a/notes.txt"), "notes"));
+        QVERIFY(makeZip(path("a/x.zip"), {"in-zip.txt"}));
+        QVERIFY(writeFile(path("a/x.tar.gz"), "not really"));
+
+        struct Case {
+            QStringList items;
+            QString zip;
+            QStringList members;
+        };
+        const QList<Case> cases{
+            {{"a/Photos", "a/notes.txt"}, "a/Photos.zip", {"Photos", "Photos/one.jpg", "notes.txt"}},
+            {{"a/notes.txt"}, "a/notes.zip", {"notes.txt"}},
+            {{"a/x.tar.gz"}, "a/x.tar.zip", {"x.tar.gz"}},
+            {{"a/x.zip"}, "a/x.zip.zip", {"x.zip"}},
+        };
+        for (const Case &c : cases) {
+            m_desktop.clear();
+            QVERIFY(handle(QStringList{"-add2archive"} + c.items));
+            expectOnlyReveal(path(c.zip));
+            QCOMPARE(zipMembers(path(c.zip)), c.members);
+        }
+    }
+
+    void compressFailureIsShown()
+    {
+        QVERIFY(handle({"-add2archive", path("missing.txt")}));
+        expectOnlyError("missing.txt");
+    }
+};
+
+QTEST_GUILESS_MAIN(CommandLineModeTest)
+#include "CommandLineModeTest.moc"
