@@ -240,7 +240,7 @@ void CorvexController::buildTable()
     columns->setSectionsClickable(false);
     columns->setSortIndicatorShown(false);
     columns->setHighlightSections(false);
-    columns->setStretchLastSection(false);
+    columns->setStretchLastSection(true);
     columns->setSectionResizeMode(QHeaderView::Interactive);
     columns->setMinimumSectionSize(kMinimumColumnWidth);
     columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);

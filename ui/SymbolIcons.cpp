@@ -10,19 +10,19 @@ struct Mapping {
     QStyle::StandardPixmap fallback;
 };
 
-// Generic names first, so each desktop's own theme answers; the symbolic
-// names match the line-art look where the generic ones are missing.
+// Line-art names first, the look the window is drawn for; then the generic
+// names every theme has; then the style's own icon.
 const Mapping kMappings[] = {
-    {"folder", {"document-open", "folder-open", "folder-symbolic"}, QStyle::SP_DirOpenIcon},
-    {"arrow.down.to.line", {"archive-extract", "go-bottom", "go-bottom-symbolic"}, QStyle::SP_ArrowDown},
-    {"checkmark.shield", {"security-high", "security-high-symbolic", "emblem-ok-symbolic"}, QStyle::SP_DialogApplyButton},
-    {"archivebox", {"package-x-generic", "application-x-archive", "package-x-generic-symbolic"}, QStyle::SP_DriveFDIcon},
-    {"eye", {"document-preview", "view-reveal-symbolic", "document-print-preview"}, QStyle::SP_FileDialogContentsView},
-    {"cursorarrow.click.2", {"input-mouse", "input-mouse-symbolic", "preferences-system"}, QStyle::SP_CommandLink},
-    {"house", {"user-home", "go-home", "user-home-symbolic"}, QStyle::SP_DirHomeIcon},
-    {"arrow.down.circle", {"folder-download", "folder-downloads", "folder-download-symbolic"}, QStyle::SP_ArrowDown},
-    {"doc", {"folder-documents", "x-office-document", "folder-documents-symbolic"}, QStyle::SP_FileIcon},
-    {"desktopcomputer", {"user-desktop", "computer", "user-desktop-symbolic"}, QStyle::SP_DesktopIcon},
+    {"folder", {"folder-open-symbolic", "document-open", "folder-open"}, QStyle::SP_DirOpenIcon},
+    {"arrow.down.to.line", {"go-bottom-symbolic", "archive-extract", "go-bottom"}, QStyle::SP_ArrowDown},
+    {"checkmark.shield", {"security-high-symbolic", "security-high", "emblem-ok"}, QStyle::SP_DialogApplyButton},
+    {"archivebox", {"package-x-generic-symbolic", "package-x-generic", "application-x-archive"}, QStyle::SP_DriveFDIcon},
+    {"eye", {"view-reveal-symbolic", "document-preview", "document-print-preview"}, QStyle::SP_FileDialogContentsView},
+    {"cursorarrow.click.2", {"input-mouse-symbolic", "input-mouse", "preferences-system"}, QStyle::SP_CommandLink},
+    {"house", {"user-home-symbolic", "user-home", "go-home"}, QStyle::SP_DirHomeIcon},
+    {"arrow.down.circle", {"folder-download-symbolic", "folder-download", "folder-downloads"}, QStyle::SP_ArrowDown},
+    {"doc", {"folder-documents-symbolic", "folder-documents", "x-office-document"}, QStyle::SP_FileIcon},
+    {"desktopcomputer", {"user-desktop-symbolic", "user-desktop", "computer"}, QStyle::SP_DesktopIcon},
 };
 
 const Mapping *find(const QString &symbol)

@@ -174,6 +174,12 @@ private slots:
         const int widths[] = {330, 90, 90, 75, 150};
         for (int column = 0; column < 5; ++column)
             QCOMPARE(header->sectionSize(column), widths[column]);
+        // Shown, the last column takes up the room the others leave.
+        c.window()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(c.window()));
+        for (int column = 0; column < 4; ++column)
+            QCOMPARE(header->sectionSize(column), widths[column]);
+        QCOMPARE(header->length(), view->viewport()->width());
         header->resizeSection(0, 10);
         QCOMPARE(header->sectionSize(0), 70);
 
