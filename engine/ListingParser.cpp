@@ -8,51 +8,29 @@ namespace {
 
 using uchar = unsigned char;
 
-// Bytes that may start a line break: U+000A..U+000D, and the lead bytes of
-// U+0085 (C2 85) and U+2028/U+2029 (E2 80 A8/A9).
-constexpr std::array<bool, 256> breakStart = [] {
-    std::array<bool, 256> table{};
-    for (int c : {0x0A, 0x0B, 0x0C, 0x0D, 0xC2, 0xE2})
-        table[size_t(c)] = true;
-    return table;
-}();
-
-// Length of the line break at p: 0 when there is none, -1 when the bytes
-// so far could still become one.
-int breakLength(const uchar *p, const uchar *end)
-{
-    const uchar c = *p;
-    if (c <= 0x0D)
-        return 1;
-    if (end - p < 2)
-        return -1;
-    if (c == 0xC2)
-        return p[1] == 0x85 ? 2 : 0;
-    if (p[1] != 0x80)
-        return 0;
-    if (end - p < 3)
-        return -1;
-    return p[2] == 0xA8 || p[2] == 0xA9 ? 3 : 0;
-}
-
-// White space inside a line: tab, and the space separators of Unicode
-// (line breaks never reach this far). Returns the byte length at p, or 0.
+// What is trimmed from both ends of a line: tab, the space separators of
+// Unicode, and the other line-break characters (CR of a CR LF, U+000B,
+// U+000C, U+0085, U+2028, U+2029). Returns the byte length at p, or 0.
 int spaceAt(const uchar *p, const uchar *end)
 {
     const ptrdiff_t left = end - p;
     switch (p[0]) {
     case 0x09:
+    case 0x0A:
+    case 0x0B:
+    case 0x0C:
+    case 0x0D:
     case 0x20:
         return 1;
     case 0xC2:
-        return left >= 2 && p[1] == 0xA0 ? 2 : 0;                         // U+00A0
+        return left >= 2 && (p[1] == 0xA0 || p[1] == 0x85) ? 2 : 0;     // U+00A0, U+0085
     case 0xE1:
         return left >= 3 && p[1] == 0x9A && p[2] == 0x80 ? 3 : 0;         // U+1680
     case 0xE2:
         if (left < 3)
             return 0;
-        if (p[1] == 0x80 && ((p[2] >= 0x80 && p[2] <= 0x8A) || p[2] == 0xAF))
-            return 3;                                                       // U+2000..200A, U+202F
+        if (p[1] == 0x80 && ((p[2] >= 0x80 && p[2] <= 0x8A) || p[2] == 0xA8 || p[2] == 0xA9 || p[2] == 0xAF))
+            return 3;                                                       // U+2000..200A, U+2028/9, U+202F
         return p[1] == 0x81 && p[2] == 0x9F ? 3 : 0;                       // U+205F
     case 0xE3:
         return left >= 3 && p[1] == 0x80 && p[2] == 0x80 ? 3 : 0;         // U+3000
@@ -64,7 +42,7 @@ int spaceAt(const uchar *p, const uchar *end)
 int spaceBefore(const uchar *begin, const uchar *end)
 {
     const uchar last = end[-1];
-    if (last == 0x09 || last == 0x20)
+    if (last == 0x09 || last == 0x20 || (last >= 0x0A && last <= 0x0D))
         return 1;
     if (last < 0x80)
         return 0;
@@ -118,23 +96,17 @@ size_t ListingParser::scan(const uchar *data, size_t size, bool atEnd)
     const uchar *lineStart = data;
     // Bytes of a partial line already looked at by an earlier call.
     const uchar *p = data + std::min(m_scanned, size);
+    // The tool ends every line with LF and prints every other line-break
+    // character of a member's name or comment as it is, so only LF ends a
+    // line: a name holding CR or U+2028 must not inject a line of its own.
     while (p < end) {
-        if (!breakStart[*p]) {
-            ++p;
-            continue;
+        const auto *lf = static_cast<const uchar *>(std::memchr(p, '\n', size_t(end - p)));
+        if (!lf) {
+            p = end;
+            break;
         }
-        int length = breakLength(p, end);
-        if (length < 0) {
-            if (!atEnd)
-                break;
-            length = 0;
-        }
-        if (length == 0) {
-            ++p;
-            continue;
-        }
-        line(lineStart, p);
-        p += length;
+        line(lineStart, lf);
+        p = lf + 1;
         lineStart = p;
     }
     if (atEnd) {

@@ -93,9 +93,18 @@ private slots:
         QTest::newRow("two spaces keep one") << head + "Path =  a  \n" << QStringList{" a"};
         QTest::newRow("records without blank merge") << head + "Path = a\nPath = b\n" << QStringList{"b"};
         QTest::newRow("second separator discards") << head + "Path = a\n----------\nPath = b\n" << QStringList{"b"};
-        QTest::newRow("CR LF ends each record") << head + "Path = a\r\nSize = 1\r\nPath = b\r\n" << QStringList{"a", "b"};
-        QTest::newRow("unicode line breaks") << head + "Path = a\xc2\x85Path = b\xe2\x80\xa9\xe2\x80\xa8Path = c"
-                                            << QStringList{"b", "c"};
+        QTest::newRow("CR LF lines read as LF lines") << head + "Path = a\r\nSize = 1\r\n\r\nPath = b\r\n" << QStringList{"a", "b"};
+        // Only LF ends a line: the tool prints the others raw inside names
+        // and comments, where they must not start a line of their own.
+        QTest::newRow("other breaks stay in the name")
+            << head + "Path = a\xc2\x85Path = b\xe2\x80\xa9\xe2\x80\xa8Path = c\rd\x0b\x0c"
+            << QStringList{QString::fromUtf8("a\xc2\x85Path = b\xe2\x80\xa9\xe2\x80\xa8Path = c\rd")};
+        QTest::newRow("CR in a name hides no path")
+            << head + "Path = ../evil\r----------\rPath = fine\nSize = 1\n" << QStringList{"../evil\r----------\rPath = fine"};
+        QTest::newRow("CR in a comment hides no path")
+            << head + "Path = ../evil\nComment = x\rPath = fine\n\nPath = b\n" << QStringList{"../evil", "b"};
+        QTest::newRow("breaks at the ends are trimmed")
+            << head + "Path = a\xe2\x80\xa8\r\n\r\n\xc2\x85Path = b\x0c\n" << QStringList{"a", "b"};
         QTest::newRow("unicode spaces trimmed") << head + "\xe3\x80\x80Path = a\xc2\xa0\t\n" << QStringList{"a"};
         QTest::newRow("indented separator") << QByteArray(" ---------- \nPath = a\n") << QStringList{"a"};
         QTest::newRow("eleven hyphens is no separator") << QByteArray("-----------\nPath = a\n") << QStringList();
