@@ -1,0 +1,53 @@
+#include "AppDelegate.h"
+
+#include "ArchiveEngine.h"
+#include "CommandLineMode.h"
+#include "CorvexController.h"
+#include "Desktop.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QStyle>
+#include <QWidget>
+
+AppDelegate::AppDelegate(Desktop &desktop, const QString &resourceFolder, const QStringList &arguments,
+                         QObject *parent)
+    : QObject(parent), m_desktop(desktop), m_resourceFolder(resourceFolder), m_arguments(arguments)
+{
+}
+
+AppDelegate::~AppDelegate() = default;
+
+AppDelegate::Outcome AppDelegate::start()
+{
+    try {
+        m_engine = std::make_unique<ArchiveEngine>(m_resourceFolder);
+    } catch (const ArchiveError &error) {
+        // The options are not looked at: without the tool nothing can be done.
+        m_desktop.showError(describeError(error));
+        return Outcome::engineMissing;
+    }
+
+    if (CommandLineMode::handleCommandLine(m_arguments, *m_engine, m_desktop))
+        return Outcome::handledByCommandLine;
+
+    showWindow();
+    return Outcome::windowShown;
+}
+
+void AppDelegate::showWindow()
+{
+    m_controller = new CorvexController(*m_engine, m_desktop, m_resourceFolder, this);
+    QWidget *window = m_controller->window();
+    if (const QScreen *screen = QGuiApplication::primaryScreen()) {
+        window->setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, window->size(),
+                                                screen->availableGeometry()));
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+
+    // "Open With" from a file manager passes the archive as the only argument.
+    if (m_arguments.size() == 2 && !m_arguments.at(1).startsWith(QLatin1Char('-')))
+        m_controller->loadArchive(CommandLineMode::absoluteItemPath(m_arguments.at(1)));
+}

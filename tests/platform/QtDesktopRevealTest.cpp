@@ -1,0 +1,130 @@
+// Reveal against a stand-in file manager on a private session bus.
+#include "QtDesktop.h"
+
+#include <QApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusContext>
+#include <QDBusError>
+#include <QDesktopServices>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+
+#include <cstdlib>
+#include <unistd.h>
+#include <vector>
+
+class FakeFileManager : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    QList<QStringList> shown;
+    QStringList startupIds;
+    bool failing = false;
+
+public slots:
+    void ShowItems(const QStringList &uris, const QString &startupId)
+    {
+        shown.append(uris);
+        startupIds.append(startupId);
+        if (failing)
+            sendErrorReply(QDBusError::Failed, QStringLiteral("cannot show"));
+    }
+};
+
+class QtDesktopRevealTest : public QObject
+{
+    Q_OBJECT
+
+public slots:
+    void openedUrl(const QUrl &url) { m_opened.append(url.toLocalFile()); }
+
+private:
+    const QString m_service = QStringLiteral("org.freedesktop.FileManager1");
+    QStringList m_opened;
+    FakeFileManager m_fileManager;
+    // The file manager's own connection, apart from the one the desktop uses.
+    QDBusConnection m_bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("file-manager"));
+
+    void revealAndWait(const QStringList &paths)
+    {
+        QtDesktop desktop;
+        desktop.reveal(paths);
+        QTimer::singleShot(10000, &desktop, [&desktop] { emit desktop.pendingRevealsFinished(); });
+        desktop.waitForPendingReveals();
+        QVERIFY(!desktop.hasPendingReveals());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_bus.isConnected());
+        QVERIFY(m_bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &m_fileManager,
+                                     QDBusConnection::ExportAllSlots));
+        QVERIFY(m_bus.registerService(m_service));
+        QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openedUrl");
+    }
+
+    void cleanupTestCase()
+    {
+        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    }
+
+    void init()
+    {
+        m_opened.clear();
+        m_fileManager.shown.clear();
+        m_fileManager.startupIds.clear();
+        m_fileManager.failing = false;
+    }
+
+    void itemsGoToTheFileManagerAsUris()
+    {
+        revealAndWait({QStringLiteral("/srv/a b/#1 ü.zip"), QStringLiteral("/srv/c")});
+        QCOMPARE(m_fileManager.shown.size(), 1);
+        QCOMPARE(m_fileManager.shown.first(),
+                 (QStringList{QStringLiteral("file:///srv/a%20b/%231%20%C3%BC.zip"), QStringLiteral("file:///srv/c")}));
+        QCOMPARE(m_fileManager.startupIds, QStringList{QString()});
+        QVERIFY(m_opened.isEmpty());
+    }
+
+    void aRefusalOpensTheParentFolder()
+    {
+        m_fileManager.failing = true;
+        revealAndWait({QStringLiteral("/srv/a b/x.zip")});
+        QCOMPARE(m_fileManager.shown.size(), 1);
+        QCOMPARE(m_opened, QStringList{QStringLiteral("/srv/a b")});
+    }
+
+    void noFileManagerOpensTheParentFolder()
+    {
+        QVERIFY(m_bus.unregisterService(m_service));
+        revealAndWait({QStringLiteral("/srv/d/y.zip")});
+        QVERIFY(m_fileManager.shown.isEmpty());
+        QCOMPARE(m_opened, QStringList{QStringLiteral("/srv/d")});
+    }
+};
+
+int main(int argc, char **argv)
+{
+    // Runs itself again on a bus of its own, which ends with it.
+    if (!qEnvironmentVariableIsSet("CORVEX_PRIVATE_BUS")) {
+        qputenv("CORVEX_PRIVATE_BUS", "1");
+        static char config[] = "--config-file=" CORVEX_PRIVATE_BUS_CONFIG;
+        std::vector<char *> command{const_cast<char *>("dbus-run-session"), config, const_cast<char *>("--")};
+        for (int i = 0; i < argc; ++i)
+            command.push_back(argv[i]);
+        command.push_back(nullptr);
+        execvp(command[0], command.data());
+        qWarning("dbus-run-session cannot be started: install dbus-daemon");
+        return EXIT_FAILURE;
+    }
+    QApplication application(argc, argv);
+    QtDesktopRevealTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "QtDesktopRevealTest.moc"
