@@ -354,7 +354,7 @@ private slots:
             QStringList members;
         };
         const QList<Case> cases{
-            {{"a/Photos", "a/notes.txt"}, "a/Photos.zip", {"Photos", "Photos/one.jpg", "notes.txt"}},
+            {{"a/Photos/", "a/notes.txt"}, "a/Photos.zip", {"Photos", "Photos/one.jpg", "notes.txt"}},
             {{"a/notes.txt"}, "a/notes.zip", {"notes.txt"}},
             {{"a/x.tar.gz"}, "a/x.tar.zip", {"x.tar.gz"}},
             {{"a/x.zip"}, "a/x.zip.zip", {"x.zip"}},
