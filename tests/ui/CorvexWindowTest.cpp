@@ -184,11 +184,6 @@ private slots:
         QCOMPARE(header->sectionSize(0), 70);
 
         QVERIFY(!view->verticalHeader()->isVisible());
-        QVERIFY(!view->isSortingEnabled());
-        QVERIFY(view->alternatingRowColors());
-        QCOMPARE(view->textElideMode(), Qt::ElideMiddle);
-        QVERIFY(view->horizontalScrollBarPolicy() != Qt::ScrollBarAlwaysOff);
-        QVERIFY(view->verticalScrollBarPolicy() != Qt::ScrollBarAlwaysOff);
 
         auto *model = qobject_cast<EntryTableModel *>(view->model());
         QVERIFY(model);
