@@ -24,7 +24,7 @@ double now()
     return double(ts.tv_sec) + double(ts.tv_nsec) * 1e-9;
 }
 
-ToolRun drain(const QString &program, const QStringList &arguments)
+ToolRun drain(const QString &program, const QStringList &arguments, QByteArray *keep)
 {
     std::vector<QByteArray> bytes{QFile::encodeName(program)};
     for (const QString &argument : arguments)
@@ -47,7 +47,7 @@ ToolRun drain(const QString &program, const QStringList &arguments)
     posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
     posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
     pid_t pid = -1;
-    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     ::close(fds[1]);
     if (error != 0) {
@@ -62,6 +62,8 @@ ToolRun drain(const QString &program, const QStringList &arguments)
         if (n <= 0)
             break;
         run.bytes += n;
+        if (keep)
+            keep->append(buffer.data(), n);
     }
     ::close(fds[0]);
     int status = 0;
@@ -77,6 +79,14 @@ qint64 peakRss()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return qint64(usage.ru_maxrss) * 1024;
+}
+
+double cpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto seconds = [](const timeval &t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 QByteArray readFile(const QString &path)

@@ -1,5 +1,7 @@
 #include "ArchiveEntry.h"
 
+#include <cstring>
+
 ArchiveEntry::ArchiveEntry(const QString &path, const QString &size, const QString &packed,
                            const QString &modified, bool isFolder)
     : ArchiveEntry(fromUtf8(path.toUtf8(), size.toUtf8(), packed.toUtf8(), modified.toUtf8(), isFolder))
@@ -11,14 +13,21 @@ ArchiveEntry ArchiveEntry::fromUtf8(QByteArrayView path, QByteArrayView size, QB
 {
     ArchiveEntry entry;
     const qsizetype total = path.size() + size.size() + packed.size() + modified.size();
-    entry.m_data.reserve(total);
-    entry.m_data.append(path);
-    entry.m_pathEnd = quint32(entry.m_data.size());
-    entry.m_data.append(size);
-    entry.m_sizeEnd = quint32(entry.m_data.size());
-    entry.m_data.append(packed);
-    entry.m_packedEnd = quint32(entry.m_data.size());
-    entry.m_data.append(modified);
+    // One allocation, filled in place: this runs once per member.
+    entry.m_data = QByteArray(total, Qt::Uninitialized);
+    char *out = entry.m_data.data();
+    auto put = [&out](QByteArrayView text) {
+        if (!text.isEmpty())
+            std::memcpy(out, text.data(), size_t(text.size()));
+        out += text.size();
+    };
+    put(path);
+    entry.m_pathEnd = quint32(path.size());
+    put(size);
+    entry.m_sizeEnd = quint32(entry.m_pathEnd + size.size());
+    put(packed);
+    entry.m_packedEnd = quint32(entry.m_sizeEnd + packed.size());
+    put(modified);
     entry.m_isFolder = isFolder;
     return entry;
 }

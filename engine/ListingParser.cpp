@@ -126,6 +126,19 @@ void ListingParser::line(const uchar *begin, const uchar *end)
             break;
         begin += n;
     }
+    // Most lines are fields that are not kept, and their first byte says so.
+    if (begin < end) {
+        switch (*begin) {
+        case 'P':
+        case 'S':
+        case 'M':
+        case 'F':
+        case '-':
+            break;
+        default:
+            return;
+        }
+    }
     while (end > begin) {
         const int n = spaceBefore(begin, end);
         if (n == 0)
