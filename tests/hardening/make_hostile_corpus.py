@@ -19,8 +19,10 @@ import json
 import os
 import subprocess
 import sys
+import struct
 import tarfile
 import zipfile
+import zlib
 
 ROOT, TOOL, TOKEN = sys.argv[1], sys.argv[2], sys.argv[3]
 CORPUS = os.path.join(ROOT, "corpus")
@@ -53,21 +55,30 @@ def b(text):
 
 class RawZipInfo(zipfile.ZipInfo):
     """A member whose name goes into both headers byte for byte."""
-    __slots__ = ("raw",)
+    __slots__ = ("raw", "raw_utf8")
 
     def _encodeFilenameFlags(self):
-        # UTF-8 flag set: the tool then reads names as UTF-8, invalid or not.
-        return self.raw, self.flag_bits | 0x800
+        # With the UTF-8 flag the tool reads names as UTF-8, invalid or not.
+        return self.raw, self.flag_bits | (0x800 if self.raw_utf8 else 0)
 
 
-def write_zip(name, members, comment=b""):
-    """members: (name bytes, data bytes or None for a folder[, comment bytes])."""
+def write_zip(name, members, comment=b"", system=3, unicode_paths=None):
+    """members: (name bytes, data bytes or None for a folder[, comment bytes]).
+    system: the "made by" system (0 is MS-DOS, 3 Unix). unicode_paths: a
+    second name per member, in the Info-ZIP Unicode Path extra field."""
     path = os.path.join(CORPUS, name)
     with zipfile.ZipFile(path, "w") as archive:
         for index, member in enumerate(members):
             raw, data = member[0], member[1]
             info = RawZipInfo("member%d" % index)
             info.raw = raw
+            # Old tools flagged nothing; the other name fields then count.
+            info.raw_utf8 = system == 3 and not unicode_paths
+            info.create_system = system
+            if unicode_paths:
+                other = unicode_paths[index]
+                field = b"\x01" + struct.pack("<I", zlib.crc32(raw)) + other
+                info.extra = struct.pack("<HH", 0x7075, len(field)) + field
             info.date_time = (2023, 11, 14, 22, 13, 20)
             if data is None:
                 info.external_attr = 0o40755 << 16 | 0x10
@@ -177,6 +188,14 @@ def main():
                                                       "\\" + ESCAPE + "-bs3.txt"]),
          "refused", "extracted", "a backslash is an ordinary character: names are written literally",
          inside=["..\\" + ESCAPE + "-bs1.txt"])
+    case("zip-dos-backslash", write_zip("dos-backslash.zip", [(b("..\\" + ESCAPE + "-dos.txt"), b"x\n"),
+                                                              (b("a\\b.txt"), b"x\n")], system=0),
+         "refused", "extracted", "even from an MS-DOS system the tool writes a backslash as a character",
+         inside=["..\\" + ESCAPE + "-dos.txt", "a\\b.txt"])
+    case("zip-unicode-path-field", write_zip("unicode-path.zip", [(b"harmless.txt", b"x\n")],
+                                             unicode_paths=[b("../" + ESCAPE + "-upath.txt")]),
+         "refused", "extracted", "the tool lists and writes the same name, the extra field's; it strips '../'",
+         inside=[ESCAPE + "-upath.txt"])
     case("zip-drive", zip_files("drive.zip", ["C:/" + ESCAPE + "-d1.txt", "c:" + ESCAPE + "-d2.txt",
                                               "C:\\" + ESCAPE + "-d3.txt"]),
          "refused", "extracted", "a drive letter is an ordinary folder name 'C:'",
