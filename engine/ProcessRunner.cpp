@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -98,6 +99,30 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
     argv.push_back(nullptr);
     const QByteArray workingFolder = QFile::encodeName(options.workingFolder);
 
+    // The inherited environment, less what the caller replaces, then the
+    // caller's entries.
+    std::vector<QByteArray> environmentBytes;
+    std::vector<char *> envp;
+    if (!options.environment.isEmpty()) {
+        for (const QString &entry : options.environment)
+            environmentBytes.push_back(QFile::encodeName(entry));
+        auto replaced = [&environmentBytes](const char *variable) {
+            for (const QByteArray &entry : environmentBytes) {
+                const qsizetype nameEnd = entry.indexOf('=') + 1;
+                if (nameEnd > 0 && std::strncmp(variable, entry.constData(), size_t(nameEnd)) == 0)
+                    return true;
+            }
+            return false;
+        };
+        for (char **variable = environ; *variable; ++variable) {
+            if (!replaced(*variable))
+                envp.push_back(*variable);
+        }
+        for (QByteArray &entry : environmentBytes)
+            envp.push_back(entry.data());
+        envp.push_back(nullptr);
+    }
+
     // Close-on-exec from the start, so children that other threads start
     // meanwhile never inherit this pipe.
     Fd readEnd, writeEnd;
@@ -130,7 +155,7 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
 
     pid_t pid = -1;
     const int spawnError = posix_spawn(&pid, programPath.constData(), &actions, &attributes,
-                                       argv.data(), environ);
+                                       argv.data(), envp.empty() ? environ : envp.data());
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     writeEnd.reset();

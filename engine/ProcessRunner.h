@@ -17,6 +17,9 @@ public:
         QString workingFolder;
         // Sees every chunk of output as it arrives.
         std::function<void(QByteArrayView)> onOutput;
+        // "NAME=value" entries set for the program on top of the inherited
+        // environment, replacing any variable of the same name.
+        QStringList environment;
         // How much output to keep for the result; past it the first and
         // the last halves are kept, cut at line breaks. Negative: all.
         qsizetype keepLimit = -1;

@@ -1,6 +1,7 @@
 #include "ArchiveEngine.h"
 #include "PathScreen.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -136,6 +137,33 @@ private slots:
                  QStringList({"*star.txt", "-lead.txt", "a b", "a b/ü.txt", "n1", "n1/n2", "n1/n2/n3",
                               "n1/n2/n3/deep.txt"}));
         QVERIFY(m_engine->unsafePaths(m_zip).isEmpty());
+    }
+
+    // Listed times are local times: a time zone of the user's own reaches the tool.
+    void listTimesFollowTheUsersTimeZone()
+    {
+        const QString file = path("zone/noon.txt");
+        writeFile(file, "noon\n");
+        QFile stamped(file);
+        QVERIFY(stamped.open(QIODevice::ReadWrite));
+        QVERIFY(stamped.setFileTime(QDateTime(QDate(2021, 6, 1), QTime(12, 0), Qt::UTC),
+                                    QFileDevice::FileModificationTime));
+        stamped.close();
+        const QString archive = path("zone/noon.7z");
+        m_engine->run({"a", "-t7z", "-spd", "--", archive, file});
+
+        const bool hadZone = qEnvironmentVariableIsSet("TZ");
+        const QByteArray zone = qgetenv("TZ");
+        qputenv("TZ", "JST-9");
+        const QString tokyo = m_engine->list(archive).at(0).modified();
+        qputenv("TZ", "UTC0");
+        const QString utc = m_engine->list(archive).at(0).modified();
+        if (hadZone)
+            qputenv("TZ", zone);
+        else
+            qunsetenv("TZ");
+        QVERIFY2(tokyo.startsWith("2021-06-01 21:00:00"), qPrintable(tokyo));
+        QVERIFY2(utc.startsWith("2021-06-01 12:00:00"), qPrintable(utc));
     }
 
     void extractLandsExactlyInTheFolderAsked()

@@ -155,6 +155,23 @@ private slots:
         options.workingFolder = dir.filePath("missing");
         QVERIFY_THROWS_EXCEPTION(SystemError, runTool({"args"}, options));
     }
+
+    // A replaced variable is gone whole, one whose name merely starts alike stays.
+    void environmentEntriesReplaceInheritedOnes()
+    {
+        qputenv("CORVEX_PROBE", "inherited");
+        qputenv("CORVEX_PROBE_LONGER", "kept");
+        ProcessRunner::Options options;
+        options.environment = QStringList{"CORVEX_PROBE=replaced", "CORVEX_PROBE_NEW=1"};
+        const QList<QByteArray> lines = ProcessRunner::run("/usr/bin/env", {}, options).output.split('\n');
+        QCOMPARE(lines.count("CORVEX_PROBE=replaced"), 1);
+        QVERIFY(!lines.contains("CORVEX_PROBE=inherited"));
+        QVERIFY(lines.contains("CORVEX_PROBE_LONGER=kept"));
+        QVERIFY(lines.contains("CORVEX_PROBE_NEW=1"));
+        QVERIFY(lines.contains("PATH=" + qgetenv("PATH")));
+        qunsetenv("CORVEX_PROBE");
+        qunsetenv("CORVEX_PROBE_LONGER");
+    }
 };
 
 QTEST_GUILESS_MAIN(ProcessRunnerTest)
