@@ -59,6 +59,8 @@ private slots:
         QVERIFY2(outside.isEmpty(), qPrintable(outside.join(QLatin1Char('\n'))));
         const QStringList links = hostile::linksLeadingOut(after, destination);
         QVERIFY2(links.isEmpty(), qPrintable(links.join(QLatin1Char('\n'))));
+        const QStringList special = hostile::specialFilesInside(after, destination);
+        QVERIFY2(special.isEmpty(), qPrintable(special.join(QLatin1Char('\n'))));
         const QStringList above = hostile::escapesAbove(m_corpus.root.path(), m_corpus.escape);
         QVERIFY2(above.isEmpty(), qPrintable(above.join(QLatin1Char('\n'))));
     }

@@ -187,6 +187,21 @@ inline QStringList linksLeadingOut(const Snapshot &after, const QString &destina
     return problems;
 }
 
+// Device nodes, pipes, sockets and set-id files that an extraction made:
+// the tool writes the first three as plain empty files and drops set-id bits.
+inline QStringList specialFilesInside(const Snapshot &after, const QString &destination)
+{
+    const std::string dest = QFile::encodeName(destination).toStdString();
+    QStringList problems;
+    for (const auto &[path, node] : after) {
+        const bool special = S_ISCHR(node.mode) || S_ISBLK(node.mode) || S_ISFIFO(node.mode) || S_ISSOCK(node.mode)
+            || (node.mode & (S_ISUID | S_ISGID));
+        if (special && isUnder(path, dest))
+            problems.append(QString::fromUtf8(path));
+    }
+    return problems;
+}
+
 // Files named after the escape token anywhere above the root: an escape
 // that climbed past everything a snapshot covers.
 inline QStringList escapesAbove(const QString &root, const QString &escape)
