@@ -22,8 +22,10 @@ OPEN
   export CORVEX_E2E_INSIDE=1 CORVEX_E2E_SCRATCH="$scratch" HOME="$scratch/home" XDG_RUNTIME_DIR="$scratch/runtime"
   export PATH="$scratch/bin:$PATH"
   unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS DISPLAY WAYLAND_DISPLAY
-  exec xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
-    dbus-run-session -- bash "$0" "$@"
+  status=0
+  xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+    dbus-run-session -- bash "$0" "$@" || status=$?
+  exit "$status"
 fi
 
 scratch="$CORVEX_E2E_SCRATCH"
