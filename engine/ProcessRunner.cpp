@@ -11,6 +11,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <deque>
 #include <vector>
 
 extern char **environ;
@@ -30,6 +31,8 @@ struct Fd {
 };
 
 // Keeps the output, or its first and last halves once it grows past a limit.
+// The tail is kept as the chunks that arrived, whole ones dropped from its
+// front: a long successful listing is copied once, not moved about.
 class OutputKeeper
 {
 public:
@@ -48,10 +51,14 @@ public:
             size -= room;
         }
         m_truncated = true;
-        m_tail.append(data, size);
-        // Drop the front of the tail now and then, not on every chunk.
-        if (m_tail.size() > m_limit)
-            m_tail.remove(0, m_tail.size() - m_limit / 2);
+        if (size == 0)
+            return;
+        m_tail.emplace_back(data, size);
+        m_tailSize += size;
+        while (!m_tail.empty() && m_tailSize - m_tail.front().size() >= m_limit / 2) {
+            m_tailSize -= m_tail.front().size();
+            m_tail.pop_front();
+        }
     }
 
     ProcessRunner::Result take()
@@ -62,23 +69,28 @@ public:
             result.output = std::move(m_head);
             return result;
         }
-        if (m_tail.size() > m_limit / 2)
-            m_tail.remove(0, m_tail.size() - m_limit / 2);
+        QByteArray tail;
+        tail.reserve(m_tailSize);
+        for (const QByteArray &chunk : m_tail)
+            tail.append(chunk);
+        if (tail.size() > m_limit / 2)
+            tail.remove(0, tail.size() - m_limit / 2);
         // Cut at line breaks so that no character is split.
         const qsizetype headEnd = m_head.lastIndexOf('\n');
         if (headEnd >= 0)
             m_head.truncate(headEnd + 1);
-        const qsizetype tailStart = m_tail.indexOf('\n');
+        const qsizetype tailStart = tail.indexOf('\n');
         if (tailStart >= 0)
-            m_tail.remove(0, tailStart + 1);
-        result.output = m_head + QByteArray("\xE2\x80\xA6\n") + m_tail;
+            tail.remove(0, tailStart + 1);
+        result.output = m_head + QByteArray("\xE2\x80\xA6\n") + tail;
         return result;
     }
 
 private:
     qsizetype m_limit;
     QByteArray m_head;
-    QByteArray m_tail;
+    std::deque<QByteArray> m_tail;
+    qsizetype m_tailSize = 0;
     bool m_truncated = false;
 };
 

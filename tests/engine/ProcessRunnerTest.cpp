@@ -71,6 +71,19 @@ private slots:
         QVERIFY(result.output.endsWith(runTool({"flood", "8"}).output.right(100)));
     }
 
+    // A zero limit streams everything and keeps only the mark of the cut.
+    void zeroKeepLimitKeepsNothing()
+    {
+        qsizetype streamed = 0;
+        ProcessRunner::Options options;
+        options.keepLimit = 0;
+        options.onOutput = [&streamed](QByteArrayView chunk) { streamed += chunk.size(); };
+        const auto result = runTool({"flood", "3"}, options);
+        QCOMPARE(streamed, qsizetype(3) * 1024 * 1024);
+        QVERIFY(result.truncated);
+        QCOMPARE(result.output, QByteArray("\xE2\x80\xA6\n"));
+    }
+
     void standardInputIsTheNullDevice()
     {
         QCOMPARE(runTool({"stdin"}).output, QByteArray("read 0\n"));
