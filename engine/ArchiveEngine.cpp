@@ -118,7 +118,15 @@ std::vector<ArchiveEntry> ArchiveEngine::list(const QString &archive) const
 QStringList ArchiveEngine::unsafePaths(const QString &archive) const noexcept
 {
     try {
-        return PathScreen::unsafePaths(list(archive));
+        // A damaged archive's listing fails part-way, yet the tool goes on
+        // to extract the members it could read: those it listed are
+        // screened all the same.
+        ListingParser parser;
+        ProcessRunner::Options options = toolOptions();
+        options.onOutput = [&parser](QByteArrayView chunk) { parser.feed(chunk); };
+        options.keepLimit = 0;
+        ProcessRunner::run(m_executable, listArguments(archive), options);
+        return PathScreen::unsafePaths(parser.finish());
     } catch (...) {
         return QStringList();
     }

@@ -223,6 +223,23 @@ private slots:
         QCOMPARE(m_engine->unsafePaths(path("latin1.tar")), QStringList{QStringLiteral("../caf\uFFFD.txt")});
     }
 
+    // A cut ZIP lists its first members, then fails; extracting it would
+    // still write them. The screen sees the ones listed.
+    void damagedArchiveIsScreenedAsFarAsItLists()
+    {
+        QProcess python;
+        python.start("python3", {"-c", "import zipfile,os,sys\n"
+                                       "z=zipfile.ZipFile(sys.argv[1],'w')\n"
+                                       "z.writestr('../up.txt','x')\n"
+                                       "for i in range(20): z.writestr('f%d'%i, os.urandom(2000))\n"
+                                       "z.close()\n"
+                                       "d=open(sys.argv[1],'rb').read(); open(sys.argv[1],'wb').write(d[:-3000])",
+                                 path("cut.zip")});
+        QVERIFY(python.waitForFinished() && python.exitCode() == 0);
+        QVERIFY(!commandFailedText([&] { m_engine->list(path("cut.zip")); }).isEmpty());
+        QCOMPARE(m_engine->unsafePaths(path("cut.zip")), QStringList{"../up.txt"});
+    }
+
     void createZipKeepsTheGivenOrder()
     {
         writeFile(path("fake/bin/7zz"), readFile(testTool));
