@@ -10,7 +10,8 @@ file that got past every guard can be looked for anywhere above ROOT.
 
 Each case says what the command-line mode must do ("refused" with the
 unsafe-paths alert, "extracted", or "failed" with an error alert), what the
-window's extraction must do ("extracted" or "failed"), which paths must then
+window's extraction must do ("extracted", "failed", or "not loaded" when the
+window cannot even list the archive), which paths must then
 exist inside the window's destination, and which guard protects it.
 """
 
@@ -233,6 +234,12 @@ def main():
                                                [(b("../" + ESCAPE + "-inj4.txt"), b"x", b"\r----------\rPath = fine.txt"),
                                                 (b("../" + ESCAPE + "-inj5.txt"), b"x", b"\x0bPath = fine.txt")]),
          "refused", "extracted", strip)
+    cut = zip_files("truncated.zip", ["../" + ESCAPE + "-cut.txt"] + ["f%02d.bin" % i for i in range(20)],
+                    data=os.urandom(2000))
+    whole = open(cut, "rb").read()
+    open(cut, "wb").write(whole[:-3000])
+    case("zip-truncated-dotdot", cut, "refused", "not loaded",
+         "the listing fails part-way: the window never shows it; the screen reads what was listed")
     case("zip-archive-comment-phantom", write_zip("phantom.zip", [(b"ok.txt", b"ok\n")],
                                                   comment=b"----------\nPath = /phantom\n\n"),
          "refused", "extracted",
