@@ -258,8 +258,11 @@ private slots:
         const qint64 replaced = timer.elapsed();
         drainWork();
         qInfo("million rows: shown in %lld ms, replaced in %lld ms", shown, replaced);
+#ifndef CORVEX_SANITIZED
+        // Sanitizers slow every allocation and free: their times say nothing.
         QVERIFY2(shown < 1000, qPrintable(QString::number(shown)));
         QVERIFY2(replaced < 250, qPrintable(QString::number(replaced)));
+#endif
     }
 
     void headerImageComesFromTheResourceFolder()
