@@ -68,7 +68,9 @@ int list(const QString &archive)
     const double cpuStart = cpuSeconds();
     const std::vector<ArchiveEntry> entries = e.list(archive);
     const double seconds = now() - start;
-    std::printf("seconds=%.4f\ncpu_seconds=%.4f\nentries=%zu\n", seconds, cpuSeconds() - cpuStart, entries.size());
+    const double cpu = cpuSeconds() - cpuStart;
+    std::printf("seconds=%.4f\ncpu_seconds=%.4f\nentries=%zu\ndigest=%016llx\n", seconds, cpu, entries.size(),
+                qulonglong(digest(entries)));
     return 0;
 }
 
