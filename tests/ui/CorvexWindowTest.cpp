@@ -2,7 +2,6 @@
 // minimum size, how the table is set up, and what its cells say.
 #include "UiTestSupport.h"
 
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QScrollBar>
 
@@ -240,29 +239,20 @@ private slots:
             big.push_back(ArchiveEntry::fromUtf8(QByteArray("folder/file-") + QByteArray::number(i) + ".dat",
                                                  "1024", "512", "2024-01-01 00:00:00", false));
 
-        QElapsedTimer timer;
-        timer.start();
+        // How fast this is, the benchmarks measure; here it must work at all.
         model->setEntries(std::move(big));
         QCoreApplication::processEvents();
         table(c)->scrollToBottom();
         QCoreApplication::processEvents();
         table(c)->viewport()->repaint();
-        const qint64 shown = timer.elapsed();
         QCOMPARE(rowCount(c), count);
         QCOMPARE(table(c)->rowAt(table(c)->viewport()->height() - 1), count - 1);
 
-        timer.restart();
         model->setEntries({ArchiveEntry("small.txt", "1", "1", "", false)});
         QCoreApplication::processEvents();
         table(c)->viewport()->repaint();
-        const qint64 replaced = timer.elapsed();
         drainWork();
-        qInfo("million rows: shown in %lld ms, replaced in %lld ms", shown, replaced);
-#ifndef CORVEX_SANITIZED
-        // Sanitizers slow every allocation and free: their times say nothing.
-        QVERIFY2(shown < 1000, qPrintable(QString::number(shown)));
-        QVERIFY2(replaced < 250, qPrintable(QString::number(replaced)));
-#endif
+        QCOMPARE(rowCount(c), 1);
     }
 
     void headerImageComesFromTheResourceFolder()
