@@ -37,6 +37,20 @@ void throwOnFailure(const ProcessRunner::Result &result)
         throw ArchiveError::commandFailed(QString::fromUtf8(result.output));
 }
 
+// Parses the listing while the tool writes it; `entries` gets what was
+// listed even when the tool fails part-way.
+ProcessRunner::Result runListing(const QString &executable, const QString &archive,
+                                 std::vector<ArchiveEntry> &entries, qsizetype keepLimit)
+{
+    ListingParser parser;
+    ProcessRunner::Options options = toolOptions();
+    options.onOutput = [&parser](QByteArrayView chunk) { parser.feed(chunk); };
+    options.keepLimit = keepLimit;
+    ProcessRunner::Result result = ProcessRunner::run(executable, ArchiveEngine::listArguments(archive), options);
+    entries = parser.finish();
+    return result;
+}
+
 } // namespace
 
 ArchiveEngine::ArchiveEngine(const QString &resourceFolder)
@@ -106,13 +120,9 @@ ArchiveEngine::Extraction ArchiveEngine::extractArguments(const QString &archive
 
 std::vector<ArchiveEntry> ArchiveEngine::list(const QString &archive) const
 {
-    ListingParser parser;
-    ProcessRunner::Options options = toolOptions();
-    options.onOutput = [&parser](QByteArrayView chunk) { parser.feed(chunk); };
-    options.keepLimit = listingErrorLimit;
-    const ProcessRunner::Result result = ProcessRunner::run(m_executable, listArguments(archive), options);
-    throwOnFailure(result);
-    return parser.finish();
+    std::vector<ArchiveEntry> entries;
+    throwOnFailure(runListing(m_executable, archive, entries, listingErrorLimit));
+    return entries;
 }
 
 QStringList ArchiveEngine::unsafePaths(const QString &archive) const noexcept
@@ -121,12 +131,9 @@ QStringList ArchiveEngine::unsafePaths(const QString &archive) const noexcept
         // A damaged archive's listing fails part-way, yet the tool goes on
         // to extract the members it could read: those it listed are
         // screened all the same.
-        ListingParser parser;
-        ProcessRunner::Options options = toolOptions();
-        options.onOutput = [&parser](QByteArrayView chunk) { parser.feed(chunk); };
-        options.keepLimit = 0;
-        ProcessRunner::run(m_executable, listArguments(archive), options);
-        return PathScreen::unsafePaths(parser.finish());
+        std::vector<ArchiveEntry> entries;
+        runListing(m_executable, archive, entries, 0);
+        return PathScreen::unsafePaths(entries);
     } catch (...) {
         return QStringList();
     }
