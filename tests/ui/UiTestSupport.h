@@ -1,73 +1,19 @@
 #pragma once
-// Shared by the window tests: a scratch folder, archives made with the real
-// 7zz, and lookups of the window's parts by object name.
+// Shared by the window tests: lookups of the window's parts by object name.
 
-#include "ArchiveEngine.h"
+#include "../TestSupport.h"
 #include "CorvexController.h"
 #include "EntryTableModel.h"
 #include "FakeDesktop.h"
 
 #include <QAbstractButton>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
-#include <QProcess>
 #include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QThreadPool>
 
 namespace ui_test {
 
-inline const QString kResources = QStringLiteral(CORVEX_RESOURCE_DIR);
-inline const QString kTool = QStringLiteral(CORVEX_RESOURCE_DIR "/bin/7zz");
-
-inline bool writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
-inline QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Runs 7zz (or any program) and reports its output when it fails.
-inline bool runTool(const QStringList &arguments, const QString &workingFolder = QString(),
-                    const QString &program = kTool)
-{
-    QProcess process;
-    process.setWorkingDirectory(workingFolder);
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        qWarning() << program << arguments << process.readAll();
-        return false;
-    }
-    return true;
-}
-
-// A ZIP of the given relative paths under `folder`, named as they are there.
-inline bool makeZip(const QString &zip, const QString &folder, const QStringList &members)
-{
-    return runTool(QStringList{QStringLiteral("a"), QStringLiteral("-tzip"), QStringLiteral("-spd"),
-                               QStringLiteral("--"), zip}
-                       + members,
-                   folder);
-}
-
-inline QStringList memberPaths(const QString &archive)
-{
-    QStringList paths;
-    for (const ArchiveEntry &entry : ArchiveEngine(kResources).list(archive))
-        paths.append(entry.path());
-    paths.sort();
-    return paths;
-}
+using namespace test_support;
 
 template <typename T>
 T *part(const CorvexController &controller, const char *name)

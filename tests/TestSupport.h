@@ -1,0 +1,82 @@
+#pragma once
+// Files and archives for the tests: scratch files, the real 7zz, listings.
+
+#include "ArchiveEngine.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace test_support {
+
+inline const QString kResources = QStringLiteral(CORVEX_RESOURCE_DIR);
+inline const QString kTool = QStringLiteral(CORVEX_RESOURCE_DIR "/bin/7zz");
+
+inline bool writeFile(const QString &path, const QByteArray &data)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Runs 7zz (or any program) and reports its output when it fails.
+inline bool runTool(const QStringList &arguments, const QString &workingFolder = QString(),
+                    const QString &program = kTool)
+{
+    QProcess process;
+    process.setWorkingDirectory(workingFolder);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
+        qWarning() << program << arguments << process.readAll();
+        return false;
+    }
+    return true;
+}
+
+inline bool runPython(const QString &script, const QStringList &arguments)
+{
+    return runTool(QStringList{QStringLiteral("-c"), script} + arguments, QDir::tempPath(), QStringLiteral("python3"));
+}
+
+// A ZIP of the given relative paths under `folder`, named as they are there.
+inline bool makeZip(const QString &zip, const QString &folder, const QStringList &members)
+{
+    QDir().mkpath(QFileInfo(zip).absolutePath());
+    return runTool(QStringList{QStringLiteral("a"), QStringLiteral("-tzip"), QStringLiteral("-spd"),
+                               QStringLiteral("--"), zip} + members, folder);
+}
+
+inline QStringList sortedPaths(const std::vector<ArchiveEntry> &entries)
+{
+    QStringList paths;
+    for (const ArchiveEntry &entry : entries)
+        paths.append(entry.path());
+    paths.sort();
+    return paths;
+}
+
+inline QStringList memberPaths(const QString &archive) { return sortedPaths(ArchiveEngine(kResources).list(archive)); }
+
+// Every file and folder below `folder`, relative and sorted.
+inline QStringList tree(const QString &folder)
+{
+    QStringList found;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        found.append(QDir(folder).relativeFilePath(it.next()));
+    found.sort();
+    return found;
+}
+
+} // namespace test_support
