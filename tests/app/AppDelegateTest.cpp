@@ -1,19 +1,15 @@
+#include "../TestSupport.h"
 #include "AppDelegate.h"
-#include "ArchiveEngine.h"
 #include "CorvexController.h"
 #include "FakeDesktop.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QWidget>
+
+using namespace test_support;
 
 namespace {
 
-const QString realResources = QStringLiteral(CORVEX_RESOURCE_DIR);
 const QString program = QStringLiteral("/usr/bin/corvex");
 
 int visibleWindows()
@@ -39,12 +35,9 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        QDir().mkpath(path("src"));
-        QFile file(path("src/member.txt"));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write("m") == 1);
-        file.close();
         m_zip = path("archive.zip");
-        QCOMPARE(QProcess::execute(realResources + "/bin/7zz", {"a", "-tzip", "-bso0", m_zip, path("src/member.txt")}), 0);
+        QVERIFY(writeFile(path("src/member.txt"), "m"));
+        QVERIFY(makeZip(m_zip, path("src"), {"member.txt"}));
     }
 
     void cleanup()
@@ -76,7 +69,7 @@ private slots:
     void commandLineModeHandlesTheInvocation()
     {
         FakeDesktop desktop;
-        AppDelegate delegate(desktop, realResources, {program, "-CorvexExtractFolder", m_zip});
+        AppDelegate delegate(desktop, kResources, {program, "-CorvexExtractFolder", m_zip});
         QCOMPARE(delegate.start(), AppDelegate::Outcome::handledByCommandLine);
         QVERIFY(QFileInfo::exists(path("archive/member.txt")));
         QCOMPARE(desktop.kinds(), QStringList{"reveal"});
@@ -98,7 +91,7 @@ private slots:
     {
         QFETCH(QStringList, arguments);
         FakeDesktop desktop;
-        AppDelegate delegate(desktop, realResources, arguments);
+        AppDelegate delegate(desktop, kResources, arguments);
         QCOMPARE(delegate.start(), AppDelegate::Outcome::windowShown);
         QVERIFY(delegate.controller());
         QWidget *window = delegate.controller()->window();
@@ -114,7 +107,7 @@ private slots:
     {
         FakeDesktop desktop;
         QDir::setCurrent(m_dir.path());
-        AppDelegate delegate(desktop, realResources, {program, "archive.zip"});
+        AppDelegate delegate(desktop, kResources, {program, "archive.zip"});
         QCOMPARE(delegate.start(), AppDelegate::Outcome::windowShown);
         QTRY_COMPARE(delegate.controller()->archivePath(), m_zip);
         QCOMPARE(delegate.controller()->entries().size(), size_t(1));
