@@ -66,8 +66,6 @@ private slots:
         QVERIFY(bounded.message.contains(elisionLine));
         QVERIFY(bounded.message.size() <= 4000);
         QVERIFY(bounded.details.size() <= 1024 * 1024 + 3);
-        QVERIFY(bounded.details.startsWith(QStringLiteral("begin")));
-        QVERIFY(bounded.details.endsWith(QStringLiteral("end")));
     }
 
     void detailsAreCappedAtLineBoundaries()
