@@ -1,72 +1,104 @@
+// The real desktop seam; reveal talks to a stand-in file manager on a private session bus.
 #include "QtDesktop.h"
 
-#include <QAbstractButton>
 #include <QApplication>
+#include <QDBusConnection>
+#include <QDBusContext>
+#include <QDBusError>
 #include <QDesktopServices>
 #include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
+
+#include <cstdlib>
+#include <unistd.h>
+#include <vector>
+
+class FakeFileManager : public QObject, protected QDBusContext
+{
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
+
+public:
+    QList<QStringList> shown;
+    QStringList startupIds;
+    bool failing = false;
+
+public slots:
+    void ShowItems(const QStringList &uris, const QString &startupId)
+    {
+        shown.append(uris);
+        startupIds.append(startupId);
+        if (failing)
+            sendErrorReply(QDBusError::Failed, QStringLiteral("cannot show"));
+    }
+};
 
 class QtDesktopTest : public QObject
 {
     Q_OBJECT
 
 public slots:
-    // Stands in for the desktop's handler of file URLs.
     void openedUrl(const QUrl &url) { m_opened.append(url.toLocalFile()); }
 
 private:
+    const QString m_service = QStringLiteral("org.freedesktop.FileManager1");
     QStringList m_opened;
+    FakeFileManager m_fileManager;
+    // The file manager's own connection, apart from the one the desktop uses.
+    QDBusConnection m_bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("file-manager"));
+
+    void revealAndWait(const QStringList &paths)
+    {
+        QtDesktop desktop;
+        desktop.reveal(paths);
+        QTimer::singleShot(10000, &desktop, [&desktop] { emit desktop.pendingRevealsFinished(); });
+        desktop.waitForPendingReveals();
+        QVERIFY(!desktop.hasPendingReveals());
+    }
 
 private slots:
     void initTestCase()
     {
+        QVERIFY(m_bus.isConnected());
+        QVERIFY(m_bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &m_fileManager,
+                                     QDBusConnection::ExportAllSlots));
+        QVERIFY(m_bus.registerService(m_service));
         QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openedUrl");
     }
 
-    void cleanupTestCase()
-    {
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-    }
+    void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
     void init()
     {
         m_opened.clear();
+        m_fileManager.shown.clear();
+        m_fileManager.startupIds.clear();
+        m_fileManager.failing = false;
     }
 
-    void errorAlertShowsTheDescription()
+    void alertsShowTheirTextLiterallyAndBounded()
     {
-        const QString description = QStringLiteral("ERROR: <b>x.zip</b>\nIs not archive\n");
-        const auto box = QtDesktop::errorBox(description);
-        QCOMPARE(box->text(), description);
+        const QString shortText = QStringLiteral("ERROR: <b>x.zip</b>\nIs not archive\n");
+        const auto box = QtDesktop::errorBox(shortText);
+        QCOMPARE(box->text(), shortText);
         QCOMPARE(box->textFormat(), Qt::PlainText);
         QVERIFY(box->detailedText().isEmpty());
-    }
 
-    void errorAlertForAHugeDescriptionStaysBounded()
-    {
-        QString description;
+        QString huge;
         for (int i = 0; i < 35'000; ++i)
-            description += QStringLiteral("Path = member-%1.txt\n").arg(i);
-        description += QStringLiteral("Errors: 1\n");
-        const auto box = QtDesktop::errorBox(description);
-        QVERIFY(box->text().size() <= 4000);
-        QVERIFY(box->text().endsWith(QStringLiteral("Errors: 1")));
-        // The details view drops the final line break.
-        QCOMPARE(box->detailedText().trimmed(), description.trimmed());
-    }
-
-    void plainAlerts()
-    {
-        const auto warning = QtDesktop::alertBox(Desktop::AlertStyle::Warning, QStringLiteral("Unsafe archive paths detected"),
-                                                 QStringLiteral("Corvex found 2 item(s) that may write outside the destination."));
-        QCOMPARE(warning->icon(), QMessageBox::Warning);
-        QCOMPARE(warning->informativeText(), QStringLiteral("Corvex found 2 item(s) that may write outside the destination."));
+            huge += QStringLiteral("Path = member-%1.txt\n").arg(i);
+        huge += QStringLiteral("Errors: 1\n");
+        const auto bounded = QtDesktop::errorBox(huge);
+        QVERIFY(bounded->text().size() <= 4000);
+        QVERIFY(bounded->text().endsWith(QStringLiteral("Errors: 1")));
+        QCOMPARE(bounded->detailedText().trimmed(), huge.trimmed());
 
         const auto info = QtDesktop::alertBox(Desktop::AlertStyle::Informational, QStringLiteral("Done"), QStringLiteral("<i>"));
         QCOMPARE(info->icon(), QMessageBox::Information);
-        // Markup-looking text is escaped, so it reads literally.
         QVERIFY(info->informativeText().contains(QStringLiteral("&lt;i&gt;")));
+        QCOMPARE(QtDesktop::alertBox(Desktop::AlertStyle::Warning, "w", "t")->icon(), QMessageBox::Warning);
     }
 
     void savePanelSuffix_data()
@@ -74,7 +106,6 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("answered");
         QTest::newRow("missing") << "/a/b" << "/a/b.zip";
-        QTest::newRow("present") << "/a/b.zip" << "/a/b.zip";
         QTest::newRow("other case") << "/a/b.ZIP" << "/a/b.ZIP";
         QTest::newRow("other suffix") << "/a/b.tar" << "/a/b.tar.zip";
         QTest::newRow("trailing dot") << "/a/b." << "/a/b.zip";
@@ -88,18 +119,51 @@ private slots:
         QCOMPARE(QtDesktop::withRequiredSuffix(typed, QString()), typed);
     }
 
-    void openHandsTheFileToTheDesktop()
+    void openAndRevealPassAwkwardPathsUnchanged()
     {
-        QtDesktop desktop;
-        desktop.open(QStringLiteral("/srv/a b/#1.txt"));
+        QtDesktop().open(QStringLiteral("/srv/a b/#1.txt"));
         QCOMPARE(m_opened, QStringList{QStringLiteral("/srv/a b/#1.txt")});
+        m_opened.clear();
+
+        revealAndWait({QStringLiteral("/srv/a b/#1 ü.zip"), QStringLiteral("/srv/c")});
+        QCOMPARE(m_fileManager.shown.size(), 1);
+        QCOMPARE(m_fileManager.shown.first(),
+                 (QStringList{QStringLiteral("file:///srv/a%20b/%231%20%C3%BC.zip"), QStringLiteral("file:///srv/c")}));
+        QCOMPARE(m_fileManager.startupIds, QStringList{QString()});
+        QVERIFY(m_opened.isEmpty());
+    }
+
+    void revealFallsBackToParentFolders()
+    {
+        m_fileManager.failing = true;
+        revealAndWait({QStringLiteral("/srv/a b/x.zip")});
+        QCOMPARE(m_fileManager.shown.size(), 1);
+        QCOMPARE(m_opened, QStringList{QStringLiteral("/srv/a b")});
+
+        // No file manager at all: each parent folder once, in order.
+        m_opened.clear();
+        m_fileManager.shown.clear();
+        QVERIFY(m_bus.unregisterService(m_service));
+        revealAndWait({QStringLiteral("/srv/a/one.zip"), QStringLiteral("/srv/a/two.zip"), QStringLiteral("/srv/b")});
+        QVERIFY(m_fileManager.shown.isEmpty());
+        QCOMPARE(m_opened, (QStringList{QStringLiteral("/srv/a"), QStringLiteral("/srv")}));
     }
 };
 
 int main(int argc, char **argv)
 {
-    // Never reach a real file manager.
-    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/corvex-test-bus");
+    // Runs itself again on a bus of its own, which ends with it.
+    if (!qEnvironmentVariableIsSet("CORVEX_PRIVATE_BUS")) {
+        qputenv("CORVEX_PRIVATE_BUS", "1");
+        static char config[] = "--config-file=" CORVEX_PRIVATE_BUS_CONFIG;
+        std::vector<char *> command{const_cast<char *>("dbus-run-session"), config, const_cast<char *>("--")};
+        for (int i = 0; i < argc; ++i)
+            command.push_back(argv[i]);
+        command.push_back(nullptr);
+        execvp(command[0], command.data());
+        qWarning("dbus-run-session cannot be started: install dbus-daemon");
+        return EXIT_FAILURE;
+    }
     QApplication application(argc, argv);
     QtDesktopTest test;
     return QTest::qExec(&test, argc, argv);
