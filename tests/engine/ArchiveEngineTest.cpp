@@ -54,15 +54,15 @@ private slots:
 
     void creationNeedsAnExecutableTool()
     {
-        QVERIFY_THROWS_EXCEPTION(ArchiveError, ArchiveEngine{QString()});
-        QVERIFY_THROWS_EXCEPTION(ArchiveError, ArchiveEngine{path("nowhere")});
         writeFile(path("noexec/bin/7zz"), "#!/bin/sh\n");
-        try {
-            ArchiveEngine engine(path("noexec"));
-            QFAIL("created");
-        } catch (const ArchiveError &error) {
-            QCOMPARE(error.kind(), ArchiveError::Kind::engineMissing);
-            QCOMPARE(error.errorDescription(), QStringLiteral("Corvex's archive engine is missing."));
+        for (const QString &folder : {QString(), path("nowhere"), path("noexec")}) {
+            try {
+                ArchiveEngine engine(folder);
+                QFAIL("created");
+            } catch (const ArchiveError &error) {
+                QCOMPARE(error.kind(), ArchiveError::Kind::engineMissing);
+                QCOMPARE(error.errorDescription(), QStringLiteral("Corvex's archive engine is missing."));
+            }
         }
     }
 
@@ -72,9 +72,7 @@ private slots:
         QCOMPARE(ArchiveEngine::testArguments("/a.zip"), QStringList({"t", "-spd", "--", "/a.zip"}));
         QCOMPARE(ArchiveEngine::createZipArguments("/z.zip", {"/b", "/-a"}),
                  QStringList({"a", "-tzip", "-spd", "--", "/z.zip", "/b", "/-a"}));
-        auto plain = ArchiveEngine::extractArguments("/a.zip", "/d e");
-        QCOMPARE(plain.arguments, QStringList({"x", "-spd", "-o/d e", "-y", "--", "/a.zip"}));
-        QVERIFY(plain.workingFolder.isEmpty());
+        QVERIFY(ArchiveEngine::extractArguments("/a.zip", "/d e").workingFolder.isEmpty());
         auto member = ArchiveEngine::extractArguments("/a.zip", "/p", "-README.txt");
         QCOMPARE(member.arguments, QStringList({"x", "-spd", "-o/p", "-y", "--", "/a.zip", "-README.txt"}));
         auto star = ArchiveEngine::extractArguments("/a.zip", "/st*r/dest");
@@ -103,29 +101,21 @@ private slots:
         QVERIFY(m_engine->unsafePaths(m_zip).isEmpty());
     }
 
-    // Listed times are local times: a time zone of the user's own reaches the tool.
+    // Listed times are local: the user's own time zone reaches the tool.
     void listTimesFollowTheUsersTimeZone()
     {
         const QString file = path("zone/noon.txt");
         writeFile(file, "noon\n");
         QFile stamped(file);
-        QVERIFY(stamped.open(QIODevice::ReadWrite));
-        QVERIFY(stamped.setFileTime(QDateTime(QDate(2021, 6, 1), QTime(12, 0), Qt::UTC),
-                                    QFileDevice::FileModificationTime));
+        QVERIFY(stamped.open(QIODevice::ReadWrite)
+                && stamped.setFileTime(QDateTime(QDate(2021, 6, 1), QTime(12, 0), Qt::UTC), QFileDevice::FileModificationTime));
         stamped.close();
         const QString archive = path("zone/noon.7z");
         m_engine->run({"a", "-t7z", "-spd", "--", archive, file});
-
-        const bool hadZone = qEnvironmentVariableIsSet("TZ");
-        const QByteArray zone = qgetenv("TZ");
         qputenv("TZ", "JST-9");
         const QString tokyo = m_engine->list(archive).at(0).modified();
         qputenv("TZ", "UTC0");
         const QString utc = m_engine->list(archive).at(0).modified();
-        if (hadZone)
-            qputenv("TZ", zone);
-        else
-            qunsetenv("TZ");
         QVERIFY2(tokyo.startsWith("2021-06-01 21:00:00"), qPrintable(tokyo));
         QVERIFY2(utc.startsWith("2021-06-01 12:00:00"), qPrintable(utc));
     }
@@ -169,7 +159,9 @@ private slots:
         QVERIFY(commandFailedText([&] { m_engine->test(path("enc.zip")); }).contains(QLatin1String("Break signaled")));
     }
 
-    void invalidUtf8NamesReachTheScreen()
+    // Latin-1 names reach the screen; a cut ZIP lists its first members, then
+    // fails, yet extracting would write them: the screen sees those listed.
+    void screenSeesEverythingListed()
     {
         QVERIFY(runPython("import tarfile,io,sys\n"
                           "t=tarfile.open(sys.argv[1],'w',format=tarfile.GNU_FORMAT,encoding='latin-1')\n"
@@ -180,12 +172,7 @@ private slots:
         QCOMPARE(sortedPaths(m_engine->list(path("latin1.tar"))),
                  QStringList({QStringLiteral("../caf\uFFFD.txt"), QStringLiteral("caf\uFFFD.txt")}));
         QCOMPARE(m_engine->unsafePaths(path("latin1.tar")), QStringList{QStringLiteral("../caf\uFFFD.txt")});
-    }
 
-    // A cut ZIP lists its first members, then fails; extracting it would
-    // still write them. The screen sees the ones listed.
-    void damagedArchiveIsScreenedAsFarAsItLists()
-    {
         QVERIFY(runPython("import zipfile,os,sys\n"
                           "z=zipfile.ZipFile(sys.argv[1],'w')\n"
                           "z.writestr('../up.txt','x')\n"
@@ -197,24 +184,19 @@ private slots:
         QCOMPARE(m_engine->unsafePaths(path("cut.zip")), QStringList{"../up.txt"});
     }
 
-    void previewUnpacksIntoFreshFolders()
+    void previewUnpacksIntoFreshFoldersInsideOnly()
     {
         const ArchiveEntry deep("n1/n2/n3/deep.txt", "5", "5", "", false);
         const QString first = m_engine->preview(deep, m_zip);
         const QString second = m_engine->preview(deep, m_zip);
         QVERIFY(first != second);
-        const QRegularExpression shape(QStringLiteral("^%1/CorvexPreview-[0-9A-F]{8}(-[0-9A-F]{4}){3}-[0-9A-F]{12}"
-                                                      "/n1/n2/n3/deep\\.txt$")
-                                           .arg(QRegularExpression::escape(QDir::tempPath())));
-        QVERIFY2(shape.match(first).hasMatch(), qPrintable(first));
+        QVERIFY2(QRegularExpression("/CorvexPreview-[0-9A-F-]{36}/n1/n2/n3/deep\\.txt$").match(first).hasMatch()
+                     && first.startsWith(QDir::tempPath()), qPrintable(first));
         QCOMPARE(readFile(second), QByteArray("deep\n"));
 
         QCOMPARE(readFile(m_engine->preview(ArchiveEntry("-lead.txt", "", "", "", false), m_zip)), QByteArray("lead\n"));
         QCOMPARE(readFile(m_engine->preview(ArchiveEntry("*star.txt", "", "", "", false), m_zip)), QByteArray("star\n"));
-    }
 
-    void previewRefusesPathsOutsideAndKeepsFailedFolders()
-    {
         const int before = QDir(QDir::tempPath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
         const QString refusal =
             commandFailedText([&] { m_engine->preview(ArchiveEntry("../../etc/x", "", "", "", false), m_zip); });
@@ -222,11 +204,8 @@ private slots:
         QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), before);
 
         // A member the archive lacks: the tool fails, and its folder stays.
-        try {
-            m_engine->preview(ArchiveEntry("nope.txt", "", "", "", false), path("missing.zip"));
-            QFAIL("no error");
-        } catch (const ArchiveError &) {
-        }
+        QVERIFY_THROWS_EXCEPTION(ArchiveError,
+                                 m_engine->preview(ArchiveEntry("nope.txt", "", "", "", false), path("missing.zip")));
         QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), before + 1);
     }
 };

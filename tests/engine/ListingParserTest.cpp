@@ -2,7 +2,6 @@
 #include "PathScreen.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTest>
 
 namespace {
@@ -25,6 +24,8 @@ QStringList paths(const std::vector<ArchiveEntry> &entries)
     return result;
 }
 
+ArchiveEntry file(const char *path) { return ArchiveEntry(path, "", "", "", false); }
+
 const QByteArray head = "7-Zip (z) 26.02\n\nListing archive: a.zip\n\n--\nPath = a.zip\nType = zip\n\n----------\n";
 
 } // namespace
@@ -41,15 +42,10 @@ private slots:
         QCOMPARE(entries[0], ArchiveEntry("docs", "0", "0", "2026-12-06 07:09:11.0756277", true));
         QCOMPARE(entries[1], ArchiveEntry("docs/readme.txt", "6", "6", "2026-12-06 07:09:11.0756277", false));
         QCOMPARE(parse(recorded("solid.7z.slt")).size(), size_t(8));
+        // A Latin-1 name keeps a replacement character; the rest is unharmed.
+        QCOMPARE(paths(parse(recorded("latin1.tar.slt"))), QStringList({QStringLiteral("caf\uFFFD.txt"), "plain.txt"}));
     }
 
-    // A Latin-1 tar name is not UTF-8: that member keeps a replacement
-    // character, and the rest of the listing is unharmed.
-    void invalidUtf8NameIsReplacedNotDropped()
-    {
-        const auto entries = parse(recorded("latin1.tar.slt"));
-        QCOMPARE(paths(entries), QStringList({QStringLiteral("caf\uFFFD.txt"), "plain.txt"}));
-    }
 
     void chunkedFeedingGivesTheSameEntries()
     {
@@ -59,16 +55,6 @@ private slots:
             ListingParser parser;
             for (qsizetype i = 0; i < text.size(); i += chunk)
                 parser.feed(QByteArrayView(text).sliced(i, std::min<qsizetype>(chunk, text.size() - i)));
-            QCOMPARE(parser.finish(), whole);
-        }
-        auto *random = QRandomGenerator::global();
-        for (int round = 0; round < 50; ++round) {
-            ListingParser parser;
-            for (qsizetype i = 0; i < text.size();) {
-                const qsizetype n = std::min<qsizetype>(random->bounded(1, 64), text.size() - i);
-                parser.feed(QByteArrayView(text).sliced(i, n));
-                i += n;
-            }
             QCOMPARE(parser.finish(), whole);
         }
     }
@@ -85,18 +71,15 @@ private slots:
         QTest::newRow("records without blank merge") << head + "Path = a\nPath = b\n" << QStringList{"b"};
         QTest::newRow("second separator discards") << head + "Path = a\n----------\nPath = b\n" << QStringList{"b"};
         QTest::newRow("CR LF lines read as LF lines") << head + "Path = a\r\nSize = 1\r\n\r\nPath = b\r\n" << QStringList{"a", "b"};
-        // Only LF ends a line: the tool prints the others raw inside names
-        // and comments, where they must not start a line of their own.
+        // Only LF ends a line: others inside names must not start one.
         QTest::newRow("other breaks stay in the name")
             << head + "Path = a\xc2\x85Path = b\xe2\x80\xa9\xe2\x80\xa8Path = c\rd\x0b\x0c"
             << QStringList{QString::fromUtf8("a\xc2\x85Path = b\xe2\x80\xa9\xe2\x80\xa8Path = c\rd")};
         QTest::newRow("CR in a name hides no path")
             << head + "Path = ../evil\r----------\rPath = fine\nSize = 1\n" << QStringList{"../evil\r----------\rPath = fine"};
-        QTest::newRow("CR in a comment hides no path")
-            << head + "Path = ../evil\nComment = x\rPath = fine\n\nPath = b\n" << QStringList{"../evil", "b"};
-        QTest::newRow("breaks at the ends are trimmed")
-            << head + "Path = a\xe2\x80\xa8\r\n\r\n\xc2\x85Path = b\x0c\n" << QStringList{"a", "b"};
-        QTest::newRow("unicode spaces trimmed") << head + "\xe3\x80\x80Path = a\xc2\xa0\t\n" << QStringList{"a"};
+        QTest::newRow("unicode spaces and breaks at the ends trimmed")
+            << head + "Path = a\xe2\x80\xa8\r\n\r\n\xc2\x85Path = b\x0c\n\n\xe3\x80\x80Path = c\xc2\xa0\t\n"
+            << QStringList{"a", "b", "c"};
         QTest::newRow("indented separator") << QByteArray(" ---------- \nPath = a\n") << QStringList{"a"};
         QTest::newRow("eleven hyphens is no separator") << QByteArray("-----------\nPath = a\n") << QStringList();
         QTest::newRow("lone lead bytes are no breaks") << head + "Path = a\xc2\xe2\x80z\n" << QStringList{QString::fromUtf8("a\xc2\xe2\x80z")};
@@ -130,8 +113,7 @@ private slots:
         for (qsizetype i = 0; i < line.size(); i += 4096)
             parser.feed(QByteArrayView(line).sliced(i, 4096));
         const auto entries = parser.finish();
-        QCOMPARE(entries.size(), size_t(1));
-        QCOMPARE(entries[0].pathUtf8().size(), line.size());
+        QVERIFY(entries.size() == 1 && entries[0].pathUtf8().size() == line.size());
     }
 
     void pathScreen_data()
@@ -144,13 +126,10 @@ private slots:
         QTest::newRow("two dots alone") << ".." << false;
         QTest::newRow("dot dot backslash") << "..\\evil" << true;
         QTest::newRow("dot dot name") << "..hidden" << false;
-        QTest::newRow("ends in dots") << "name.." << false;
         QTest::newRow("slash dots at end") << "a/.." << true;
-        QTest::newRow("three dots segment") << "a/.../b" << true;
         QTest::newRow("segment starting with dots") << "a/..b" << true;
         QTest::newRow("drive upper") << "C:evil" << true;
         QTest::newRow("digit colon") << "1:x" << false;
-        QTest::newRow("colon later") << "ab:c" << false;
         QTest::newRow("non-ASCII letter colon") << QStringLiteral("é:x") << false;
     }
 
@@ -163,11 +142,8 @@ private slots:
 
     void pathScreenKeepsOrderDuplicatesAndBackslashes()
     {
-        const std::vector<ArchiveEntry> entries{{"ok", "", "", "", false},
-                                                {"..\\x", "", "", "", false},
-                                                {"/a", "", "", "", true},
-                                                {"..\\x", "", "", "", false}};
-        QCOMPARE(PathScreen::unsafePaths(entries), QStringList({"..\\x", "/a", "..\\x"}));
+        QCOMPARE(PathScreen::unsafePaths({file("ok"), file("..\\x"), file("/a"), file("..\\x")}),
+                 QStringList({"..\\x", "/a", "..\\x"}));
     }
 };
 

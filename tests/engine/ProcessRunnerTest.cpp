@@ -14,11 +14,9 @@
 
 namespace {
 
-const QString tool = QStringLiteral(CORVEX_HELPER_DIR "/corvex_test_tool");
-
 ProcessRunner::Result runTool(const QStringList &arguments, const ProcessRunner::Options &options = {})
 {
-    return ProcessRunner::run(tool, arguments, options);
+    return ProcessRunner::run(QStringLiteral(CORVEX_HELPER_DIR "/corvex_test_tool"), arguments, options);
 }
 
 } // namespace
@@ -27,55 +25,48 @@ class ProcessRunnerTest : public QObject
 {
     Q_OBJECT
 private slots:
-    void statusAndBothStreams()
+    void statusStreamsAndInput()
     {
         auto result = runTool({"exit", "3", "some output"});
         QCOMPARE(result.status, 3);
         QCOMPARE(result.output, QByteArray("some output"));
-
         result = runTool({"stderr", "only on stderr\n", "2"});
         QCOMPARE(result.status, 2);
         QCOMPARE(result.output, QByteArray("only on stderr\n"));
+        result = runTool({"signal"});
+        QVERIFY(result.signalled);
+        QCOMPARE(result.status, 128 + SIGTERM);
+        QCOMPARE(result.output, QByteArray("terminated\n"));
 
         // Both streams share one pipe, so the order written is kept.
-        result = runTool({"alternate", "200"});
         QByteArray expected;
         for (int i = 0; i < 200; ++i)
             expected += (i % 2 ? "err " : "out ") + QByteArray::number(i) + "\n";
-        QCOMPARE(result.output, expected);
+        QCOMPARE(runTool({"alternate", "200"}).output, expected);
+        QCOMPARE(runTool({"stdin"}).output, QByteArray("read 0\n"));
     }
 
     // Far more than a pipe holds: the runner must drain while the tool writes.
-    void largeOutputArrivesWholeAndStreamed()
+    void largeOutputIsDrainedAndBounded()
     {
         qsizetype streamed = 0;
         ProcessRunner::Options options;
         options.onOutput = [&streamed](QByteArrayView chunk) { streamed += chunk.size(); };
-        const auto result = runTool({"flood", "40"}, options);
-        QCOMPARE(result.status, 0);
-        QCOMPARE(result.output.size(), qsizetype(40) * 1024 * 1024);
-        QCOMPARE(streamed, result.output.size());
-    }
+        const auto whole = runTool({"flood", "40"}, options);
+        QCOMPARE(whole.status, 0);
+        QCOMPARE(whole.output.size(), qsizetype(40) * 1024 * 1024);
+        QCOMPARE(streamed, whole.output.size());
 
-    void keepLimitKeepsHeadAndTailAtLineBreaks()
-    {
-        ProcessRunner::Options options;
-        options.keepLimit = 1024 * 1024;
-        const auto result = runTool({"flood", "8"}, options);
+        ProcessRunner::Options bounded;
+        bounded.keepLimit = 1024 * 1024;
+        const auto result = runTool({"flood", "8"}, bounded);
         QVERIFY(result.truncated);
-        QVERIFY(result.output.size() <= options.keepLimit + 16);
+        QVERIFY(result.output.size() <= bounded.keepLimit + 16);
         QVERIFY(result.output.startsWith("line 0 of the flood"));
         QVERIFY(result.output.contains("\n\xE2\x80\xA6\nline "));
         QVERIFY(result.output.endsWith(runTool({"flood", "8"}).output.right(100)));
-
-        // A zero limit keeps only the mark of the cut.
-        options.keepLimit = 0;
-        QCOMPARE(runTool({"flood", "3"}, options).output, QByteArray("\xE2\x80\xA6\n"));
-    }
-
-    void standardInputIsTheNullDevice()
-    {
-        QCOMPARE(runTool({"stdin"}).output, QByteArray("read 0\n"));
+        bounded.keepLimit = 0;
+        QCOMPARE(runTool({"flood", "3"}, bounded).output, QByteArray("\xE2\x80\xA6\n"));
     }
 
     void noDescriptorLeaksIntoTheChild()
@@ -88,7 +79,7 @@ private slots:
         QCOMPARE(result.output, QByteArray());
     }
 
-    void launchFailureIsASystemError()
+    void launchFailuresAreSystemErrors()
     {
         try {
             ProcessRunner::run(QStringLiteral("/nonexistent/tool"), {});
@@ -97,17 +88,15 @@ private slots:
             QVERIFY(error.message().contains(QLatin1String("/nonexistent/tool")));
             QVERIFY(error.message().contains(QLatin1String("No such file or directory")));
         }
+        QTemporaryDir dir;
+        ProcessRunner::Options options;
+        options.workingFolder = dir.path();
+        QVERIFY(runTool({"args"}, options).output.endsWith("cwd=" + QFile::encodeName(dir.path()) + "\n"));
+        options.workingFolder = dir.filePath("missing");
+        QVERIFY_THROWS_EXCEPTION(SystemError, runTool({"args"}, options));
     }
 
-    void signalIsAFailure()
-    {
-        const auto result = runTool({"signal"});
-        QVERIFY(result.signalled);
-        QCOMPARE(result.status, 128 + SIGTERM);
-        QCOMPARE(result.output, QByteArray("terminated\n"));
-    }
-
-    void hangingToolEndsWhenKilled()
+    void hangingToolEndsWhenKilledAndIsReaped()
     {
         QTemporaryDir dir;
         const QString pidFile = dir.filePath("pid");
@@ -117,7 +106,7 @@ private slots:
             result = runTool({"hang", pidFile});
             done = true;
         });
-        QTRY_VERIFY(QFile::exists(pidFile) && QFile(pidFile).size() > 0);
+        QTRY_VERIFY(QFile(pidFile).size() > 0);
         QFile file(pidFile);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const pid_t pid = pid_t(file.readAll().trimmed().toInt());
@@ -127,8 +116,7 @@ private slots:
         worker.join();
         QVERIFY(result.signalled);
         QCOMPARE(result.output, QByteArray("hanging\n"));
-        // Reaped: no zombie is left with that pid.
-        QCOMPARE(::kill(pid, 0), -1);
+        QCOMPARE(::kill(pid, 0), -1);   // no zombie left with that pid
     }
 
     void severalThreadsAtOnce()
@@ -148,17 +136,7 @@ private slots:
         QCOMPARE(good.load(), 80);
     }
 
-    void workingFolderIsApplied()
-    {
-        QTemporaryDir dir;
-        ProcessRunner::Options options;
-        options.workingFolder = dir.path();
-        QVERIFY(runTool({"args"}, options).output.endsWith("cwd=" + QFile::encodeName(dir.path()) + "\n"));
-        options.workingFolder = dir.filePath("missing");
-        QVERIFY_THROWS_EXCEPTION(SystemError, runTool({"args"}, options));
-    }
-
-    // A replaced variable is gone whole, one whose name merely starts alike stays.
+    // A replaced variable is gone whole; one whose name merely starts alike stays.
     void environmentEntriesReplaceInheritedOnes()
     {
         qputenv("CORVEX_PROBE", "inherited");
@@ -166,12 +144,11 @@ private slots:
         ProcessRunner::Options options;
         options.environment = QStringList{"CORVEX_PROBE=replaced", "CORVEX_PROBE_NEW=1"};
         const QList<QByteArray> lines = ProcessRunner::run("/usr/bin/env", {}, options).output.split('\n');
-        QCOMPARE(lines.count("CORVEX_PROBE=replaced"), 1);
-        QVERIFY(!lines.contains("CORVEX_PROBE=inherited"));
-        QVERIFY(lines.contains("CORVEX_PROBE_LONGER=kept"));
-        QVERIFY(lines.contains("CORVEX_PROBE_NEW=1"));
         qunsetenv("CORVEX_PROBE");
         qunsetenv("CORVEX_PROBE_LONGER");
+        QCOMPARE(lines.count("CORVEX_PROBE=replaced"), 1);
+        QVERIFY(!lines.contains("CORVEX_PROBE=inherited"));
+        QVERIFY(lines.contains("CORVEX_PROBE_LONGER=kept") && lines.contains("CORVEX_PROBE_NEW=1"));
     }
 };
 
