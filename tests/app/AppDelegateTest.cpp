@@ -7,111 +7,85 @@
 #include <QWidget>
 
 using namespace test_support;
-
-namespace {
-
-const QString program = QStringLiteral("/usr/bin/corvex");
-
-int visibleWindows()
-{
-    int count = 0;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        count += widget->isVisible();
-    return count;
-}
-
-} // namespace
+using Outcome = AppDelegate::Outcome;
 
 class AppDelegateTest : public QObject
 {
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    const QString m_program = QStringLiteral("/usr/bin/corvex");
     QString m_zip;
 
-    QString path(const QString &name) const { return m_dir.filePath(name); }
+    static int visibleWindows()
+    {
+        int count = 0;
+        for (QWidget *widget : QApplication::topLevelWidgets())
+            count += widget->isVisible();
+        return count;
+    }
 
 private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        m_zip = path("archive.zip");
-        QVERIFY(writeFile(path("src/member.txt"), "m"));
-        QVERIFY(makeZip(m_zip, path("src"), {"member.txt"}));
+        m_zip = m_dir.filePath("archive.zip");
+        QVERIFY(writeFile(m_dir.filePath("src/member.txt"), "m"));
+        QVERIFY(makeZip(m_zip, m_dir.filePath("src"), {"member.txt"}));
+        QDir::setCurrent(m_dir.path());
     }
 
-    void cleanup()
-    {
-        QCOMPARE(visibleWindows(), 0);
-    }
-
-    void engineMissing_data()
+    void start_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("no options") << QStringList{program};
-        QTest::newRow("with an option") << QStringList{program, "-corvexextracthere", m_zip};
+        QTest::addColumn<bool>("withEngine");
+        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<QStringList>("calls");
+        QTest::addColumn<QString>("loaded");
+        const QStringList error{"error"};
+        QTest::newRow("no engine") << QStringList{m_program} << false << Outcome::engineMissing << error << "";
+        QTest::newRow("no engine, option")
+            << QStringList{m_program, "-corvexextracthere", m_zip} << false << Outcome::engineMissing << error << "";
+        QTest::newRow("option handled") << QStringList{m_program, "-CorvexExtractFolder", m_zip} << true
+                                        << Outcome::handledByCommandLine << QStringList{"reveal"} << "";
+        QTest::newRow("no options") << QStringList{m_program} << true << Outcome::windowShown << QStringList() << "";
+        QTest::newRow("unknown option")
+            << QStringList{m_program, "-open", m_zip} << true << Outcome::windowShown << QStringList() << "";
+        QTest::newRow("option without items")
+            << QStringList{m_program, "-add2archive"} << true << Outcome::windowShown << QStringList() << "";
+        QTest::newRow("two paths") << QStringList{m_program, m_zip, m_zip} << true << Outcome::windowShown << QStringList() << "";
+        QTest::newRow("a lone relative path")
+            << QStringList{m_program, "archive.zip"} << true << Outcome::windowShown << QStringList() << m_zip;
     }
 
-    void engineMissing()
+    void start()
     {
         QFETCH(QStringList, arguments);
+        QFETCH(bool, withEngine);
+        QFETCH(Outcome, outcome);
+        QFETCH(QStringList, calls);
+        QFETCH(QString, loaded);
         QTemporaryDir noTool;
         FakeDesktop desktop;
-        AppDelegate delegate(desktop, noTool.path(), arguments);
-        QCOMPARE(delegate.start(), AppDelegate::Outcome::engineMissing);
-        QCOMPARE(desktop.kinds(), QStringList{"error"});
-        QCOMPARE(desktop.calls.first().values, QStringList{"Corvex's archive engine is missing."});
-        QVERIFY(!delegate.controller());
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-        QVERIFY(!QFileInfo::exists(path("member.txt")));
-    }
-
-    void commandLineModeHandlesTheInvocation()
-    {
-        FakeDesktop desktop;
-        AppDelegate delegate(desktop, kResources, {program, "-CorvexExtractFolder", m_zip});
-        QCOMPARE(delegate.start(), AppDelegate::Outcome::handledByCommandLine);
-        QVERIFY(QFileInfo::exists(path("archive/member.txt")));
-        QCOMPARE(desktop.kinds(), QStringList{"reveal"});
-        QVERIFY(!delegate.controller());
-        // No window was ever made, not even a hidden one.
-        QVERIFY(QApplication::topLevelWidgets().isEmpty());
-    }
-
-    void otherwiseTheWindowOpens_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("no options") << QStringList{program};
-        QTest::newRow("unknown option") << QStringList{program, "-open", m_zip};
-        QTest::newRow("option without items") << QStringList{program, "-add2archive"};
-        QTest::newRow("two paths") << QStringList{program, m_zip, m_zip};
-    }
-
-    void otherwiseTheWindowOpens()
-    {
-        QFETCH(QStringList, arguments);
-        FakeDesktop desktop;
-        AppDelegate delegate(desktop, kResources, arguments);
-        QCOMPARE(delegate.start(), AppDelegate::Outcome::windowShown);
-        QVERIFY(delegate.controller());
-        QWidget *window = delegate.controller()->window();
-        QVERIFY(window->isVisible());
+        AppDelegate delegate(desktop, withEngine ? kResources : noTool.path(), arguments);
+        QCOMPARE(delegate.start(), outcome);
+        QCOMPARE(desktop.kinds(), calls);
+        QVERIFY(!QFileInfo::exists(m_dir.filePath("member.txt")));
+        if (outcome == Outcome::engineMissing)
+            QCOMPARE(desktop.calls.first().values, QStringList{"Corvex's archive engine is missing."});
+        if (outcome != Outcome::windowShown) {
+            QVERIFY(!delegate.controller());
+            // No window was ever made, not even a hidden one.
+            QVERIFY(QApplication::topLevelWidgets().isEmpty());
+            QCOMPARE(QFileInfo::exists(m_dir.filePath("archive/member.txt")), outcome == Outcome::handledByCommandLine);
+            return;
+        }
         QCOMPARE(visibleWindows(), 1);
-        QVERIFY(desktop.calls.isEmpty());
         QTest::qWait(50);
-        QVERIFY(delegate.controller()->archivePath().isEmpty());
-        window->close();
-    }
-
-    void aLonePathOpensThatArchive()
-    {
-        FakeDesktop desktop;
-        QDir::setCurrent(m_dir.path());
-        AppDelegate delegate(desktop, kResources, {program, "archive.zip"});
-        QCOMPARE(delegate.start(), AppDelegate::Outcome::windowShown);
-        QTRY_COMPARE(delegate.controller()->archivePath(), m_zip);
-        QCOMPARE(delegate.controller()->entries().size(), size_t(1));
+        QTRY_COMPARE(delegate.controller()->archivePath(), loaded);
+        QCOMPARE(delegate.controller()->entries().size(), size_t(loaded.isEmpty() ? 0 : 1));
         delegate.controller()->window()->close();
+        QCOMPARE(visibleWindows(), 0);
     }
 };
 

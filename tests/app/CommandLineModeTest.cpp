@@ -10,23 +10,13 @@ using namespace test_support;
 namespace {
 
 const QString program = QStringLiteral("/usr/bin/corvex");
-const QString unsafeMessage = QStringLiteral("Unsafe archive paths detected");
-
-QString unsafeText(int count)
-{
-    return QStringLiteral("Corvex found %1 item(s) that may write outside the destination. Extraction was stopped.")
-        .arg(count);
-}
-
 // A tar archive whose members are named exactly as given, each holding "x".
 bool writeTarWithNames(const QString &archive, const QStringList &names)
 {
     return runPython(QStringLiteral("import io, sys, tarfile\n"
                                     "with tarfile.open(sys.argv[1], 'w') as t:\n"
                                     "    for name in sys.argv[2:]:\n"
-                                    "        info = tarfile.TarInfo(name)\n"
-                                    "        info.size = 1\n"
-                                    "        t.addfile(info, io.BytesIO(b'x'))\n"),
+                                    "        i = tarfile.TarInfo(name); i.size = 1; t.addfile(i, io.BytesIO(b'x'))\n"),
                      QStringList{archive} + names);
 }
 
@@ -39,7 +29,6 @@ class CommandLineModeTest : public QObject
     std::optional<QTemporaryDir> m_dir;
     std::optional<ArchiveEngine> m_engine;
     FakeDesktop m_desktop;
-    QString m_originalFolder;
 
     QString path(const QString &name) const { return m_dir->filePath(name); }
 
@@ -57,24 +46,19 @@ class CommandLineModeTest : public QObject
         return test_support::makeZip(archive, source, {"."}) && QDir(source).removeRecursively();
     }
 
-    void expectOnlyReveal(const QString &target)
+    // The one call made: a reveal of `target`, or an error whose text holds `containing`.
+    void expectOnly(const char *kind, const QString &text)
     {
-        QCOMPARE(m_desktop.kinds(), QStringList{"reveal"});
-        QCOMPARE(m_desktop.calls.first().values, QStringList{target});
-    }
-
-    void expectOnlyError(const QString &containing)
-    {
-        QCOMPARE(m_desktop.kinds(), QStringList{"error"});
-        const QString description = m_desktop.calls.first().values.value(0);
-        QVERIFY2(description.contains(containing), qPrintable(description));
+        QCOMPARE(m_desktop.kinds(), QStringList{kind});
+        const QStringList values = m_desktop.calls.first().values;
+        QVERIFY2(kind == QLatin1String("reveal") ? values == QStringList{text} : values.value(0).contains(text),
+                 qPrintable(values.join('|')));
     }
 
 private slots:
     void initTestCase()
     {
         m_engine.emplace(QStringLiteral(CORVEX_RESOURCE_DIR));
-        m_originalFolder = QDir::currentPath();
     }
 
     void init()
@@ -85,11 +69,6 @@ private slots:
         QDir::setCurrent(m_dir->path());
     }
 
-    void cleanup()
-    {
-        QDir::setCurrent(m_originalFolder);
-    }
-
     void pathRules_data()
     {
         QTest::addColumn<QString>("item");
@@ -98,7 +77,6 @@ private slots:
         QTest::addColumn<QString>("zipForFile");
 
         QTest::newRow("two extensions") << "/a/b/photos.tar.gz" << "gz" << "/a/b/photos.tar" << "/a/b/photos.tar.zip";
-        QTest::newRow("none") << "/a/README" << "" << "/a/README" << "/a/README.zip";
         QTest::newRow("zip, upper case") << "/a/old.ZIP" << "ZIP" << "/a/old" << "/a/old.ZIP.zip";
         QTest::newRow("dot in a folder only") << "/a.d/README" << "" << "/a.d/README" << "/a.d/README.zip";
         QTest::newRow("leading dot only") << "/a/.profile" << "" << "/a/.profile" << "/a/.profile.zip";
@@ -120,12 +98,10 @@ private slots:
     void itemPathsResolveAgainstTheCurrentFolder()
     {
         const QString here = QDir::currentPath();
-        QCOMPARE(absoluteItemPath("a.zip"), here + "/a.zip");
         QCOMPARE(absoluteItemPath("./sub//x/./"), here + "/sub/x");
         QCOMPARE(absoluteItemPath("-odd.zip"), here + "/-odd.zip");
         QCOMPARE(absoluteItemPath("../up.zip"), here + "/../up.zip");
         QCOMPARE(absoluteItemPath("/abs//p/"), QStringLiteral("/abs/p"));
-        QCOMPARE(absoluteItemPath("/"), QStringLiteral("/"));
     }
 
     void notAnInvocation_data()
@@ -166,7 +142,7 @@ private slots:
         // A relative item resolves against the current folder.
         QVERIFY(handle({option, "a.zip"}));
         QVERIFY2(QFileInfo::exists(path(created)), qPrintable(tree(m_dir->path()).join(' ')));
-        expectOnlyReveal(revealed.isEmpty() ? m_dir->path() : path(revealed));
+        expectOnly("reveal", revealed.isEmpty() ? m_dir->path() : path(revealed));
     }
 
     void extractHereUsesTheFirstArchiveOnly()
@@ -178,56 +154,41 @@ private slots:
         QCOMPARE(readFile(path("one.txt")), QByteArray("one.txt"));
         QCOMPARE(readFile(path("sub/two.txt")), QByteArray("sub/two.txt"));
         QCOMPARE(tree(path("other")), QStringList{"second.zip"});
-        expectOnlyReveal(m_dir->path());
+        expectOnly("reveal", m_dir->path());
     }
 
     void extractToFolderDestinations()
     {
-        // A compressed tar: the folder is named without the last extension only.
         QVERIFY(writeFile(path("src/photo.jpg"), "jpeg"));
         QVERIFY(runTool({"a", "-ttar", path("photos.tar"), "photo.jpg"}, path("src")));
         QVERIFY(runTool({"a", "-tgzip", path("b/photos.tar.gz"), path("photos.tar")}));
         QVERIFY(handle({"-corvexextractfolder", path("b/photos.tar.gz")}));
         QCOMPARE(tree(path("b/photos.tar")), QStringList{"photos.tar"});
-        expectOnlyReveal(path("b/photos.tar"));
+        expectOnly("reveal", path("b/photos.tar"));
 
-        // An existing folder is used as it is, not renamed around.
+        // An existing folder is reused.
         m_desktop.clear();
         QVERIFY(makeZip(path("docs.zip"), {"new.txt"}));
         QVERIFY(writeFile(path("docs/old.txt"), "kept"));
         QVERIFY(handle({"-corvexextractfolder", path("docs.zip")}));
         QCOMPARE(tree(path("docs")), (QStringList{"new.txt", "old.txt"}));
         QCOMPARE(readFile(path("docs/old.txt")), QByteArray("kept"));
-        expectOnlyReveal(path("docs"));
+        expectOnly("reveal", path("docs"));
 
-        // Nothing checks the archive first: its folder (and the missing
-        // folders above) is made, then the tool's failure is shown.
+        // A missing archive: its folder and those above are made, then the tool's failure shown.
         m_desktop.clear();
         QVERIFY(handle({"-corvexextractfolder", path("gone/deeper/lost.zip")}));
         QCOMPARE(tree(path("gone")), (QStringList{"deeper", "deeper/lost"}));
-        expectOnlyError("lost.zip");
-    }
+        expectOnly("error", "lost.zip");
 
-    void extractToFolderCannotCreateTheFolder_data()
-    {
-        QTest::addColumn<QString>("archive");
-        QTest::addColumn<QString>("reason");
-        // The folder's name is the archive's own.
-        QTest::newRow("no extension") << "archive" << "Cannot create the folder “%1/archive”: File exists";
-        QTest::newRow("leading dot only") << ".hidden" << "Cannot create the folder “%1/.hidden”: File exists";
-    }
-
-    void extractToFolderCannotCreateTheFolder()
-    {
-        QFETCH(QString, archive);
-        QFETCH(QString, reason);
-        // The tool adds ".zip" to a name without an extension.
-        QVERIFY(makeZip(path("made.zip"), {"inside.txt"}));
-        QVERIFY(QFile::rename(path("made.zip"), path(archive)));
-        QVERIFY(handle({"-corvexextractfolder", path(archive)}));
+        // Without an extension the folder would be the archive itself.
+        m_desktop.clear();
+        QVERIFY(QFile::rename(path("docs.zip"), path("archive")));
+        QVERIFY(handle({"-corvexextractfolder", path("archive")}));
         QCOMPARE(m_desktop.kinds(), QStringList{"error"});
-        QCOMPARE(m_desktop.calls.first().values, QStringList{reason.arg(m_dir->path())});
-        QCOMPARE(tree(m_dir->path()), QStringList{archive});
+        QCOMPARE(m_desktop.calls.first().values,
+                 QStringList{QStringLiteral("Cannot create the folder “%1”: File exists").arg(path("archive"))});
+        QVERIFY(QFileInfo(path("archive")).isFile());
     }
 
     void unsafeArchiveIsRefused_data()
@@ -238,8 +199,6 @@ private slots:
         const QStringList one{"fine.txt", "../escaped.txt"};
         const QStringList several{"../a.txt", "fine.txt", "/tmp/corvex-absolute.txt", "x/../../b.txt"};
         QTest::newRow("here, one") << "-corvexextracthere" << one << 1;
-        QTest::newRow("folder, one") << "-corvexextractfolder" << one << 1;
-        QTest::newRow("here, several") << "-corvexextracthere" << several << 3;
         QTest::newRow("folder, several") << "-corvexextractfolder" << several << 3;
     }
 
@@ -252,7 +211,10 @@ private slots:
         QVERIFY(writeTarWithNames(path("inner/evil.tar"), members));
         QVERIFY(handle({option, path("inner/evil.tar")}));
         QCOMPARE(m_desktop.kinds(), QStringList{"alert"});
-        QCOMPARE(m_desktop.calls.first().values, (QStringList{"warning", unsafeMessage, unsafeText(unsafe)}));
+        QCOMPARE(m_desktop.calls.first().values,
+                 (QStringList{"warning", "Unsafe archive paths detected",
+                              QStringLiteral("Corvex found %1 item(s) that may write outside the destination. "
+                                             "Extraction was stopped.").arg(unsafe)}));
         QCOMPARE(tree(m_dir->path()), (QStringList{"inner", "inner/evil.tar"}));
         QVERIFY(!QFileInfo::exists("/tmp/corvex-absolute.txt"));
     }
@@ -261,10 +223,10 @@ private slots:
     {
         QVERIFY(writeFile(path("broken.zip"), QByteArray("PK\x03\x04 certainly not a zip")));
         QVERIFY(handle({"-corvexextracthere", path("broken.zip")}));
-        expectOnlyError("broken.zip");
+        expectOnly("error", "broken.zip");
         m_desktop.clear();
         QVERIFY(handle({"-add2archive", path("missing.txt")}));
-        expectOnlyError("missing.txt");
+        expectOnly("error", "missing.txt");
     }
 
     void compressDestinations()
@@ -288,7 +250,7 @@ private slots:
         for (const Case &c : cases) {
             m_desktop.clear();
             QVERIFY(handle(QStringList{"-add2archive"} + c.items));
-            expectOnlyReveal(path(c.zip));
+            expectOnly("reveal", path(c.zip));
             QCOMPARE(memberPaths(path(c.zip)), c.members);
         }
     }
