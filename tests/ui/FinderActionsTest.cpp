@@ -1,5 +1,4 @@
-// The "Finder Actions" buttons run the resource folder's installer script
-// with /bin/zsh and report how it ended.
+// The "Finder Actions" buttons run the installer script with /bin/zsh.
 #include "UiTestSupport.h"
 
 using namespace ui_test;
@@ -28,46 +27,38 @@ private slots:
         m_engine = std::make_unique<ArchiveEngine>(kResources);
     }
 
-    void successReportsWithoutTheOutput()
+    void scriptOutcome_data()
     {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("success, output not shown")
+            << QByteArray("print 'installed three actions'\nexit 0\n") << "alert"
+            << QStringList{"Finder actions installed",
+                           "Extract Here, Extract to Folder, and Compress to ZIP are now enabled in Finder Services."};
+        QTest::newRow("stderr line, status 1")
+            << QByteArray("print -u2 'cannot write ~/.local'\nexit 1\n") << "error" << QStringList{"cannot write ~/.local\n"};
+        QTest::newRow("both streams in order")
+            << QByteArray("print one\nprint -u2 two\nprint three\nexit 2\n") << "error" << QStringList{"one\ntwo\nthree\n"};
+        QTest::newRow("silent, status 3") << QByteArray("exit 3\n") << "error" << QStringList{"The archive operation failed."};
+    }
+
+    // Either button; the script needs no execute permission.
+    void scriptOutcome()
+    {
+        QFETCH(QByteArray, script);
+        QFETCH(QString, kind);
+        QFETCH(QStringList, texts);
         FakeDesktop desktop;
-        CorvexController c(*m_engine, desktop,
-                           resourcesWithScript("ok", "print 'installed three actions'\nexit 0\n"));
-        // Either button; the script needs no execute permission.
+        CorvexController c(*m_engine, desktop, resourcesWithScript(QTest::currentDataTag(), script));
         for (const char *name : {"finderActionsButton", "sidebarFinderActionsButton"}) {
             desktop.clear();
             part<QLabel>(c, "statusLabel")->setText("Ready");
             click(c, name);
-            QCOMPARE(statusText(c), QStringLiteral("Finder actions installed"));
-            QCOMPARE(desktop.kinds(), QStringList{"alert"});
-            QCOMPARE(desktop.calls[0].values.mid(1),
-                     QStringList({"Finder actions installed",
-                                  "Extract Here, Extract to Folder, and Compress to ZIP are now enabled in "
-                                  "Finder Services."}));
+            QCOMPARE(desktop.kinds(), QStringList{kind});
+            QCOMPARE(desktop.calls[0].values.mid(kind == "alert" ? 1 : 0), texts);
+            QCOMPARE(statusText(c), kind == "alert" ? texts[0] : QStringLiteral("Ready"));
         }
-    }
-
-    void failureShowsTheScriptsOutput_data()
-    {
-        QTest::addColumn<QByteArray>("script");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("stderr line, status 1") << QByteArray("print -u2 'cannot write ~/.local'\nexit 1\n")
-                                               << "cannot write ~/.local\n";
-        QTest::newRow("both streams in order") << QByteArray("print one\nprint -u2 two\nprint three\nexit 2\n")
-                                               << "one\ntwo\nthree\n";
-        QTest::newRow("silent, status 3") << QByteArray("exit 3\n") << "The archive operation failed.";
-    }
-
-    void failureShowsTheScriptsOutput()
-    {
-        QFETCH(QByteArray, script);
-        QFETCH(QString, message);
-        FakeDesktop desktop;
-        CorvexController c(*m_engine, desktop, resourcesWithScript(QTest::currentDataTag(), script));
-        click(c, "finderActionsButton");
-        QCOMPARE(desktop.kinds(), QStringList{"error"});
-        QCOMPARE(desktop.calls[0].values[0], message);
-        QCOMPARE(statusText(c), QStringLiteral("Ready"));
     }
 
     void missingScriptShowsTheShellsMessage()

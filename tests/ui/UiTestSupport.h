@@ -29,10 +29,7 @@ inline QString pathText(const CorvexController &c) { return part<QLabel>(c, "pat
 inline QTableView *table(const CorvexController &c) { return part<QTableView>(c, "entryTable"); }
 inline int rowCount(const CorvexController &c) { return table(c)->model()->rowCount(); }
 
-inline QString cell(const CorvexController &c, int row, int column)
-{
-    return table(c)->model()->index(row, column).data().toString();
-}
+inline QString cell(const CorvexController &c, int row, int column) { return table(c)->model()->index(row, column).data().toString(); }
 
 inline void click(const CorvexController &c, const char *buttonName)
 {
@@ -41,10 +38,7 @@ inline void click(const CorvexController &c, const char *buttonName)
     button->click();
 }
 
-inline void selectRow(const CorvexController &c, int row)
-{
-    table(c)->selectRow(row);
-}
+inline void selectRow(const CorvexController &c, int row) { table(c)->selectRow(row); }
 
 // Everything still running on the pool has finished and posted its result.
 inline void drainWork()
@@ -57,3 +51,13 @@ inline void drainWork()
 } // namespace ui_test
 
 #define UI_WAIT_FOR_STATUS(controller, text) QTRY_COMPARE_WITH_TIMEOUT(ui_test::statusText(controller), text, 30000)
+
+namespace ui_test {
+
+inline void load(CorvexController &c, const QString &archive, const QString &status)
+{
+    c.loadArchive(archive);
+    UI_WAIT_FOR_STATUS(c, status);
+}
+
+} // namespace ui_test

@@ -1,5 +1,4 @@
-// Extract, Test, Compress to ZIP and View against the real 7zz: what ends up
-// on disk, what the labels say, and what is asked of the desktop.
+// Extract, Test, Compress to ZIP and View against the real 7zz.
 #include "UiTestSupport.h"
 
 #include <QDirIterator>
@@ -19,20 +18,12 @@ class WindowActionsTest : public QObject
 
     QString path(const QString &relative) const { return m_dir.filePath(relative); }
 
-    // Loads an archive into a fresh window; ends with the rows shown.
-    void load(CorvexController &c, const QString &archive, const QString &status)
-    {
-        c.loadArchive(archive);
-        UI_WAIT_FOR_STATUS(c, status);
-    }
-
     int rowOf(const CorvexController &c, const QString &name)
     {
-        for (int row = 0; row < rowCount(c); ++row) {
-            if (cell(c, row, EntryTableModel::Name) == name)
-                return row;
-        }
-        return -1;
+        int row = rowCount(c) - 1;
+        while (row >= 0 && cell(c, row, EntryTableModel::Name) != name)
+            --row;
+        return row;
     }
 
     QStringList previewFolders() const
@@ -54,22 +45,14 @@ private slots:
 
         QVERIFY(writeFile(path("plain/a.txt"), "hello world content\n"));
         QVERIFY(runTool({"a", "-tzip", "-mx0", "-spd", "--", path("stored.zip"), "a.txt"}, path("plain")));
-        QByteArray bytes = readFile(path("stored.zip"));
-        const qsizetype at = bytes.indexOf("hello world");
-        QVERIFY(at > 0);
-        bytes[at] = 'J';
         m_damaged = path("damaged.zip");
-        QVERIFY(writeFile(m_damaged, bytes));
+        QVERIFY(writeFile(m_damaged, readFile(path("stored.zip")).replace("hello world", "Jello world")));
 
         m_hostile = path("hostile.zip");
-        QVERIFY(runTool({"-c", "import zipfile,sys\n"
-                               "with zipfile.ZipFile(sys.argv[1],'w') as z:\n"
-                               "  z.writestr('../evil.txt','evil')\n"
-                               "  z.writestr('fine.txt','fine')\n",
-                         m_hostile},
-                        QString(), QStringLiteral("python3")));
+        QVERIFY(runPython("import zipfile,sys\nwith zipfile.ZipFile(sys.argv[1],'w') as z:\n"
+                          "  z.writestr('../evil.txt','evil'); z.writestr('fine.txt','fine')\n", {m_hostile}));
 
-        // Previews go to the temporary folder: keep them inside the scratch folder.
+        // Previews go to the temporary folder: keep them in ours.
         m_previews = path("tmp");
         QDir().mkpath(m_previews);
         qputenv("TMPDIR", m_previews.toUtf8());
@@ -77,7 +60,7 @@ private slots:
 
     void cleanupTestCase() { drainWork(); }
 
-    void needAnArchiveOrAFileRow()
+    void beepsAndCancelledPanelsChangeNothing()
     {
         FakeDesktop desktop;
         CorvexController c(*m_engine, desktop, QString());
@@ -94,15 +77,9 @@ private slots:
         selectRow(c, rowOf(c, "docs"));
         click(c, "viewButton");               // a folder row
         QCOMPARE(desktop.kinds(), QStringList({"beep", "beep"}));
-        QCOMPARE(statusText(c), QStringLiteral("5 items"));
-    }
 
-    void cancelledPanelsChangeNothing()
-    {
-        FakeDesktop desktop;
-        CorvexController c(*m_engine, desktop, QString());
-        load(c, m_sound, QStringLiteral("5 items"));
-
+        // Each panel cancelled.
+        desktop.clear();
         click(c, "extractButton");
         click(c, "compressButton");                        // items panel cancelled
         desktop.queueOpenPanelAnswer({path("src/docs")});
@@ -151,80 +128,92 @@ private slots:
         QCOMPARE(statusText(c), QStringLiteral("Testing\u2026"));
     }
 
-    void compressesIntoANewZipThatBecomesCurrent()
+    void compress_data()
     {
-        FakeDesktop desktop;
-        CorvexController c(*m_engine, desktop, QString());
-        const QString zip = path("New Archive.zip");
-        desktop.queueOpenPanelAnswer({path("src/docs"), path("src/-dash.txt")});
-        desktop.queueSavePanelAnswer(zip);
-        click(c, "compressButton");
-        QCOMPARE(statusText(c), QStringLiteral("Creating ZIP\u2026"));
-        UI_WAIT_FOR_STATUS(c, QStringLiteral("5 items"));
-        QCOMPARE(pathText(c), zip);
-        QCOMPARE(memberPaths(zip),
-                 QStringList({"-dash.txt", "docs", "docs/deep", "docs/deep/note.md", "docs/readme.txt"}));
+        QTest::addColumn<QStringList>("items");
+        QTest::addColumn<QString>("zip");
+        QTest::addColumn<bool>("existing");
+        QTest::addColumn<QStringList>("members");
+        const QString dash = path("src/-dash.txt");
+        QTest::newRow("new zip becomes current") << QStringList{path("src/docs"), dash} << path("new/New Archive.zip")
+            << false << QStringList{"-dash.txt", "docs", "docs/deep", "docs/deep/note.md", "docs/readme.txt"};
+        QTest::newRow("onto an existing zip") << QStringList{dash} << path("replace/Archive.zip") << true
+                                              << QStringList{"-dash.txt"};
+        // A missing input makes the tool fail after it wrote the others: the old zip stays.
+        QTest::newRow("failing onto an existing zip") << QStringList{dash, path("src/gone.txt")}
+                                                      << path("keep/Archive.zip") << true << QStringList{"a.txt"};
     }
 
-    void compressOntoAnExistingZipReplacesIt()
+    void compress()
     {
-        const QString zip = path("replace/Archive.zip");
-        QVERIFY(makeZip(zip, path("plain"), {"a.txt"}));
-
-        FakeDesktop desktop;
-        CorvexController c(*m_engine, desktop, QString());
-        desktop.queueOpenPanelAnswer({path("src/-dash.txt")});
-        desktop.queueSavePanelAnswer(zip);
-        click(c, "compressButton");
-        UI_WAIT_FOR_STATUS(c, QStringLiteral("1 items"));
-        QCOMPARE(memberPaths(zip), QStringList{"-dash.txt"});
-        QCOMPARE(QDir(path("replace")).entryList(QDir::Files | QDir::Hidden), QStringList{"Archive.zip"});
-    }
-
-    void failedCompressLeavesTheOldZipUntouched()
-    {
-        const QString zip = path("keep/Archive.zip");
-        QVERIFY(makeZip(zip, path("plain"), {"a.txt"}));
+        QFETCH(QStringList, items);
+        QFETCH(QString, zip);
+        QFETCH(bool, existing);
+        QFETCH(QStringList, members);
+        if (existing)
+            QVERIFY(makeZip(zip, path("plain"), {"a.txt"}));
         const QByteArray before = readFile(zip);
+        const bool failing = members == QStringList{"a.txt"};
 
         FakeDesktop desktop;
         CorvexController c(*m_engine, desktop, QString());
-        load(c, m_sound, QStringLiteral("5 items"));
-        // A missing input makes the tool fail after it wrote the others.
-        desktop.queueOpenPanelAnswer({path("src/-dash.txt"), path("src/gone.txt")});
+        desktop.queueOpenPanelAnswer(items);
         desktop.queueSavePanelAnswer(zip);
         click(c, "compressButton");
-        QTRY_COMPARE_WITH_TIMEOUT(desktop.count("error"), 1, 30000);
-        QVERIFY(desktop.calls.last().values[0].contains(QLatin1String("gone.txt")));
-        QCOMPARE(statusText(c), QStringLiteral("Creating ZIP\u2026"));
-        QCOMPARE(readFile(zip), before);
-        QCOMPARE(QDir(path("keep")).entryList(QDir::Files | QDir::Hidden), QStringList{"Archive.zip"});
-        QCOMPARE(c.archivePath(), m_sound);
+        if (failing) {
+            QTRY_COMPARE_WITH_TIMEOUT(desktop.count("error"), 1, 30000);
+            QVERIFY(desktop.calls.last().values[0].contains(QLatin1String("gone.txt")));
+            QCOMPARE(statusText(c), QStringLiteral("Creating ZIP\u2026"));
+            QCOMPARE(readFile(zip), before);
+            QVERIFY(c.archivePath().isEmpty());
+        } else {
+            UI_WAIT_FOR_STATUS(c, QStringLiteral("%1 items").arg(members.size()));
+            QCOMPARE(pathText(c), zip);
+        }
+        QCOMPARE(memberPaths(zip), members);
+        QCOMPARE(QDir(QFileInfo(zip).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(zip).fileName()});
     }
 
-    void previewsTheSelectedFileEachTimeAfresh()
+    void preview_data()
     {
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<QString>("member");
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("nested member") << m_sound << "docs/deep/note.md" << QByteArray("# note\n");
+        QTest::newRow("name like an option") << m_sound << "-dash.txt" << QByteArray("dash\n");
+        QTest::newRow("hostile path refused") << m_hostile << "../evil.txt" << QByteArray();
+    }
+
+    // Each time into a fresh folder; a member outside the archive never.
+    void preview()
+    {
+        QFETCH(QString, archive);
+        QFETCH(QString, member);
+        QFETCH(QByteArray, content);
         FakeDesktop desktop;
         CorvexController c(*m_engine, desktop, QString());
-        load(c, m_sound, QStringLiteral("5 items"));
-        const QStringList before = previewFolders();
-
-        selectRow(c, rowOf(c, "docs/deep/note.md"));
+        c.loadArchive(archive);
+        QTRY_VERIFY_WITH_TIMEOUT(rowCount(c) > 0, 30000);
+        const qsizetype before = previewFolders().size();
+        selectRow(c, rowOf(c, member));
         click(c, "viewButton");
+        if (content.isNull()) {
+            QTRY_COMPARE_WITH_TIMEOUT(desktop.count("error"), 1, 30000);
+            QCOMPARE(desktop.count("open"), 0);
+            QCOMPARE(previewFolders().size(), before);
+            QVERIFY(!QFileInfo::exists(m_previews + "/evil.txt") && !QFileInfo::exists(path("evil.txt")));
+            return;
+        }
         QCOMPARE(statusText(c), QStringLiteral("Opening preview\u2026"));
         QTRY_COMPARE_WITH_TIMEOUT(desktop.count("open"), 1, 30000);
         click(c, "viewButton");
         QTRY_COMPARE_WITH_TIMEOUT(desktop.count("open"), 2, 30000);
-
-        const QString first = desktop.calls[0].values[0];
-        const QString second = desktop.calls[1].values[0];
-        QVERIFY(first != second);
-        for (const QString &copy : {first, second}) {
-            QVERIFY2(copy.startsWith(m_previews + "/CorvexPreview-"), qPrintable(copy));
-            QVERIFY(copy.endsWith(QLatin1String("/docs/deep/note.md")));
-            QCOMPARE(readFile(copy), QByteArray("# note\n"));
+        QVERIFY(desktop.calls[0].values[0] != desktop.calls[1].values[0]);
+        for (const QString &copy : {desktop.calls[0].values[0], desktop.calls[1].values[0]}) {
+            QVERIFY2(copy.startsWith(m_previews + "/CorvexPreview-") && copy.endsWith('/' + member), qPrintable(copy));
+            QCOMPARE(readFile(copy), content);
         }
-        QCOMPARE(previewFolders().size(), before.size() + 2);
+        QCOMPARE(previewFolders().size(), before + 2);
     }
 
     void doubleClickViewsTheSelectedRow()
@@ -234,38 +223,21 @@ private slots:
         c.window()->show();
         QVERIFY(QTest::qWaitForWindowExposed(c.window()));
         load(c, m_sound, QStringLiteral("5 items"));
-
-        // A member whose name could pass for an option.
-        const int row = rowOf(c, "-dash.txt");
         QTableView *view = table(c);
-        const QRect rect = view->visualRect(view->model()->index(row, 0));
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, rect.center());
+        const QPoint belowRows(10, view->viewport()->height() - 5);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
+                           view->visualRect(view->model()->index(rowOf(c, "docs/readme.txt"), 0)).center());
         QTRY_COMPARE_WITH_TIMEOUT(desktop.count("open"), 1, 30000);
-        QCOMPARE(readFile(desktop.calls.last().values[0]), QByteArray("dash\n"));
+        QCOMPARE(readFile(desktop.calls.last().values[0]), QByteArray("fresh readme\n"));
 
-        // Below the last row: still the selected row, not whatever was clicked.
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, QPoint(10, view->viewport()->height() - 5));
+        // Below the last row: still the selected row; with none selected, a beep.
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, belowRows);
         QTRY_COMPARE_WITH_TIMEOUT(desktop.count("open"), 2, 30000);
-        QVERIFY(desktop.calls.last().values[0].endsWith(QLatin1String("/-dash.txt")));
-
-        // With no row selected: a beep, no preview.
+        QVERIFY(desktop.calls.last().values[0].endsWith(QLatin1String("/docs/readme.txt")));
         desktop.clear();
         view->clearSelection();
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, QPoint(10, view->viewport()->height() - 5));
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, belowRows);
         QCOMPARE(desktop.kinds(), QStringList{"beep"});
-    }
-
-    void hostileMemberIsRefused()
-    {
-        FakeDesktop desktop;
-        CorvexController c(*m_engine, desktop, QString());
-        load(c, m_hostile, QStringLiteral("2 items"));
-        selectRow(c, rowOf(c, "../evil.txt"));
-        click(c, "viewButton");
-        QTRY_COMPARE_WITH_TIMEOUT(desktop.count("error"), 1, 30000);
-        QCOMPARE(desktop.count("open"), 0);
-        QVERIFY(!QFileInfo::exists(m_previews + "/evil.txt"));
-        QVERIFY(!QFileInfo::exists(path("evil.txt")));
     }
 };
 
