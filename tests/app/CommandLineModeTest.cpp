@@ -76,7 +76,6 @@ private slots:
         QTest::addColumn<QString>("folder");
         QTest::addColumn<QString>("zipForFile");
 
-        QTest::newRow("two extensions") << "/a/b/photos.tar.gz" << "gz" << "/a/b/photos.tar" << "/a/b/photos.tar.zip";
         QTest::newRow("zip, upper case") << "/a/old.ZIP" << "ZIP" << "/a/old" << "/a/old.ZIP.zip";
         QTest::newRow("dot in a folder only") << "/a.d/README" << "" << "/a.d/README" << "/a.d/README.zip";
         QTest::newRow("leading dot only") << "/a/.profile" << "" << "/a/.profile" << "/a/.profile.zip";
@@ -99,7 +98,6 @@ private slots:
     {
         const QString here = QDir::currentPath();
         QCOMPARE(absoluteItemPath("./sub//x/./"), here + "/sub/x");
-        QCOMPARE(absoluteItemPath("-odd.zip"), here + "/-odd.zip");
         QCOMPARE(absoluteItemPath("../up.zip"), here + "/../up.zip");
         QCOMPARE(absoluteItemPath("/abs//p/"), QStringLiteral("/abs/p"));
     }

@@ -104,18 +104,6 @@ private slots:
         QVERIFY(!entries[2].isFolder());
     }
 
-    // A text that is one enormous line must not be rescanned chunk after chunk.
-    void hugeLineInSmallChunks()
-    {
-        const QByteArray line(8 * 1024 * 1024, 'x');
-        ListingParser parser;
-        parser.feed(head + "Path = ");
-        for (qsizetype i = 0; i < line.size(); i += 4096)
-            parser.feed(QByteArrayView(line).sliced(i, 4096));
-        const auto entries = parser.finish();
-        QVERIFY(entries.size() == 1 && entries[0].pathUtf8().size() == line.size());
-    }
-
     void pathScreen_data()
     {
         QTest::addColumn<QString>("path");
