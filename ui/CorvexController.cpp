@@ -104,13 +104,7 @@ QAbstractButton *CorvexController::sidebarButton(const QString &title, const QSt
 
 QWidget *CorvexController::buildToolbar()
 {
-    struct Entry {
-        const char *name;
-        QString title;
-        QString symbol;
-        Action action;
-    };
-    const Entry entries[] = {
+    const ButtonEntry entries[] = {
         {"openButton", QStringLiteral("Open"), QStringLiteral("folder"), &CorvexController::openArchive},
         {"extractButton", QStringLiteral("Extract"), QStringLiteral("arrow.down.to.line"),
          &CorvexController::extractArchive},
@@ -127,7 +121,7 @@ QWidget *CorvexController::buildToolbar()
     auto *row = new QHBoxLayout(toolbar);
     row->setSpacing(8);
     row->setContentsMargins(14, 10, 14, 10);
-    for (const Entry &entry : entries) {
+    for (const ButtonEntry &entry : entries) {
         QAbstractButton *b = button(entry.title, entry.symbol, entry.action);
         b->setObjectName(QLatin1String(entry.name));
         row->addWidget(b);
@@ -167,13 +161,7 @@ QWidget *CorvexController::buildSidebar()
     section->setFont(fontOf(section, 10, QFont::DemiBold));
     section->setForegroundRole(QPalette::PlaceholderText);
 
-    struct Entry {
-        const char *name;
-        QString title;
-        QString symbol;
-        Action action;
-    };
-    const Entry entries[] = {
+    const ButtonEntry entries[] = {
         {"openArchiveButton", QStringLiteral("Open Archive"), QStringLiteral("archivebox"),
          &CorvexController::openArchive},
         {"homeButton", QStringLiteral("Home"), QStringLiteral("house"), &CorvexController::openHome},
@@ -198,7 +186,7 @@ QWidget *CorvexController::buildSidebar()
     stack->addWidget(section, 0, Qt::AlignLeft);
     stack->addSpacing(4);
     bool first = true;
-    for (const Entry &entry : entries) {
+    for (const ButtonEntry &entry : entries) {
         if (!first)
             stack->addSpacing(8);
         first = false;

@@ -60,6 +60,13 @@ public slots:
 
 private:
     using Action = void (CorvexController::*)();
+    // One button of the toolbar or the sidebar: object name, title, symbol, action.
+    struct ButtonEntry {
+        const char *name;
+        QString title;
+        QString symbol;
+        Action action;
+    };
 
     void buildInterface();
     QAbstractButton *button(const QString &title, const QString &symbol, Action action);
