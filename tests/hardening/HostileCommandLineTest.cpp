@@ -1,7 +1,5 @@
-// Every hostile archive through the command-line mode, both Extract Here
-// and Extract to Folder, driven in-process with a recording desktop. An
-// archive the screen refuses must leave the file system exactly as it was;
-// one it lets through may only write inside its destination.
+// Every hostile archive through the command-line mode, Extract Here and Extract to Folder, in-process with a
+// recording desktop. A refused archive leaves the file system exactly as it was; any other writes only inside.
 #include "ArchiveEngine.h"
 #include "CommandLineMode.h"
 #include "HostileCorpus.h"
@@ -18,24 +16,23 @@ private slots:
 
     void extract_data()
     {
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("index");
         QTest::addColumn<bool>("intoFolder");
-        for (const hostile::Case &c : m_corpus.cases) {
-            QTest::newRow(qPrintable(c.name + QStringLiteral(" here"))) << c.name << false;
-            QTest::newRow(qPrintable(c.name + QStringLiteral(" folder"))) << c.name << true;
+        for (size_t i = 0; i < m_corpus.cases.size(); ++i) {
+            QTest::newRow(qPrintable(m_corpus.cases[i].name + QStringLiteral(" here"))) << int(i) << false;
+            QTest::newRow(qPrintable(m_corpus.cases[i].name + QStringLiteral(" folder"))) << int(i) << true;
         }
     }
 
     void extract()
     {
-        QFETCH(QString, name);
+        QFETCH(int, index);
         QFETCH(bool, intoFolder);
-        const hostile::Case &c = *m_corpus.find(name);
+        const hostile::Case &c = m_corpus.cases[size_t(index)];
         // The archive alone in its own folder, which Extract Here fills.
-        const QString folder = m_corpus.root.filePath(QStringLiteral("cases/%1/%2").arg(name, intoFolder ? "folder" : "here"));
-        QVERIFY(QDir().mkpath(folder));
+        const QString folder = m_corpus.root.filePath(QStringLiteral("cases/%1/%2").arg(c.name, intoFolder ? "folder" : "here"));
         const QString archive = folder + QLatin1Char('/') + QFileInfo(c.archive).fileName();
-        QVERIFY(QFile::copy(c.archive, archive));
+        QVERIFY(QDir().mkpath(folder) && QFile::copy(c.archive, archive));
         const QString destination = intoFolder ? CommandLineMode::extractFolderFor(archive) : folder;
 
         ArchiveEngine engine(QStringLiteral(CORVEX_RESOURCE_DIR));
@@ -44,25 +41,15 @@ private slots:
         const QString option = intoFolder ? QStringLiteral("-corvexextractfolder") : QStringLiteral("-corvexextracthere");
         QVERIFY(CommandLineMode::handleCommandLine({QStringLiteral("corvex"), option, archive}, engine, desktop));
         const hostile::Snapshot after = hostile::snapshot(m_corpus.root.path());
+        const QStringList problems = m_corpus.problems(before, after, destination, archive);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
 
         const QString got = hostile::outcome(desktop);
-        QVERIFY2(got == c.cli, qPrintable(QStringLiteral("%1: command line %2, expected %3 (%4)")
-                                              .arg(name, got, c.cli, c.guard)));
-        if (got == QLatin1String("refused")) {
-            // Nothing created, not even the folder of Extract to Folder.
-            QVERIFY2(before == after, "a refused archive changed the file system");
-        }
+        QVERIFY2(got == c.cli, qPrintable(QStringLiteral("command line %1, expected %2 (%3)").arg(got, c.cli, c.guard)));
+        // Refused: nothing created, not even the folder of Extract to Folder.
+        QVERIFY(got != QLatin1String("refused") || before == after);
         if (got == QLatin1String("extracted"))
             QCOMPARE(desktop.calls.last().values, QStringList{destination});
-
-        const QStringList outside = hostile::changesOutside(before, after, destination, archive);
-        QVERIFY2(outside.isEmpty(), qPrintable(outside.join(QLatin1Char('\n'))));
-        const QStringList links = hostile::linksLeadingOut(after, destination);
-        QVERIFY2(links.isEmpty(), qPrintable(links.join(QLatin1Char('\n'))));
-        const QStringList special = hostile::specialFilesInside(after, destination);
-        QVERIFY2(special.isEmpty(), qPrintable(special.join(QLatin1Char('\n'))));
-        const QStringList above = hostile::escapesAbove(m_corpus.root.path(), m_corpus.escape);
-        QVERIFY2(above.isEmpty(), qPrintable(above.join(QLatin1Char('\n'))));
     }
 
 private:

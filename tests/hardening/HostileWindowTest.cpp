@@ -1,7 +1,5 @@
-// Every hostile archive extracted through the window, the way a user would:
-// loaded, then Extract with a folder chosen in the panel. The window has no
-// screen of its own, so what protects each case is the tool's guards; the
-// whole temporary root is compared before and after.
+// Every hostile archive extracted through the window as a user would: loaded, then Extract into a folder
+// chosen in the panel. The window has no screen of its own, so the tool's guards are what protect it.
 #include "CorvexController.h"
 #include "HostileCorpus.h"
 
@@ -18,18 +16,17 @@ private slots:
 
     void extract_data()
     {
-        QTest::addColumn<QString>("name");
-        for (const hostile::Case &c : m_corpus.cases)
-            QTest::newRow(qPrintable(c.name)) << c.name;
+        QTest::addColumn<int>("index");
+        for (size_t i = 0; i < m_corpus.cases.size(); ++i)
+            QTest::newRow(qPrintable(m_corpus.cases[i].name)) << int(i);
     }
 
     void extract()
     {
-        QFETCH(QString, name);
-        const hostile::Case &c = *m_corpus.find(name);
-        const QString destination = m_corpus.root.filePath(QStringLiteral("cases/") + name + QStringLiteral("/window/dest"));
+        QFETCH(int, index);
+        const hostile::Case &c = m_corpus.cases[size_t(index)];
+        const QString destination = m_corpus.root.filePath(QStringLiteral("cases/window/") + c.name);
         QVERIFY(QDir().mkpath(destination));
-
         ArchiveEngine engine(QStringLiteral(CORVEX_RESOURCE_DIR));
         FakeDesktop desktop;
         CorvexController controller(engine, desktop);
@@ -46,27 +43,19 @@ private slots:
         controller.extractArchive();
         QTRY_VERIFY_WITH_TIMEOUT(!hostile::outcome(desktop).startsWith(QLatin1String("nothing")), 60000);
         QThreadPool::globalInstance()->waitForDone();
-        const hostile::Snapshot after = hostile::snapshot(m_corpus.root.path());
+        const QStringList problems = m_corpus.problems(before, hostile::snapshot(m_corpus.root.path()), destination);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
 
         const QString got = hostile::outcome(desktop);
-        QVERIFY2(got == c.window, qPrintable(QStringLiteral("%1: window %2, expected %3 (%4)")
-                                                 .arg(name, got, c.window, c.guard)));
+        QVERIFY2(got == c.window, qPrintable(QStringLiteral("window %1, expected %2 (%3)").arg(got, c.window, c.guard)));
         if (got == QLatin1String("extracted"))
             QCOMPARE(controller.window()->findChild<QLabel *>(QStringLiteral("statusLabel"))->text(),
                      QStringLiteral("Extracted to ") + destination);
-
-        const QStringList outside = hostile::changesOutside(before, after, destination);
-        QVERIFY2(outside.isEmpty(), qPrintable(outside.join(QLatin1Char('\n'))));
-        const QStringList links = hostile::linksLeadingOut(after, destination);
-        QVERIFY2(links.isEmpty(), qPrintable(links.join(QLatin1Char('\n'))));
-        const QStringList special = hostile::specialFilesInside(after, destination);
-        QVERIFY2(special.isEmpty(), qPrintable(special.join(QLatin1Char('\n'))));
-        const QStringList above = hostile::escapesAbove(m_corpus.root.path(), m_corpus.escape);
-        QVERIFY2(above.isEmpty(), qPrintable(above.join(QLatin1Char('\n'))));
-        // Where the tool's own guard is what protects, its effect is visible
-        // inside: stripped names, literal backslashes, a "C:" folder.
+        // Where the tool's guard protects, its effect shows: stripped names, literal backslashes, a "C:" folder.
         for (const std::string &path : c.inside)
-            QVERIFY2(hostile::exists(destination, path), path.c_str());
+            QVERIFY2(hostile::typeOf(destination, path) != hostile::fs::file_type::not_found, path.c_str());
+        for (const std::string &path : c.noLink)
+            QVERIFY2(hostile::typeOf(destination, path) != hostile::fs::file_type::symlink, path.c_str());
     }
 
 private:

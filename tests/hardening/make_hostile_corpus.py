@@ -1,340 +1,216 @@
 #!/usr/bin/env python3
-"""Writes hostile archives into a scratch root, plus manifest.json.
-
-Usage: make_hostile_corpus.py ROOT TOOL TOKEN
-
-ROOT is the test's temporary root: archives go to ROOT/corpus, decoys that
-no extraction may touch to ROOT/outside. TOOL is the 7zz to build 7z
-archives with. TOKEN makes the names of escape attempts unique, so that a
-file that got past every guard can be looked for anywhere above ROOT.
-
-Each case says what the command-line mode must do ("refused" with the
-unsafe-paths alert, "extracted", or "failed" with an error alert), what the
-window's extraction must do ("extracted", "failed", or "not loaded" when the
-window cannot even list the archive), which paths must then
-exist inside the window's destination, and which guard protects it.
-"""
-
+# Usage: make_hostile_corpus.py ROOT TOOL TOKEN. Writes hostile archives to ROOT/corpus, decoys that no
+# extraction may touch to ROOT/outside, and ROOT/manifest.json: per case what the command line must do
+# (refused, extracted, failed), what the window must do (extracted, failed, not loaded), which paths must
+# exist in the window's destination and which must not be links there, and which guard protects it. TOKEN makes escape names
+# unique so they can be looked for anywhere above ROOT; TOOL is the 7zz that builds the 7z archives.
 import io
 import json
 import os
+import struct
 import subprocess
 import sys
-import struct
 import tarfile
 import zipfile
 import zlib
 
-ROOT, TOOL, TOKEN = sys.argv[1], sys.argv[2], sys.argv[3]
-CORPUS = os.path.join(ROOT, "corpus")
-OUTSIDE = os.path.join(ROOT, "outside")
-ESCAPE = "corvex-escape-" + TOKEN
+ROOT, TOOL, TOKEN = sys.argv[1:4]
+CORPUS, OUTSIDE = os.path.join(ROOT, "corpus"), os.path.join(ROOT, "outside")
+E = "corvex-escape-" + TOKEN
 DECOY = os.path.join(OUTSIDE, "victim.txt")
-
-cases = []
-
-
-def case(name, archive, cli, window, guard, inside=(), absent=()):
-    cases.append({
-        "name": name,
-        "archive": os.path.relpath(archive, ROOT),
-        "cli": cli,
-        "window": window,
-        "guard": guard,
-        # Relative to the window's destination; paths are byte strings made
-        # printable with surrogateescape, so they travel as hex.
-        "inside": [p.encode("utf-8", "surrogateescape").hex() for p in inside],
-        "absent": [p.encode("utf-8", "surrogateescape").hex() for p in absent],
-    })
 
 
 def b(text):
     return text.encode("utf-8", "surrogateescape")
 
 
-# --- ZIP: names are written byte for byte into both headers --------------
-
 class RawZipInfo(zipfile.ZipInfo):
-    """A member whose name goes into both headers byte for byte."""
-    __slots__ = ("raw", "raw_utf8")
+    __slots__ = ("raw", "utf8")
 
+    # The name byte for byte in both headers; with the UTF-8 flag the tool reads it as UTF-8, valid or not.
     def _encodeFilenameFlags(self):
-        # With the UTF-8 flag the tool reads names as UTF-8, invalid or not.
-        return self.raw, self.flag_bits | (0x800 if self.raw_utf8 else 0)
+        return self.raw, self.flag_bits | (0x800 if self.utf8 else 0)
 
 
-def write_zip(name, members, comment=b"", system=3, unicode_paths=None):
-    """members: (name bytes, data bytes or None for a folder[, comment bytes]).
-    system: the "made by" system (0 is MS-DOS, 3 Unix). unicode_paths: a
-    second name per member, in the Info-ZIP Unicode Path extra field."""
+# members: a name (a file holding data) or (name, bytes or None for a folder[, member comment]).
+# system: "made by" (0 MS-DOS, 3 Unix; old tools flag nothing). upath: Info-ZIP Unicode Path names.
+def zip_(name, members, comment=b"", system=3, upath=None, data=b"hostile\n"):
     path = os.path.join(CORPUS, name)
     with zipfile.ZipFile(path, "w") as archive:
-        for index, member in enumerate(members):
-            raw, data = member[0], member[1]
-            info = RawZipInfo("member%d" % index)
-            info.raw = raw
-            # Old tools flagged nothing; the other name fields then count.
-            info.raw_utf8 = system == 3 and not unicode_paths
-            info.create_system = system
-            if unicode_paths:
-                other = unicode_paths[index]
-                field = b"\x01" + struct.pack("<I", zlib.crc32(raw)) + other
-                info.extra = struct.pack("<HH", 0x7075, len(field)) + field
+        for i, m in enumerate(members):
+            m = (m, data) if isinstance(m, str) else m
+            info = RawZipInfo("m%d" % i)
+            info.raw, info.utf8, info.create_system = b(m[0]), system == 3 and not upath, system
             info.date_time = (2023, 11, 14, 22, 13, 20)
-            if data is None:
-                info.external_attr = 0o40755 << 16 | 0x10
-                data = b""
-            else:
-                info.external_attr = 0o644 << 16
-            if len(member) > 2:
-                info.comment = member[2]
-            archive.writestr(info, data)
+            if upath:
+                field = b"\x01" + struct.pack("<I", zlib.crc32(info.raw)) + b(upath[i])
+                info.extra = struct.pack("<HH", 0x7075, len(field)) + field
+            info.external_attr = (0o40755 << 16 | 0x10) if m[1] is None else 0o644 << 16
+            info.comment = m[2] if len(m) > 2 else b""
+            archive.writestr(info, m[1] or b"")
         archive.comment = comment
     return path
 
 
-def zip_files(name, names, data=b"hostile\n", comment=b""):
-    return write_zip(name, [(b(n), data) for n in names], comment)
-
-
-# --- tar: raw names through PAX or GNU headers ----------------------------
-
-def tar_member(name, kind="file", data=b"hostile\n", link="", mode=0o644):
-    info = tarfile.TarInfo(name)
-    info.mode = mode
-    info.mtime = 1700000000
-    if kind == "file":
-        info.size = len(data)
-        return info, io.BytesIO(data)
-    info.type = {"dir": tarfile.DIRTYPE, "symlink": tarfile.SYMTYPE, "hardlink": tarfile.LNKTYPE,
-                 "fifo": tarfile.FIFOTYPE, "chardev": tarfile.CHRTYPE}[kind]
-    info.linkname = link
-    if kind == "dir":
-        info.mode = 0o755
-    if kind == "chardev":
-        info.devmajor, info.devminor = 1, 3
-    return info, None
-
-
-def write_tar(name, members, fmt=tarfile.GNU_FORMAT, mode="w"):
-    path = os.path.join(CORPUS, name)
-    with tarfile.open(path, mode, format=fmt, encoding="utf-8", errors="surrogateescape") as archive:
-        for member in members:
-            archive.addfile(*tar_member(*member))
+def cut(path, drop):
+    whole = open(path, "rb").read()
+    open(path, "wb").write(whole[:-drop])
     return path
 
 
-# --- cpio (newc), written by hand ------------------------------------------
+# members: a name, or (name, kind, data, link target, mode); names go out raw through PAX or GNU headers.
+def tar(name, members, fmt=tarfile.GNU_FORMAT, mode="w"):
+    path = os.path.join(CORPUS, name)
+    with tarfile.open(path, mode, format=fmt, encoding="utf-8", errors="surrogateescape") as archive:
+        for m in members:
+            m = (m,) if isinstance(m, str) else m
+            name, kind, data, link, perm = m + ("file", b"hostile\n", "", 0o644)[len(m) - 1:]
+            info = tarfile.TarInfo(name)
+            info.mtime, info.linkname, info.mode = 1700000000, link, perm
+            info.type = {"file": tarfile.REGTYPE, "symlink": tarfile.SYMTYPE, "hardlink": tarfile.LNKTYPE,
+                         "fifo": tarfile.FIFOTYPE, "chardev": tarfile.CHRTYPE}[kind]
+            info.devmajor, info.devminor = (1, 3) if kind == "chardev" else (0, 0)
+            info.size = len(data) if kind == "file" else 0
+            archive.addfile(info, io.BytesIO(data) if kind == "file" else None)
+    return path
 
-def write_cpio(name, members):
+
+# newc cpio by hand: (name, kind, data) members.
+def cpio(name, members):
     out = bytearray()
-    ino = 1
-
-    def pad(n):
-        return b"\0" * ((4 - n % 4) % 4)
-
-    for raw, kind, data in members + [(b"TRAILER!!!", "end", b"")]:
-        mode = {"file": 0o100644, "symlink": 0o120777, "dir": 0o40755, "end": 0}[kind]
+    for ino, (raw, kind, data) in enumerate(members + [("TRAILER!!!", "end", b"")], 1):
+        raw = b(raw)
+        mode = {"file": 0o100644, "symlink": 0o120777, "end": 0}[kind]
         fields = [ino, mode, 0, 0, 1, 1700000000, len(data), 0, 0, 0, 0, len(raw) + 1, 0]
         header = b"070701" + b"".join(b"%08X" % f for f in fields)
-        out += header + raw + b"\0"
-        out += pad(len(header) + len(raw) + 1)
-        out += data + pad(len(data))
-        ino += 1
+        out += header + raw + b"\0" + b"\0" * (-(len(header) + len(raw) + 1) % 4) + data + b"\0" * (-len(data) % 4)
     path = os.path.join(CORPUS, name)
     open(path, "wb").write(bytes(out))
     return path
 
 
-# --- 7z: made by the tool itself from real files ---------------------------
-
-def run_tool(arguments, cwd):
-    subprocess.run([TOOL] + arguments, cwd=cwd, check=True, stdout=subprocess.DEVNULL,
-                   stdin=subprocess.DEVNULL)
-
-
-def stage(folder, names, data=b"hostile\n"):
-    os.makedirs(folder, exist_ok=True)
-    for name in names:
-        full = os.path.join(b(folder), b(name))
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        open(full, "wb").write(data)
+# 7z, made by the tool from real files staged under ROOT/staging/FOLDER: names only a file system holds.
+def seven(name, folder, files, options=(), members=(".",)):
+    staged = os.path.join(ROOT, "staging", folder)
+    for f in files:
+        os.makedirs(os.path.dirname(os.path.join(b(staged), b(f))), exist_ok=True)
+        open(os.path.join(b(staged), b(f)), "wb").write(b"hostile\n")
+    path = os.path.join(CORPUS, name)
+    subprocess.run([TOOL, "a", "-t7z", "-spd", *options, "--", path, *members], cwd=staged, check=True,
+                   stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+    return path
 
 
-def main():
-    os.makedirs(CORPUS)
-    os.makedirs(OUTSIDE)
-    open(DECOY, "wb").write(b"decoy: must never change\n")
-    os.makedirs(os.path.join(OUTSIDE, "folder"))
-    open(os.path.join(OUTSIDE, "folder", "kept.txt"), "wb").write(b"kept\n")
-    abs_target = os.path.join(OUTSIDE, "abs-" + ESCAPE + ".txt")
-    climb = "../" * 12
-
-    # Absolute and climbing names: the screen refuses them; in the window
-    # the tool strips "/" and "../" and writes inside the destination.
-    strip = "the tool strips leading '/' and '../'"
-    case("zip-absolute", zip_files("absolute.zip", [abs_target, "ok.txt"]), "refused", "extracted", strip,
-         inside=[abs_target.lstrip("/"), "ok.txt"])
-    case("zip-dotdot-leading", zip_files("dotdot-leading.zip", ["../" + ESCAPE + "-1.txt"]), "refused",
-         "extracted", strip, inside=[ESCAPE + "-1.txt"])
-    case("zip-dotdot-middle", zip_files("dotdot-middle.zip", ["a/../../" + ESCAPE + "-2.txt",
-                                                              "a/b/../../../" + ESCAPE + "-3.txt"]),
-         "refused", "extracted", strip)
-    case("zip-dotdot-trailing", write_zip("dotdot-trailing.zip", [(b"a/..", None), (b"x/../..", None),
-                                                                   (b"ok.txt", b"ok\n")]),
-         "refused", "extracted", strip, inside=["ok.txt"])
-    case("zip-dotdot-far", zip_files("dotdot-far.zip", [climb + ESCAPE + "-far.txt", "./" + climb + ESCAPE + "-dot.txt"]),
-         "refused", "extracted", strip, inside=[ESCAPE + "-far.txt"])
-    case("zip-backslash", zip_files("backslash.zip", ["..\\" + ESCAPE + "-bs1.txt", "a\\..\\..\\" + ESCAPE + "-bs2.txt",
-                                                      "\\" + ESCAPE + "-bs3.txt"]),
-         "refused", "extracted", "a backslash is an ordinary character: names are written literally",
-         inside=["..\\" + ESCAPE + "-bs1.txt"])
-    case("zip-dos-backslash", write_zip("dos-backslash.zip", [(b("..\\" + ESCAPE + "-dos.txt"), b"x\n"),
-                                                              (b("a\\b.txt"), b"x\n")], system=0),
-         "refused", "extracted", "even from an MS-DOS system the tool writes a backslash as a character",
-         inside=["..\\" + ESCAPE + "-dos.txt", "a\\b.txt"])
-    case("zip-unicode-path-field", write_zip("unicode-path.zip", [(b"harmless.txt", b"x\n")],
-                                             unicode_paths=[b("../" + ESCAPE + "-upath.txt")]),
-         "refused", "extracted", "the tool lists and writes the same name, the extra field's; it strips '../'",
-         inside=[ESCAPE + "-upath.txt"])
-    case("zip-drive", zip_files("drive.zip", ["C:/" + ESCAPE + "-d1.txt", "c:" + ESCAPE + "-d2.txt",
-                                              "C:\\" + ESCAPE + "-d3.txt"]),
-         "refused", "extracted", "a drive letter is an ordinary folder name 'C:'",
-         inside=["C:/" + ESCAPE + "-d1.txt"])
-    case("zip-two-dots-in-names", zip_files("two-dots.zip", ["..hidden", "name..", "a..b/c..d.txt", "...", "x/.y"]),
-         "extracted", "extracted", "", inside=["..hidden", "name..", "a..b/c..d.txt", "...", "x/.y"])
-    case("zip-dotdot-alone", write_zip("dotdot-alone.zip", [(b"..", None), (b".", None), (b"ok.txt", b"ok\n")]),
-         "extracted", "extracted", "the tool skips '..' and '.' themselves", inside=["ok.txt"])
-    case("zip-duplicates", write_zip("duplicates.zip", [(b"dup.txt", b"first\n"), (b"dup.txt", b"second\n"),
-                                                        (b"dup.txt", None)]),
-         "failed", "failed", "a folder cannot replace the file of the same name: the tool stops with an error")
-    case("zip-newline-and-controls", zip_files("controls.zip", ["line\nbreak.txt", "ctl\x01\x07\x1b.txt", "tab\tname.txt",
-                                                                "del\x7f.txt", " lead space.txt", "trail space.txt "]),
-         "extracted", "extracted", "", inside=["line\nbreak.txt", "tab\tname.txt"])
-    case("zip-leading-hyphens", zip_files("-hyphen-archive.zip", ["-rf", "--help", "-o..", "-y/-x.txt"]),
-         "extracted", "extracted", "", inside=["-rf", "--help", "-o..", "-y/-x.txt"])
-    case("zip-wildcards", zip_files("wild*card?.zip", ["*", "?", "star*.txt", "q?.txt", "[ab].txt"]),
-         "extracted", "extracted", "", inside=["*", "?", "star*.txt", "q?.txt", "[ab].txt"])
-    long_component = "L" * 255
-    deep = "/".join(["d%d" % i for i in range(200)]) + "/deep.txt"
-    case("zip-long-names", zip_files("long.zip", [long_component, "n/" + long_component, "x/" + "y" * 300]),
-         "failed", "failed", "a 300-byte component cannot be created: the tool reports it",
-         inside=[long_component, "n/" + long_component])
-    case("zip-deep-nesting", zip_files("deep.zip", [deep]), "extracted", "extracted", "", inside=[deep])
-
-    # Member texts that end a line for the listing parser: only "\n" ends a
-    # line of the tool's output, so a name or comment holding CR, NEL or
-    # LS/PS must not hide the unsafe name it belongs to.
-    inject = "\rPath = fine.txt"
-    case("zip-name-injects-line", zip_files("inject-name.zip", ["../" + ESCAPE + "-inj1.txt" + inject,
-                                                                "../" + ESCAPE + "-inj2.txt\u2028Path = fine2.txt",
-                                                                "../" + ESCAPE + "-inj3.txt\u0085----------\u0085Path = f"]),
-         "refused", "extracted", strip)
-    case("zip-comment-injects-line", write_zip("inject-comment.zip",
-                                               [(b("../" + ESCAPE + "-inj4.txt"), b"x", b"\r----------\rPath = fine.txt"),
-                                                (b("../" + ESCAPE + "-inj5.txt"), b"x", b"\x0bPath = fine.txt")]),
-         "refused", "extracted", strip)
-    cut = zip_files("truncated.zip", ["../" + ESCAPE + "-cut.txt"] + ["f%02d.bin" % i for i in range(20)],
-                    data=os.urandom(2000))
-    whole = open(cut, "rb").read()
-    open(cut, "wb").write(whole[:-3000])
-    case("zip-truncated-dotdot", cut, "refused", "not loaded",
-         "the listing fails part-way: the window never shows it; the screen reads what was listed")
-    case("zip-archive-comment-phantom", write_zip("phantom.zip", [(b"ok.txt", b"ok\n")],
-                                                  comment=b"----------\nPath = /phantom\n\n"),
-         "refused", "extracted",
-         "the tool prints the archive comment raw: a comment can add a phantom unsafe entry (refusal only)",
-         inside=["ok.txt"])
-
-    # tar: absolute names, climbing names, links.
-    case("tar-absolute", write_tar("absolute.tar", [(abs_target,), ("ok.txt",)]), "refused", "extracted", strip,
-         inside=[abs_target.lstrip("/")])
-    case("tar-dotdot", write_tar("dotdot.tar", [("../" + ESCAPE + "-t1.txt",), ("a/../../" + ESCAPE + "-t2.txt",)],
-                                 fmt=tarfile.PAX_FORMAT),
-         "refused", "extracted", strip, inside=[ESCAPE + "-t1.txt"])
-    case("tar-symlink-out-then-write", write_tar("symlink-out.tar", [("lnk", "symlink", b"", "../../../outside"),
-                                                                       ("lnk/" + ESCAPE + "-through.txt",)]),
-         "failed", "failed", "the tool refuses a link that climbs out ('Dangerous link path was ignored')",
-         absent=["lnk"])
-    case("tar-symlink-absolute-then-write", write_tar("symlink-abs.tar", [("alnk", "symlink", b"", OUTSIDE),
-                                                                            ("alnk/" + ESCAPE + "-abs.txt",),
-                                                                            ("alnk/victim.txt", "file", b"PWNED\n")]),
-         "failed", "failed",
-         "the tool rewrites an absolute link target into the destination, and makes links only after every "
-         "file: nothing is written through one ('Not a directory')")
-    case("tar-symlink-chain", write_tar("symlink-chain.tar", [("a/b/l1", "symlink", b"", "../.."),
-                                                                ("a/b/l1/l2", "symlink", b"", ".."),
-                                                                ("a/b/l1/l2/" + ESCAPE + "-chain.txt",)]),
-         "failed", "failed", "the tool refuses both links of the chain ('Dangerous link path was ignored')")
-    case("tar-symlink-then-file", write_tar("symlink-file.tar", [("x", "symlink", b"", DECOY),
-                                                                  ("x", "file", b"PWNED\n")]),
-         "failed", "failed",
-         "the tool makes links last, from placeholder files: the later file takes the place and no link is made",
-         inside=["x"])
-    case("tar-hardlink-out", write_tar("hardlink-out.tar", [("h1", "hardlink", b"", "../../../outside/victim.txt"),
-                                                             ("h2", "hardlink", b"", DECOY),
-                                                             ("h1", "file", b"PWNED\n"), ("h2", "file", b"PWNED\n")]),
-         "failed", "failed", "the tool does not link to files outside the archive")
-    case("tar-special-files", write_tar("special.tar", [("fifo", "fifo"), ("null", "chardev"),
-                                                         ("suid", "file", b"#!/bin/sh\n", "", 0o6755),
-                                                         ("ok.txt",)]),
-         "extracted", "extracted", "the tool writes a pipe or a device as an empty file and drops set-id bits",
-         inside=["fifo", "null", "suid", "ok.txt"])
-    case("tar-invalid-utf8", write_tar("invalid-utf8.tar", [("caf\udce9.txt",), ("\udcff\udcfe/../../" + ESCAPE + "-u1.txt",),
-                                                             ("..\udcc0\udcaf..\udcc0\udcaf" + ESCAPE + "-overlong.txt",)]),
-         "refused", "extracted", strip)
-    case("tar-invalid-utf8-safe", write_tar("invalid-utf8-safe.tar", [("caf\udce9.txt",), ("\udcff/x.txt",)]),
-         "extracted", "extracted", "", inside=["caf\udce9.txt", "\udcff/x.txt"])
-    case("tar-newline-names", write_tar("newline.tar", [("nl\nname.txt",), ("../nl\n../" + ESCAPE + "-nl.txt",)],
-                                        fmt=tarfile.PAX_FORMAT),
-         "refused", "extracted", strip)
-    case("tar-cr-name-hides", write_tar("cr-name.tar", [("../" + ESCAPE + "-cr.txt\r----------\rPath = fine.txt",),
-                                                        ("ok", "symlink", b"", "x\rPath = fine")],
-                                        fmt=tarfile.PAX_FORMAT),
-         "refused", "extracted", strip)
-    case("tar-duplicate-file-dir", write_tar("dup-kinds.tar", [("d", "file", b"file\n"), ("d/x.txt",)]),
-         "failed", "failed", "a file in the way of a folder stops the tool with an error")
-    case("tar-gz-dotdot", write_tar("dotdot.tar.gz", [("../" + ESCAPE + "-gz.txt",), ("lnk", "symlink", b"", "../..")],
-                                    mode="w:gz"),
-         "extracted", "extracted", "the tool unpacks one layer: the tar inside is written as a file",
-         inside=["dotdot.tar"])
-
-    # cpio
-    case("cpio-absolute-dotdot", write_cpio("hostile.cpio", [(b(abs_target + ".cpio"), "file", b"x\n"),
-                                                             (b("../" + ESCAPE + "-cpio.txt"), "file", b"x\n")]),
-         "refused", "extracted", strip, inside=[ESCAPE + "-cpio.txt"])
-    case("cpio-symlink-out", write_cpio("symlink.cpio", [(b"l", "symlink", b"../../.."),
-                                                         (b("l/" + ESCAPE + "-cpio-l.txt"), "file", b"x\n")]),
-         "failed", "failed", "the tool refuses a link that climbs out", absent=["l"])
-
-    # 7z, built by the tool from real files: absolute names (-spf), links
-    # (-snl) and names only a file system can hold.
-    staging = os.path.join(ROOT, "staging")
-    stage(os.path.join(staging, "plain"), ["-lead.txt", "*star.txt", "q?.txt", "back\\slash.txt", "..dots.txt",
-                                           "nl\nname.txt", "ctl\x01.txt", "caf\udce9.txt"])
-    seven = os.path.join(CORPUS, "names.7z")
-    run_tool(["a", "-t7z", "-spd", "--", seven, "."], os.path.join(staging, "plain"))
-    case("7z-odd-names", seven, "extracted", "extracted", "",
-         inside=["-lead.txt", "*star.txt", "q?.txt", "back\\slash.txt", "..dots.txt", "nl\nname.txt"])
-    abs_file = os.path.join(staging, "abs", ESCAPE + "-7z.txt")
-    stage(os.path.dirname(abs_file), [os.path.basename(abs_file)])
-    seven_abs = os.path.join(CORPUS, "absolute.7z")
-    run_tool(["a", "-t7z", "-spf", "-spd", "--", seven_abs, abs_file], staging)
-    case("7z-absolute", seven_abs, "refused", "extracted", strip, inside=[abs_file.lstrip("/")])
-    links = os.path.join(staging, "links")
-    os.makedirs(links)
-    os.symlink("../../../outside", os.path.join(links, "out"))
-    os.symlink(OUTSIDE, os.path.join(links, "absout"))
-    seven_links = os.path.join(CORPUS, "links.7z")
-    run_tool(["a", "-t7z", "-snl", "-spd", "--", seven_links, "out", "absout"], links)
-    through = os.path.join(staging, "through")
-    stage(through, ["out/" + ESCAPE + "-7z-rel.txt", "absout/" + ESCAPE + "-7z-abs.txt"])
-    run_tool(["a", "-t7z", "-spd", "--", seven_links, "out", "absout"], through)
-    case("7z-symlinks-then-write", seven_links, "failed", "failed",
-         "the tool refuses the climbing link and rewrites the absolute one", absent=["out"])
-
-    with open(os.path.join(ROOT, "manifest.json"), "w") as manifest:
-        json.dump({"escape": ESCAPE, "cases": cases}, manifest, indent=1)
+for folder in (CORPUS, os.path.join(OUTSIDE, "folder"), os.path.join(ROOT, "staging", "links")):
+    os.makedirs(folder)
+open(DECOY, "wb").write(b"decoy: must never change\n")
+open(os.path.join(OUTSIDE, "folder", "kept.txt"), "wb").write(b"kept\n")
+os.symlink("../../../outside", os.path.join(ROOT, "staging", "links", "out"))
+os.symlink(OUTSIDE, os.path.join(ROOT, "staging", "links", "absout"))
+ABS = os.path.join(OUTSIDE, "abs-" + E + ".txt")
+ABS7 = os.path.join(ROOT, "staging", "abs", E + "-7z.txt")
+UP = "../" * 12
+L = "L" * 255
+DEEP = "/".join("d%d" % i for i in range(200)) + "/deep.txt"
+TWO_DOTS = ["..hidden", "name..", "a..b/c..d.txt", "...", "x/.y"]
+HYPHENS = ["-rf", "--help", "-o..", "-y/-x.txt"]
+WILD = ["*", "?", "star*.txt", "q?.txt", "[ab].txt"]
+ODD = ["-lead.txt", "*star.txt", "q?.txt", "back\\slash.txt", "..dots.txt", "nl\nname.txt"]
+OK = [("ok.txt", b"ok\n")]
+# Outcome codes: command line, window. R: the screen refuses, the tool's own guard writes inside in the window.
+OUTCOMES = {"R": ("refused", "extracted"), "X": ("extracted", "extracted"), "F": ("failed", "failed"),
+            "C": ("refused", "not loaded")}
+STRIP = "the tool strips leading '/' and '../'"
+LITERAL = "a backslash or 'C:' is an ordinary character or folder name: written literally"
+CLIMB = "the tool refuses a link that climbs out ('Dangerous link path was ignored')"
+# Only "\n" ends a line of the tool's output: a name or comment with CR, NEL, VT or LS must not hide its unsafe name.
+INJECT = "\rPath = fine.txt"
+CASES = [
+    ("zip-absolute", zip_("absolute.zip", [ABS, "ok.txt"]), "R", STRIP, [ABS.lstrip("/"), "ok.txt"]),
+    ("zip-dotdot-leading", zip_("dotdot-leading.zip", [f"../{E}-1.txt"]), "R", STRIP, [f"{E}-1.txt"]),
+    ("zip-dotdot-middle", zip_("dotdot-middle.zip", [f"a/../../{E}-2.txt", f"a/b/../../../{E}-3.txt"]), "R", STRIP),
+    ("zip-dotdot-trailing", zip_("dotdot-trailing.zip", [("a/..", None), ("x/../..", None)] + OK), "R", STRIP, ["ok.txt"]),
+    ("zip-dotdot-far", zip_("dotdot-far.zip", [f"{UP}{E}-far.txt", f"./{UP}{E}-dot.txt"]), "R", STRIP, [f"{E}-far.txt"]),
+    ("zip-backslash", zip_("backslash.zip", [f"..\\{E}-bs1.txt", f"a\\..\\..\\{E}-bs2.txt", f"\\{E}-bs3.txt"]), "R",
+     LITERAL, [f"..\\{E}-bs1.txt"]),
+    ("zip-dos-backslash", zip_("dos-backslash.zip", [f"..\\{E}-dos.txt", "a\\b.txt"], system=0), "R",
+     LITERAL + ", even from MS-DOS", [f"..\\{E}-dos.txt", "a\\b.txt"]),
+    ("zip-unicode-path-field", zip_("unicode-path.zip", ["harmless.txt"], upath=[f"../{E}-upath.txt"]), "R",
+     "the tool lists and writes the extra field's name and strips '../'", [f"{E}-upath.txt"]),
+    ("zip-drive", zip_("drive.zip", [f"C:/{E}-d1.txt", f"c:{E}-d2.txt", f"C:\\{E}-d3.txt"]), "R", LITERAL,
+     [f"C:/{E}-d1.txt"]),
+    ("zip-two-dots-in-names", zip_("two-dots.zip", TWO_DOTS), "X", "", TWO_DOTS),
+    ("zip-dotdot-alone", zip_("dotdot-alone.zip", [("..", None), (".", None)] + OK), "X",
+     "the tool skips '..' and '.' themselves", ["ok.txt"]),
+    ("zip-duplicates", zip_("duplicates.zip", [("dup.txt", b"first\n"), ("dup.txt", b"second\n"), ("dup.txt", None)]),
+     "F", "a folder cannot replace the file of the same name: the tool stops with an error"),
+    ("zip-newline-and-controls", zip_("controls.zip", ["line\nbreak.txt", "ctl\x01\x07\x1b.txt", "tab\tname.txt",
+                                                       "del\x7f.txt", " lead space.txt", "trail space.txt "]),
+     "X", "", ["line\nbreak.txt", "tab\tname.txt"]),
+    ("zip-leading-hyphens", zip_("-hyphen-archive.zip", HYPHENS), "X", "", HYPHENS),
+    ("zip-wildcards", zip_("wild*card?.zip", WILD), "X", "", WILD),
+    ("zip-long-names", zip_("long.zip", [L, "n/" + L, "x/" + "y" * 300]), "F",
+     "a 300-byte component cannot be created: the tool reports it", [L, "n/" + L]),
+    ("zip-deep-nesting", zip_("deep.zip", [DEEP]), "X", "", [DEEP]),
+    ("zip-name-injects-line", zip_("inject-name.zip", [f"../{E}-inj1.txt{INJECT}", f"../{E}-inj2.txt\u2028Path = f2",
+                                                      f"../{E}-inj3.txt\u0085----------\u0085Path = f"]), "R", STRIP),
+    ("zip-comment-injects-line", zip_("inject-comment.zip", [(f"../{E}-inj4.txt", b"x", b"\r----------" + b(INJECT)),
+                                                            (f"../{E}-inj5.txt", b"x", b"\x0bPath = fine.txt")]), "R", STRIP),
+    ("zip-truncated-dotdot", cut(zip_("truncated.zip", [f"../{E}-cut.txt"] + ["f%02d.bin" % i for i in range(20)],
+                                      data=os.urandom(2000)), 3000),
+     "C", "the listing fails part-way: the window never shows it; the screen reads what was listed"),
+    ("zip-archive-comment-phantom", zip_("phantom.zip", OK, comment=b"----------\nPath = /phantom\n\n"), "R",
+     "the tool prints the archive comment raw: it can add a phantom unsafe entry (refusal only)", ["ok.txt"]),
+    ("tar-absolute", tar("absolute.tar", [ABS, "ok.txt"]), "R", STRIP, [ABS.lstrip("/")]),
+    ("tar-dotdot", tar("dotdot.tar", [f"../{E}-t1.txt", f"a/../../{E}-t2.txt"], tarfile.PAX_FORMAT), "R", STRIP,
+     [f"{E}-t1.txt"]),
+    ("tar-symlink-out-then-write", tar("symlink-out.tar", [("lnk", "symlink", b"", "../../../outside"),
+                                                           f"lnk/{E}-through.txt"]), "F", CLIMB, [], ["lnk"]),
+    ("tar-symlink-absolute-then-write", tar("symlink-abs.tar", [("alnk", "symlink", b"", OUTSIDE), f"alnk/{E}-abs.txt",
+                                                                ("alnk/victim.txt", "file", b"PWNED\n")]), "F",
+     "the tool rewrites an absolute link into the destination and makes links after every file ('Not a directory')"),
+    ("tar-symlink-chain", tar("symlink-chain.tar", [("a/b/l1", "symlink", b"", "../.."), ("a/b/l1/l2", "symlink", b"", ".."),
+                                                    f"a/b/l1/l2/{E}-chain.txt"]), "F", CLIMB),
+    ("tar-symlink-then-file", tar("symlink-file.tar", [("x", "symlink", b"", DECOY), ("x", "file", b"PWNED\n")]), "F",
+     "the tool makes links last, from placeholders: the later file takes the place and no link is made", ["x"]),
+    ("tar-hardlink-out", tar("hardlink-out.tar", [("h1", "hardlink", b"", "../../../outside/victim.txt"),
+                                                  ("h2", "hardlink", b"", DECOY), ("h1", "file", b"PWNED\n"),
+                                                  ("h2", "file", b"PWNED\n")]), "F",
+     "the tool does not link to files outside the archive"),
+    ("tar-special-files", tar("special.tar", [("fifo", "fifo"), ("null", "chardev"),
+                                              ("suid", "file", b"#!/bin/sh\n", "", 0o6755), "ok.txt"]), "X",
+     "the tool writes a pipe or a device as an empty file and drops set-id bits", ["fifo", "null", "suid", "ok.txt"]),
+    ("tar-invalid-utf8", tar("invalid-utf8.tar", ["caf\udce9.txt", f"\udcff\udcfe/../../{E}-u1.txt",
+                                                  f"..\udcc0\udcaf..\udcc0\udcaf{E}-overlong.txt"]), "R", STRIP),
+    ("tar-invalid-utf8-safe", tar("invalid-utf8-safe.tar", ["caf\udce9.txt", "\udcff/x.txt"]), "X", "",
+     ["caf\udce9.txt", "\udcff/x.txt"]),
+    ("tar-newline-names", tar("newline.tar", ["nl\nname.txt", f"../nl\n../{E}-nl.txt"], tarfile.PAX_FORMAT), "R", STRIP),
+    ("tar-cr-name-hides", tar("cr-name.tar", [f"../{E}-cr.txt\r----------{INJECT}", ("ok", "symlink", b"", "x\rPath = f")],
+                              tarfile.PAX_FORMAT), "R", STRIP),
+    ("tar-duplicate-file-dir", tar("dup-kinds.tar", [("d", "file", b"file\n"), "d/x.txt"]), "F",
+     "a file in the way of a folder stops the tool with an error"),
+    ("tar-gz-dotdot", tar("dotdot.tar.gz", [f"../{E}-gz.txt", ("lnk", "symlink", b"", "../..")], mode="w:gz"), "X",
+     "the tool unpacks one layer: the tar inside is written as a file", ["dotdot.tar"]),
+    ("cpio-absolute-dotdot", cpio("hostile.cpio", [(ABS + ".cpio", "file", b"x\n"), (f"../{E}-cpio.txt", "file", b"x\n")]),
+     "R", STRIP, [f"{E}-cpio.txt"]),
+    ("cpio-symlink-out", cpio("symlink.cpio", [("l", "symlink", b"../../.."), (f"l/{E}-cpio-l.txt", "file", b"x\n")]),
+     "F", CLIMB, [], ["l"]),
+    ("7z-odd-names", seven("names.7z", "plain", ODD + ["ctl\x01.txt", "caf\udce9.txt"]), "X", "", ODD),
+    ("7z-absolute", seven("absolute.7z", "abs", [os.path.basename(ABS7)], ["-spf"], [ABS7]), "R", STRIP,
+     [ABS7.lstrip("/")]),
+    # The links first, then files written through them into the same archive.
+    ("7z-symlinks-then-write", [seven("links.7z", "links", [], ["-snl"], ["out", "absout"]),
+                                seven("links.7z", "through", [f"out/{E}-7z-rel.txt", f"absout/{E}-7z-abs.txt"], [],
+                                      ["out", "absout"])][1],
+     "F", CLIMB + "; it rewrites the absolute one", [], ["out"]),
+]
 
 
-main()
+def hexes(paths):  # byte names travel as hex
+    return [b(p).hex() for p in paths]
+
+
+manifest = [{"name": c[0], "archive": os.path.relpath(c[1], ROOT), "cli": OUTCOMES[c[2]][0], "window": OUTCOMES[c[2]][1],
+             "guard": c[3], "inside": hexes(c[4] if len(c) > 4 else []), "nolink": hexes(c[5] if len(c) > 5 else [])}
+            for c in CASES]
+json.dump({"escape": E, "cases": manifest}, open(os.path.join(ROOT, "manifest.json"), "w"), indent=1)
