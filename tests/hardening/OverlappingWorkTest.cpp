@@ -1,9 +1,6 @@
-// Twenty loads, extractions and a test started at once in the window. The
-// tool is wrapped so that each piece of work takes a known, distinct time:
-// completions must then arrive one by one on the main thread in the order
-// the work finished, and the window must end in the state that the last
-// completion set (for loads: the archive whose listing ended last, not the
-// one opened last).
+// Twenty loads, extractions and a test started at once in the window, the tool wrapped so each takes a
+// known, distinct time: completions must arrive on the main thread in the order the work finished, and the
+// window must end as the last completion left it (for loads: the listing that ended last, not opened last).
 #include "ArchiveEngine.h"
 #include "CorvexController.h"
 #include "FakeDesktop.h"
@@ -69,14 +66,6 @@ done
 exec "%1" "$@"
 )sh";
 
-bool run7zz(const QStringList &arguments, const QString &folder)
-{
-    QProcess tool;
-    tool.setWorkingDirectory(folder);
-    tool.start(QStringLiteral(CORVEX_RESOURCE_DIR "/bin/7zz"), arguments);
-    return tool.waitForFinished(60000) && tool.exitCode() == 0;
-}
-
 } // namespace
 
 class OverlappingWorkTest : public QObject
@@ -86,7 +75,6 @@ private slots:
     void completionsArriveInOrderOnTheMainThread()
     {
         QTemporaryDir scratch;
-        QVERIFY(scratch.isValid());
         const QDir dir(scratch.path());
         QVERIFY(dir.mkpath(QStringLiteral("resources/bin")) && dir.mkpath(QStringLiteral("members")));
         QFile tool(dir.filePath(QStringLiteral("resources/bin/7zz")));
@@ -94,43 +82,48 @@ private slots:
         tool.write(QString::fromLatin1(wrapper).arg(QStringLiteral(CORVEX_RESOURCE_DIR "/bin/7zz")).toUtf8());
         tool.close();
         QVERIFY(tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        for (int i = 0; i < 40; ++i) {
-            QFile member(dir.filePath(QStringLiteral("members/m%1.txt").arg(i, 2, 10, QLatin1Char('0'))));
-            QVERIFY(member.open(QIODevice::WriteOnly));
-            member.write(QByteArray::number(i));
+        QStringList members;
+        for (int i = 0; i < 22; ++i) {
+            members.append(QStringLiteral("m%1.txt").arg(i, 2, 10, QLatin1Char('0')));
+            QFile member(dir.filePath(QStringLiteral("members/") + members.last()));
+            QVERIFY(member.open(QIODevice::WriteOnly) && member.write(QByteArray::number(i)));
         }
-        auto members = [](int count) {
-            QStringList names;
-            for (int i = 0; i < count; ++i)
-                names.append(QStringLiteral("m%1.txt").arg(i, 2, 10, QLatin1Char('0')));
-            return names;
+        auto zip = [&](const QString &name, int count) {
+            QProcess zipper;
+            zipper.setWorkingDirectory(dir.filePath(QStringLiteral("members")));
+            zipper.start(QStringLiteral(CORVEX_RESOURCE_DIR "/bin/7zz"),
+                         QStringList{"a", "-tzip", "-spd", "--", dir.filePath(name)} + members.first(count));
+            return zipper.waitForFinished(60000) && zipper.exitCode() == 0;
         };
 
-        // Twenty operations, each with its own delay: 12 loads, 7
-        // extractions and one test of the archive shown at the start.
+        // Twenty operations with shuffled, distinct delays: 12 loads, 7 extractions and a test of the
+        // archive shown at the start. Each knows the completion it must cause and the status it leaves.
         QList<int> rank;
         for (int i = 0; i < 20; ++i)
             rank.append(i);
         QRandomGenerator random(20261206);
         std::shuffle(rank.begin(), rank.end(), random);
-        auto delay = [&](int op) { return 300 + 150 * rank[op]; };
-        const int testOp = 19;
-        const QString base = dir.filePath(QStringLiteral("base-wait%1.zip").arg(delay(testOp)));
-        QVERIFY(run7zz(QStringList{"a", "-tzip", "-spd", "--", base} + members(3), dir.filePath("members")));
         struct Op {
-            QString kind;      // "load", "extract" or "test"
-            QString path;      // the archive or the folder
-            int members = 0;
+            int delay;
+            QString path, completion, status;
+            int rows = 0;   // loads only
         };
         QList<Op> ops;
         for (int k = 0; k < 12; ++k) {
-            const QString archive = dir.filePath(QStringLiteral("a%1-wait%2.zip").arg(k).arg(delay(k)));
-            QVERIFY(run7zz(QStringList{"a", "-tzip", "-spd", "--", archive} + members(10 + k), dir.filePath("members")));
-            ops.append({QStringLiteral("load"), archive, 10 + k});
+            const int delay = 300 + 150 * rank[k];
+            const QString name = QStringLiteral("a%1-wait%2.zip").arg(k).arg(delay);
+            QVERIFY(zip(name, 10 + k));
+            ops.append({delay, dir.filePath(name), QStringLiteral("load %1 rows").arg(10 + k),
+                        QStringLiteral("%1 items").arg(10 + k), 10 + k});
         }
-        for (int j = 12; j < 19; ++j)
-            ops.append({QStringLiteral("extract"), dir.filePath(QStringLiteral("x%1-wait%2").arg(j).arg(delay(j))), 0});
-        ops.append({QStringLiteral("test"), base, 0});
+        for (int j = 12; j < 19; ++j) {
+            const int delay = 300 + 150 * rank[j];
+            const QString folder = dir.filePath(QStringLiteral("x%1-wait%2").arg(j).arg(delay));
+            ops.append({delay, folder, QStringLiteral("extract ") + folder, QStringLiteral("Extracted to ") + folder});
+        }
+        const QString base = QStringLiteral("base-wait%1.zip").arg(300 + 150 * rank[19]);
+        QVERIFY(zip(base, 3));
+        ops.append({300 + 150 * rank[19], QString(), QStringLiteral("test ") + base, QStringLiteral("Archive test passed")});
 
         const int oldThreads = QThreadPool::globalInstance()->maxThreadCount();
         QThreadPool::globalInstance()->setMaxThreadCount(24);
@@ -141,19 +134,17 @@ private slots:
         auto *path = controller.window()->findChild<QLabel *>(QStringLiteral("pathLabel"));
         QAbstractItemModel *model = controller.window()->findChild<QTableView *>(QStringLiteral("entryTable"))->model();
         QVERIFY(status && path && model);
-        controller.loadArchive(base);
-        QTRY_COMPARE_WITH_TIMEOUT(controller.archivePath(), base, 30000);
-
+        controller.loadArchive(dir.filePath(base));
+        QTRY_COMPARE_WITH_TIMEOUT(controller.archivePath(), dir.filePath(base), 30000);
         // A load's completion resets the table; the row count names it.
-        connect(model, &QAbstractItemModel::modelReset, this, [&] {
-            desktop.note(QStringLiteral("load %1 rows").arg(model->rowCount()));
-        }, Qt::DirectConnection);
+        connect(model, &QAbstractItemModel::modelReset, this,
+                [&] { desktop.note(QStringLiteral("load %1 rows").arg(model->rowCount())); }, Qt::DirectConnection);
 
         // All submitted from the main thread before any completion can run.
         for (const Op &op : ops) {
-            if (op.kind == QLatin1String("load")) {
+            if (op.rows) {
                 controller.loadArchive(op.path);
-            } else if (op.kind == QLatin1String("extract")) {
+            } else if (!op.path.isEmpty()) {
                 desktop.queueOpenPanelAnswer({op.path});
                 controller.extractArchive();
             } else {
@@ -166,39 +157,26 @@ private slots:
         QTest::qWait(50);
         QThreadPool::globalInstance()->setMaxThreadCount(oldThreads);
 
-        // Expected: by delay, which is the order the work finished in.
-        QList<int> order;
-        for (int i = 0; i < 20; ++i)
-            order.append(i);
-        std::sort(order.begin(), order.end(), [&](int a, int b) { return delay(a) < delay(b); });
+        // In the order the work finished, each on the main thread; the last completion decides the
+        // status, the last load the archive shown.
+        std::sort(ops.begin(), ops.end(), [](const Op &a, const Op &b) { return a.delay < b.delay; });
         QStringList expected, got;
-        for (int i : order) {
-            const Op &op = ops[i];
-            expected.append(op.kind == QLatin1String("load") ? QStringLiteral("load %1 rows").arg(op.members)
-                            : op.kind == QLatin1String("extract") ? QStringLiteral("extract ") + op.path
-                                                                 : QStringLiteral("test ") + QFileInfo(base).fileName());
-        }
+        for (const Op &op : ops)
+            expected.append(op.completion);
         for (const Completion &c : desktop.seen) {
             QVERIFY2(c.onMainThread, qPrintable(c.what));
             got.append(c.what);
         }
         QCOMPARE(got, expected);
-
-        // The last completion decides the status; the last load the archive.
-        const Op &last = ops[order.last()];
-        const QString lastStatus = last.kind == QLatin1String("load") ? QStringLiteral("%1 items").arg(last.members)
-                                   : last.kind == QLatin1String("extract") ? QStringLiteral("Extracted to ") + last.path
-                                                                          : QStringLiteral("Archive test passed");
-        QCOMPARE(status->text(), lastStatus);
-        const auto lastLoad = std::find_if(order.rbegin(), order.rend(),
-                                           [&](int i) { return ops[i].kind == QLatin1String("load"); });
-        QCOMPARE(controller.archivePath(), ops[*lastLoad].path);
-        QCOMPARE(path->text(), ops[*lastLoad].path);
-        QCOMPARE(model->rowCount(), ops[*lastLoad].members);
-        QCOMPARE(int(controller.entries().size()), ops[*lastLoad].members);
+        QCOMPARE(status->text(), ops.last().status);
+        const Op &lastLoad = *std::find_if(ops.rbegin(), ops.rend(), [](const Op &op) { return op.rows > 0; });
+        QCOMPARE(controller.archivePath(), lastLoad.path);
+        QCOMPARE(path->text(), lastLoad.path);
+        QCOMPARE(model->rowCount(), lastLoad.rows);
+        QCOMPARE(int(controller.entries().size()), lastLoad.rows);
         // Every extraction worked on the archive shown when it started.
         for (const Op &op : ops) {
-            if (op.kind == QLatin1String("extract"))
+            if (!op.rows && !op.path.isEmpty())
                 QCOMPARE(QDir(op.path).entryList(QDir::Files).size(), 3);
         }
     }

@@ -1,5 +1,4 @@
-// Stand-in for the archiver in runner and engine tests. The first argument
-// picks the behaviour; see usage() below.
+// Stand-in for the archiver in runner and engine tests: the first argument picks the behaviour.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -13,39 +12,22 @@ namespace {
 
 void writeAll(int fd, const char *data, size_t size)
 {
-    while (size > 0) {
-        ssize_t n = write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
+    for (ssize_t n; size > 0; data += n, size -= size_t(n)) {
+        while ((n = write(fd, data, size)) < 0 && errno == EINTR) {
+        }
         if (n <= 0)
             std::exit(90);
-        data += n;
-        size -= size_t(n);
     }
 }
 
 void writeText(int fd, const std::string &text) { writeAll(fd, text.data(), text.size()); }
 
-int usage()
-{
-    writeText(2, "usage: corvex_test_tool exit N [TEXT] | stderr TEXT N | alternate N | invalid-utf8 N | "
-                 "flood MB | hang PIDFILE | args | fds | stdin | cat FILE N | signal\n");
-    return 64;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
 {
-    // When copied in as bin/7zz the tool's arguments follow: the mode comes
-    // from the environment then.
-    std::string mode = argc > 1 ? argv[1] : "";
-    int first = 2;
-    if (const char *fromEnv = std::getenv("CORVEX_TEST_TOOL_MODE")) {
-        mode = fromEnv;
-        first = 1;
-    }
-    auto arg = [&](int i) -> std::string { return first + i < argc ? argv[first + i] : std::string(); };
+    const std::string mode = argc > 1 ? argv[1] : "";
+    auto arg = [&](int i) -> std::string { return 2 + i < argc ? argv[2 + i] : std::string(); };
 
     if (mode == "exit") {               // exit N [TEXT to stdout]
         writeText(1, arg(1));
@@ -85,7 +67,7 @@ int main(int argc, char **argv)
             pause();
     }
     if (mode == "args") {               // every argument on a line of its own
-        for (int i = first; i < argc; ++i)
+        for (int i = 2; i < argc; ++i)
             writeText(1, std::string(argv[i]) + "\n");
         char cwd[4096];
         if (getcwd(cwd, sizeof cwd))
@@ -111,21 +93,11 @@ int main(int argc, char **argv)
         writeText(1, "read " + std::to_string(n) + "\n");
         return 0;
     }
-    if (mode == "cat") {                // cat FILE N: print a file, then exit N
-        FILE *f = std::fopen(arg(0).c_str(), "rb");
-        if (!f)
-            return 92;
-        char buf[65536];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-            writeAll(1, buf, n);
-        std::fclose(f);
-        return std::atoi(arg(1).c_str());
-    }
     if (mode == "signal") {             // ends by SIGTERM after some output
         writeText(1, "terminated\n");
         std::raise(SIGTERM);
         return 0;
     }
-    return usage();
+    writeText(2, "unknown mode\n");
+    return 64;
 }
