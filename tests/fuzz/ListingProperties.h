@@ -1,34 +1,27 @@
 #pragma once
-
+// Properties every listing keeps whatever bytes it holds, shared by the fuzzer and by the regression test
+// over the inputs it found. Each check returns an empty text when it holds, else what went wrong.
 #include "ListingParser.h"
 #include "PathScreen.h"
 
 #include <QByteArray>
 #include <QString>
-#include <QStringList>
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
-// Properties every listing must keep, whatever bytes it holds. Shared by the
-// fuzzer and by the regression test over the inputs the fuzzer found. Each
-// check returns an empty text when it holds, else what went wrong.
 namespace ListingProperties {
 
 inline std::vector<ArchiveEntry> parseInChunks(ListingParser &parser, QByteArrayView text,
                                                const std::vector<qsizetype> &sizes)
 {
-    qsizetype at = 0;
-    size_t next = 0;
-    while (at < text.size()) {
-        const qsizetype size = std::max<qsizetype>(1, sizes[next++ % sizes.size()]);
-        const qsizetype take = std::min(size, text.size() - at);
-        parser.feed(text.sliced(at, take));
-        at += take;
-    }
+    for (qsizetype at = 0, next = 0; at < text.size(); at += sizes[size_t(next++) % sizes.size()])
+        parser.feed(text.sliced(at, std::min(sizes[size_t(next) % sizes.size()], text.size() - at)));
     return parser.finish();
 }
 
-// Chunk sizes picked from the text itself, so that every input replays alike.
+// Chunk sizes picked from the text itself, so every input replays alike: mostly tiny pieces, which cut
+// keys, line breaks and UTF-8 sequences.
 inline std::vector<qsizetype> chunkSizesFor(QByteArrayView text)
 {
     uint64_t state = 0x9E3779B97F4A7C15ull ^ uint64_t(text.size());
@@ -36,62 +29,39 @@ inline std::vector<qsizetype> chunkSizesFor(QByteArrayView text)
         state = (state ^ uint8_t(c)) * 0x100000001B3ull;
     std::vector<qsizetype> sizes;
     for (int i = 0; i < 16; ++i) {
-        state ^= state >> 33;
-        state *= 0xFF51AFD7ED558CCDull;
+        state = (state ^ (state >> 33)) * 0xFF51AFD7ED558CCDull;
         state ^= state >> 29;
-        // Mostly tiny pieces, which cut keys, breaks and UTF-8 sequences.
         sizes.push_back(i % 4 == 3 ? qsizetype(state % 4096) + 1 : qsizetype(state % 7) + 1);
     }
     return sizes;
 }
 
-inline QString describe(const std::vector<ArchiveEntry> &a, const std::vector<ArchiveEntry> &b)
-{
-    if (a.size() != b.size())
-        return QStringLiteral("%1 entries against %2").arg(a.size()).arg(b.size());
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (!(a[i] == b[i]))
-            return QStringLiteral("entry %1 differs: \"%2\" against \"%3\"").arg(i).arg(a[i].path(), b[i].path());
-    }
-    return QString();
-}
-
-// Byte by byte (short texts only: it is slow under the fuzzer), then in
-// random pieces through the same parser, which must be reusable after
-// finish().
+// Byte by byte (short texts only: slow under the fuzzer), then in random pieces through the same parser,
+// which must be reusable after finish().
 inline QString chunkedAgreesWithWhole(QByteArrayView text, const std::vector<ArchiveEntry> &whole)
 {
     ListingParser parser;
-    if (text.size() <= 1024) {
-        const QString problem = describe(whole, parseInChunks(parser, text, {1}));
-        if (!problem.isEmpty())
-            return QStringLiteral("byte by byte: ") + problem;
-    } else {
-        parser.feed(text.first(1024));
-        parser.finish();
+    for (const auto &sizes : {std::vector<qsizetype>{text.size() <= 1024 ? 1 : text.size()}, chunkSizesFor(text)}) {
+        const std::vector<ArchiveEntry> chunked = parseInChunks(parser, text, sizes);
+        const auto diff = std::mismatch(whole.begin(), whole.end(), chunked.begin(), chunked.end());
+        if (diff.first != whole.end() || diff.second != chunked.end())
+            return QStringLiteral("in chunks of %1..: %2 entries against %3 whole, first difference at %4")
+                .arg(sizes[0]).arg(chunked.size()).arg(whole.size()).arg(diff.first - whole.begin());
     }
-    const QString problem = describe(whole, parseInChunks(parser, text, chunkSizesFor(text)));
-    if (!problem.isEmpty())
-        return QStringLiteral("random chunks: ") + problem;
     return QString();
 }
 
-// Where the path leads when its components are taken one by one, with
-// backslashes as separators: false when it could leave its folder.
+// False when the path, backslashes taken as slashes, could leave its folder.
 inline bool staysInside(const QString &path)
 {
     QString n = path;
     n.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (n.startsWith(QLatin1Char('/')))
-        return false;
-    if (n.size() >= 2 && n.at(1) == QLatin1Char(':') && n.at(0).unicode() < 0x80 && n.at(0).isLetter())
+    if (n.startsWith(QLatin1Char('/'))
+        || (n.size() >= 2 && n.at(1) == QLatin1Char(':') && n.at(0).unicode() < 0x80 && n.at(0).isLetter()))
         return false;
     int depth = 0;
     for (const QString &part : n.split(QLatin1Char('/'))) {
-        if (part == QLatin1String(".."))
-            --depth;
-        else if (!part.isEmpty() && part != QLatin1String("."))
-            ++depth;
+        depth += part == QLatin1String("..") ? -1 : !part.isEmpty() && part != QLatin1String(".");
         if (depth < 0)
             return false;
     }
@@ -101,17 +71,11 @@ inline bool staysInside(const QString &path)
 inline QString screenIsSound(const QString &path)
 {
     const bool unsafe = PathScreen::isUnsafe(path);
-    // Nothing without a separator or a colon is ever flagged.
-    if (unsafe && !path.contains(QLatin1Char('/')) && !path.contains(QLatin1Char('\\'))
-        && !path.contains(QLatin1Char(':')))
+    if (unsafe && !path.contains(QLatin1Char('/')) && !path.contains(QLatin1Char('\\')) && !path.contains(QLatin1Char(':')))
         return QStringLiteral("flagged a plain name: ") + path;
-    // Backslashes count as slashes.
-    QString slashed = path;
-    slashed.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (PathScreen::isUnsafe(slashed) != unsafe)
+    if (PathScreen::isUnsafe(QString(path).replace(QLatin1Char('\\'), QLatin1Char('/'))) != unsafe)
         return QStringLiteral("backslash and slash forms disagree: ") + path;
-    // Everything that passes stays inside. A member named ".." alone is the
-    // destination's parent itself, which no extraction writes as a file.
+    // A member named ".." alone is the destination's parent itself, which no extraction writes as a file.
     if (!unsafe && path != QLatin1String("..") && !staysInside(path))
         return QStringLiteral("passed a path that leaves its folder: ") + path;
     return QString();
@@ -121,23 +85,14 @@ inline QString allHold(QByteArrayView text)
 {
     const std::vector<ArchiveEntry> whole = ListingParser::parse(text);
     QString problem = chunkedAgreesWithWhole(text, whole);
-    if (!problem.isEmpty())
-        return problem;
-    for (const ArchiveEntry &entry : whole) {
-        problem = screenIsSound(entry.path());
-        if (!problem.isEmpty())
-            return problem;
-    }
+    for (size_t i = 0; problem.isEmpty() && i < whole.size(); ++i)
+        problem = screenIsSound(whole[i].path());
     // Every line as a path too: parsed paths alone seldom get odd enough.
-    for (QByteArrayView rest = text; !rest.isEmpty();) {
-        const qsizetype end = rest.indexOf('\n');
-        const QByteArrayView line = end < 0 ? rest : rest.first(end);
-        rest = end < 0 ? QByteArrayView() : rest.sliced(end + 1);
-        problem = screenIsSound(QString::fromUtf8(line));
-        if (!problem.isEmpty())
-            return problem;
+    for (const QByteArray &line : text.toByteArray().split('\n')) {
+        if (problem.isEmpty())
+            problem = screenIsSound(QString::fromUtf8(line));
     }
-    return QString();
+    return problem;
 }
 
 } // namespace ListingProperties
