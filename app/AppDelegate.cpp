@@ -1,9 +1,9 @@
-#include "AppDelegate.h"
+#include "app/AppDelegate.h"
 
-#include "ArchiveEngine.h"
-#include "CommandLineMode.h"
-#include "CorvexController.h"
-#include "Desktop.h"
+#include "engine/ArchiveEngine.h"
+#include "app/CommandLineMode.h"
+#include "ui/CorvexController.h"
+#include "platform/Desktop.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -1,8 +1,8 @@
-#include "CommandLineMode.h"
+#include "app/CommandLineMode.h"
 
-#include "ArchiveEngine.h"
-#include "ArchiveError.h"
-#include "Desktop.h"
+#include "engine/ArchiveEngine.h"
+#include "engine/ArchiveError.h"
+#include "platform/Desktop.h"
 
 #include <QDir>
 #include <QFile>

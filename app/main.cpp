@@ -1,6 +1,6 @@
-#include "AppDelegate.h"
-#include "ArchiveEngine.h"
-#include "QtDesktop.h"
+#include "app/AppDelegate.h"
+#include "engine/ArchiveEngine.h"
+#include "platform/QtDesktop.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -8,9 +8,9 @@
 //   corvex_bench time  <program> [args…]     wall time of any program, output drained
 //   corvex_bench startup <program>           process start to the moment the
 //                                            program prints "painted=<clock>"
-#include "ArchiveEngine.h"
+#include "engine/ArchiveEngine.h"
 #include "BenchSupport.h"
-#include "ListingParser.h"
+#include "engine/ListingParser.h"
 
 #include <QCoreApplication>
 

@@ -7,10 +7,10 @@
 // longest the event loop went without running (a 1 ms timer fires
 // throughout; a 0 ms one would take a core from the load it measures), and
 // the process's peak resident memory.
-#include "ArchiveEngine.h"
+#include "engine/ArchiveEngine.h"
 #include "BenchSupport.h"
-#include "CorvexController.h"
-#include "FakeDesktop.h"
+#include "ui/CorvexController.h"
+#include "platform/FakeDesktop.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

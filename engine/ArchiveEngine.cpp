@@ -1,8 +1,8 @@
-#include "ArchiveEngine.h"
+#include "engine/ArchiveEngine.h"
 
-#include "ListingParser.h"
-#include "PathScreen.h"
-#include "ProcessRunner.h"
+#include "engine/ListingParser.h"
+#include "engine/PathScreen.h"
+#include "engine/ProcessRunner.h"
 
 #include <QCoreApplication>
 #include <QDir>

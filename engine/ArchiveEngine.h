@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ArchiveEntry.h"
-#include "ArchiveError.h"
+#include "engine/ArchiveEntry.h"
+#include "engine/ArchiveError.h"
 
 #include <QString>
 #include <QStringList>

@@ -1,4 +1,4 @@
-#include "ArchiveEntry.h"
+#include "engine/ArchiveEntry.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "ArchiveError.h"
+#include "engine/ArchiveError.h"
 
 #include <cstring>
 

@@ -1,4 +1,4 @@
-#include "ListingParser.h"
+#include "engine/ListingParser.h"
 
 #include <array>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ArchiveEntry.h"
+#include "engine/ArchiveEntry.h"
 
 #include <QByteArrayView>
 #include <string>

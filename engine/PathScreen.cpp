@@ -1,4 +1,4 @@
-#include "PathScreen.h"
+#include "engine/PathScreen.h"
 
 bool PathScreen::isUnsafe(QStringView path)
 {

@@ -1,6 +1,6 @@
-#include "ProcessRunner.h"
+#include "engine/ProcessRunner.h"
 
-#include "ArchiveError.h"
+#include "engine/ArchiveError.h"
 
 #include <QFile>
 

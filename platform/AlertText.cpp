@@ -1,4 +1,4 @@
-#include "AlertText.h"
+#include "platform/AlertText.h"
 
 namespace AlertText {
 

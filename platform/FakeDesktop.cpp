@@ -1,4 +1,4 @@
-#include "FakeDesktop.h"
+#include "platform/FakeDesktop.h"
 
 void FakeDesktop::showError(const QString &description)
 {

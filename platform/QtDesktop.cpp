@@ -1,6 +1,6 @@
-#include "QtDesktop.h"
+#include "platform/QtDesktop.h"
 
-#include "AlertText.h"
+#include "platform/AlertText.h"
 
 #include <QApplication>
 #include <QDBusConnection>

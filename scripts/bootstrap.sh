@@ -9,7 +9,7 @@ packages=(
   7zip zsh python3
   xvfb xauth xdotool dbus-bin dbus-daemon imagemagick
   desktop-file-utils libxml2-utils
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev ccache
 )
 
 installed=" $(dpkg-query -W -f='${db:Status-Status}:${Package} ' "${packages[@]}" 2>/dev/null || true) "

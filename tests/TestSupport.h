@@ -1,7 +1,7 @@
 #pragma once
 // Files and archives for the tests: scratch files, the real 7zz, listings.
 
-#include "ArchiveEngine.h"
+#include "engine/ArchiveEngine.h"
 
 #include <QDir>
 #include <QDirIterator>

@@ -1,12 +1,12 @@
-#include "CorvexController.h"
+#include "ui/CorvexController.h"
 
-#include "EntryTableModel.h"
-#include "EntryTableView.h"
-#include "PathLabel.h"
-#include "SidebarPanel.h"
-#include "SymbolIcons.h"
-#include "WindowLayout.h"
-#include "WorkQueue.h"
+#include "ui/EntryTableModel.h"
+#include "ui/EntryTableView.h"
+#include "ui/PathLabel.h"
+#include "ui/SidebarPanel.h"
+#include "ui/SymbolIcons.h"
+#include "ui/WindowLayout.h"
+#include "ui/WorkQueue.h"
 
 #include <QApplication>
 #include <QBoxLayout>

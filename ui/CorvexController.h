@@ -1,8 +1,8 @@
 #pragma once
 
-#include "ArchiveEngine.h"
-#include "ArchiveEntry.h"
-#include "Desktop.h"
+#include "engine/ArchiveEngine.h"
+#include "engine/ArchiveEntry.h"
+#include "platform/Desktop.h"
 
 #include <QObject>
 #include <QString>

@@ -2,13 +2,13 @@
 // the four archive actions and the Finder-actions installer. Archive work
 // runs on the pool and reports back through exactly one completion; a failed
 // precondition only beeps, and a cancelled panel ends the action silently.
-#include "CorvexController.h"
+#include "ui/CorvexController.h"
 
-#include "EntryTableModel.h"
-#include "EntryTableView.h"
-#include "FinderActionsInstaller.h"
-#include "WorkQueue.h"
-#include "ZipReplacer.h"
+#include "ui/EntryTableModel.h"
+#include "ui/EntryTableView.h"
+#include "ui/FinderActionsInstaller.h"
+#include "ui/WorkQueue.h"
+#include "ui/ZipReplacer.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,4 +1,4 @@
-#include "EntryTableModel.h"
+#include "ui/EntryTableModel.h"
 
 #include <QThreadPool>
 #include <memory>

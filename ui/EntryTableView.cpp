@@ -1,4 +1,4 @@
-#include "EntryTableView.h"
+#include "ui/EntryTableView.h"
 
 #include <QMouseEvent>
 

@@ -1,7 +1,7 @@
-#include "FinderActionsInstaller.h"
+#include "ui/FinderActionsInstaller.h"
 
-#include "ArchiveError.h"
-#include "ProcessRunner.h"
+#include "engine/ArchiveError.h"
+#include "engine/ProcessRunner.h"
 
 #include <QStringDecoder>
 

@@ -1,4 +1,4 @@
-#include "PathLabel.h"
+#include "ui/PathLabel.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,4 +1,4 @@
-#include "SidebarPanel.h"
+#include "ui/SidebarPanel.h"
 
 #include <QPainter>
 

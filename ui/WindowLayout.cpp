@@ -1,4 +1,4 @@
-#include "WindowLayout.h"
+#include "ui/WindowLayout.h"
 
 #include <QWidget>
 #include <QWidgetItem>

@@ -1,6 +1,6 @@
-#include "WorkQueue.h"
+#include "ui/WorkQueue.h"
 
-#include "ArchiveError.h"
+#include "engine/ArchiveError.h"
 
 #include <QMetaObject>
 #include <QMutexLocker>

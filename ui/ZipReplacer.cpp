@@ -1,7 +1,7 @@
-#include "ZipReplacer.h"
+#include "ui/ZipReplacer.h"
 
-#include "ArchiveEngine.h"
-#include "ArchiveError.h"
+#include "engine/ArchiveEngine.h"
+#include "engine/ArchiveError.h"
 
 #include <QFile>
 #include <QFileInfo>

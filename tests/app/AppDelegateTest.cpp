@@ -1,7 +1,7 @@
 #include "../TestSupport.h"
-#include "AppDelegate.h"
-#include "CorvexController.h"
-#include "FakeDesktop.h"
+#include "app/AppDelegate.h"
+#include "ui/CorvexController.h"
+#include "platform/FakeDesktop.h"
 
 #include <QApplication>
 #include <QWidget>

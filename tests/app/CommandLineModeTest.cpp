@@ -1,6 +1,6 @@
 #include "../TestSupport.h"
-#include "CommandLineMode.h"
-#include "FakeDesktop.h"
+#include "app/CommandLineMode.h"
+#include "platform/FakeDesktop.h"
 
 #include <optional>
 

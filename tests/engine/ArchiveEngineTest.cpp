@@ -1,5 +1,5 @@
 #include "../TestSupport.h"
-#include "PathScreen.h"
+#include "engine/PathScreen.h"
 
 #include <QDateTime>
 #include <QRegularExpression>

@@ -1,5 +1,5 @@
-#include "ListingParser.h"
-#include "PathScreen.h"
+#include "engine/ListingParser.h"
+#include "engine/PathScreen.h"
 
 #include <QFile>
 #include <QTest>

@@ -1,5 +1,5 @@
-#include "ArchiveError.h"
-#include "ProcessRunner.h"
+#include "engine/ArchiveError.h"
+#include "engine/ProcessRunner.h"
 
 #include <QFile>
 #include <QTemporaryDir>

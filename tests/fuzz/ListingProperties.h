@@ -1,8 +1,8 @@
 #pragma once
 // Properties every listing keeps whatever bytes it holds, shared by the fuzzer and by the regression test
 // over the inputs it found. Each check returns an empty text when it holds, else what went wrong.
-#include "ListingParser.h"
-#include "PathScreen.h"
+#include "engine/ListingParser.h"
+#include "engine/PathScreen.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,7 +1,7 @@
 // Every hostile archive through the command-line mode, Extract Here and Extract to Folder, in-process with a
 // recording desktop. A refused archive leaves the file system exactly as it was; any other writes only inside.
-#include "ArchiveEngine.h"
-#include "CommandLineMode.h"
+#include "engine/ArchiveEngine.h"
+#include "app/CommandLineMode.h"
 #include "HostileCorpus.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #pragma once
 // The hostile-archive corpus make_hostile_corpus.py builds at test time, and whole-tree snapshots that
 // prove what an extraction touched. Paths are raw bytes: names in the corpus need not be UTF-8.
-#include "FakeDesktop.h"
+#include "platform/FakeDesktop.h"
 
 #include <QFile>
 #include <QJsonArray>

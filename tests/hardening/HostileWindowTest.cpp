@@ -1,6 +1,6 @@
 // Every hostile archive extracted through the window as a user would: loaded, then Extract into a folder
 // chosen in the panel. The window has no screen of its own, so the tool's guards are what protect it.
-#include "CorvexController.h"
+#include "ui/CorvexController.h"
 #include "HostileCorpus.h"
 
 #include <QDir>

@@ -1,9 +1,9 @@
 // Twenty loads, extractions and a test started at once in the window, the tool wrapped so each takes a
 // known, distinct time: completions must arrive on the main thread in the order the work finished, and the
 // window must end as the last completion left it (for loads: the listing that ended last, not opened last).
-#include "ArchiveEngine.h"
-#include "CorvexController.h"
-#include "FakeDesktop.h"
+#include "engine/ArchiveEngine.h"
+#include "ui/CorvexController.h"
+#include "platform/FakeDesktop.h"
 
 #include <QAbstractItemModel>
 #include <QCoreApplication>

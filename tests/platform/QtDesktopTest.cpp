@@ -1,5 +1,5 @@
 // The real desktop seam; reveal talks to a stand-in file manager on a private session bus.
-#include "QtDesktop.h"
+#include "platform/QtDesktop.h"
 
 #include <QApplication>
 #include <QDBusConnection>

@@ -2,9 +2,9 @@
 // Shared by the window tests: lookups of the window's parts by object name.
 
 #include "../TestSupport.h"
-#include "CorvexController.h"
-#include "EntryTableModel.h"
-#include "FakeDesktop.h"
+#include "ui/CorvexController.h"
+#include "ui/EntryTableModel.h"
+#include "platform/FakeDesktop.h"
 
 #include <QAbstractButton>
 #include <QLabel>
