@@ -1,0 +1,99 @@
+#pragma once
+
+#include "engine/ArchiveEntry.h"
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+// What one operation is asked to do, what it may ask the user on the way,
+// and how it ended. Plain data: the engine raises questions and reports
+// outcomes; the window and the command line decide what to show.
+
+enum class OperationKind { List, Extract, Test, Create, Preview };
+
+struct OperationRequest {
+    OperationKind kind = OperationKind::List;
+    // The archive read, or (Create) the ZIP written.
+    QString archive;
+    // Extract: the folder the members land in.
+    QString destination;
+    // Extract and Preview: the members to take; empty takes all (Extract).
+    QStringList members;
+    // Create: the files and folders that go in.
+    QStringList inputs;
+    // Reading: a password known to work; empty until one is needed.
+    // Create: the new ZIP's password (AES-256); empty makes a plain ZIP.
+    // Kept in memory only, and given to the tool on its standard input.
+    QString password;
+};
+
+struct OperationProgress {
+    // 0 to 100; -1 when the tool gives no percentage (a listing).
+    int percent = -1;
+    // Members listed so far, or files done.
+    qint64 items = 0;
+    // The member or file at hand, when the tool names one.
+    QString name;
+
+    friend bool operator==(const OperationProgress &, const OperationProgress &) = default;
+};
+
+// A name that exists where an extracted item is to go.
+enum class ConflictChoice { Replace, KeepBoth, Skip, Cancel };
+
+struct Question {
+    enum class Kind { Password, Conflict };
+    Kind kind = Kind::Password;
+    // The archive the question is about.
+    QString archive;
+    // Password: the last password given was wrong (never on a first ask).
+    bool lastPasswordWrong = false;
+    // Conflict: the existing path, and whether it and the new item are folders.
+    QString existingPath;
+    bool existingIsFolder = false;
+    bool newIsFolder = false;
+};
+
+struct Answer {
+    // Cancel ends the operation quietly; so does a question left unanswered
+    // when the job is cancelled.
+    bool cancelled = false;
+    QString password;
+    ConflictChoice choice = ConflictChoice::Cancel;
+    // Conflict: the same choice for every later conflict of this operation.
+    bool applyToAll = false;
+};
+
+struct Outcome {
+    enum class Kind { Succeeded, Cancelled, Failed, Refused };
+    enum class Failure {
+        None,
+        Tool,          // the tool ran and failed: see status and output
+        WrongPassword, // the tool refused the password it was given
+        System,        // the system refused: see description
+        EngineMissing,
+        NotAFile,      // the archive is not a regular file
+        Changed,       // the archive changed between screening and extraction
+    };
+
+    Kind kind = Kind::Succeeded;
+    Failure failure = Failure::None;
+    // Failed: the tool's exit status and its output (bounded), or the
+    // system's message.
+    int status = 0;
+    QString output;
+    QString description;
+    // Refused: the member paths that could land outside the destination or
+    // delete what is there.
+    QStringList unsafePaths;
+
+    // Results. List: the members. Extract: where they went. Create: the ZIP.
+    // Preview: the extracted member's path.
+    std::vector<ArchiveEntry> entries;
+    QString path;
+    // A password that worked, for the caller to keep while the archive stays open.
+    QString password;
+
+    bool succeeded() const { return kind == Kind::Succeeded; }
+};

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "engine/Operation.h"
+
+#include <QMutex>
+#include <QWaitCondition>
+#include <atomic>
+#include <functional>
+#include <optional>
+
+// One running operation as both sides hold it: the worker reports progress
+// and asks questions through it, the caller cancels it and answers. Every
+// member is safe from any thread. A cancelled job wakes whatever waits on
+// it: the tool's reader (through cancelFd) and an unanswered question.
+class OperationJob
+{
+public:
+    using ProgressSink = std::function<void(const OperationProgress &)>;
+    using QuestionSink = std::function<void(const Question &)>;
+
+    OperationJob();
+    ~OperationJob();
+    OperationJob(const OperationJob &) = delete;
+    OperationJob &operator=(const OperationJob &) = delete;
+
+    // Caller side.
+    void cancel();
+    bool isCancelled() const { return m_cancelled.load(std::memory_order_acquire); }
+    // Answers the question the worker waits on; ignored when none waits.
+    void answer(const Answer &answer);
+
+    // Set before the work starts; called on the worker's thread.
+    void setProgressSink(ProgressSink sink) { m_progressSink = std::move(sink); }
+    void setQuestionSink(QuestionSink sink) { m_questionSink = std::move(sink); }
+
+    // Worker side. Progress is passed on at most every `interval` ms, so
+    // that a chatty tool costs nothing; `force` passes it on regardless.
+    void report(const OperationProgress &progress, bool force = false);
+    // Raises the question and waits for its answer; nullopt once cancelled.
+    std::optional<Answer> ask(const Question &question);
+    // Becomes readable once cancelled: the process runner polls it.
+    int cancelFd() const { return m_cancelFd; }
+
+    static constexpr qint64 interval = 50;
+
+private:
+    std::atomic<bool> m_cancelled{false};
+    int m_cancelFd = -1;
+    ProgressSink m_progressSink;
+    QuestionSink m_questionSink;
+    qint64 m_lastReport = -interval;
+
+    QMutex m_mutex;
+    QWaitCondition m_answered;
+    bool m_waiting = false;
+    std::optional<Answer> m_answer;
+};
