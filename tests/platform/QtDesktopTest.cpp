@@ -99,6 +99,26 @@ private slots:
         QCOMPARE(info->icon(), QMessageBox::Information);
         QVERIFY(info->informativeText().contains(QStringLiteral("&lt;i&gt;")));
         QCOMPARE(QtDesktop::alertBox(Desktop::AlertStyle::Warning, "w", "t")->icon(), QMessageBox::Warning);
+
+        const auto report = QtDesktop::errorReportBox(QStringLiteral("“x.zip” is damaged."), huge, QStringLiteral("all"));
+        QCOMPARE(report->text(), QStringLiteral("“x.zip” is damaged."));
+        QVERIFY(report->informativeText().size() <= 4000 && report->informativeText().endsWith(QStringLiteral("Errors: 1")));
+        QCOMPARE(report->detailedText(), QStringLiteral("all"));
+    }
+
+    void escapeClosesEveryAlert()
+    {
+        const QString details = QStringLiteral("line\n").repeated(100);
+        std::unique_ptr<QMessageBox> boxes[] = {
+            QtDesktop::errorBox(details), QtDesktop::errorBox(QStringLiteral("short")),
+            QtDesktop::errorReportBox(QStringLiteral("m"), QStringLiteral("i"), details),
+            QtDesktop::alertBox(Desktop::AlertStyle::Warning, QStringLiteral("m"), QStringLiteral("i"))};
+        for (const auto &box : boxes) {
+            box->show();
+            QTest::keyClick(box.get(), Qt::Key_Escape);
+            QVERIFY(!box->isVisible());
+            QCOMPARE(box->clickedButton(), box->button(QMessageBox::Ok));
+        }
     }
 
     void savePanelSuffix_data()
