@@ -97,27 +97,9 @@ const LineRule lineRules[] = {
      Problem::NotArchive},
 };
 
-QString verb(OperationKind kind)
-{
-    switch (kind) {
-    case OperationKind::List:
-        return QStringLiteral("open");
-    case OperationKind::Extract:
-        return QStringLiteral("extract");
-    case OperationKind::Test:
-        return QStringLiteral("test");
-    case OperationKind::Create:
-        return QStringLiteral("create");
-    case OperationKind::Preview:
-        break;
-    }
-    return QStringLiteral("preview an item of");
-}
-
-QRegularExpression pattern(const char *text)
-{
-    return QRegularExpression(QString::fromLatin1(text), QRegularExpression::MultilineOption);
-}
+// What each OperationKind does, in the enum's order.
+const char16_t *const verbs[] = {u"open", u"extract", u"test", u"create", u"preview an item of"};
+static_assert(std::size(verbs) == size_t(OperationKind::Preview) + 1);
 
 // "ERROR: …", "ERRORS:", "Open ERROR: …", "System ERROR:", "Error:",
 // "Scan WARNINGS for files and folders:", but not the closing counts
@@ -186,7 +168,7 @@ Diagnosis diagnose(int status, const QStringList &blocks)
     static const std::vector<QRegularExpression> patterns = [] {
         std::vector<QRegularExpression> compiled;
         for (const LineRule &rule : lineRules)
-            compiled.push_back(pattern(rule.pattern));
+            compiled.emplace_back(QString::fromLatin1(rule.pattern), QRegularExpression::MultilineOption);
         return compiled;
     }();
     for (size_t i = 0; i < patterns.size(); ++i) {
@@ -226,7 +208,8 @@ QString sentence(Problem problem, const OperationRequest &request, const QString
     const char16_t *text = request.kind == OperationKind::Create && found->whenCreating ? found->whenCreating
                                                                                        : found->text;
     const QString name = QFileInfo(request.archive).fileName();
-    const QString values[] = {name.isEmpty() ? request.archive : name, reason, verb(request.kind)};
+    const QString values[] = {name.isEmpty() ? request.archive : name, reason,
+                              QString::fromUtf16(verbs[size_t(request.kind)])};
     // One pass, so that a "%2" in a file's name stays as it is.
     QString result;
     for (const char16_t *c = text; *c; ++c) {
@@ -238,60 +221,65 @@ QString sentence(Problem problem, const OperationRequest &request, const QString
     return result;
 }
 
-} // namespace
-
-QString FailureReport::withoutProgress(const QString &output)
+// One line as a terminal shows it once the tool has moved back over it with
+// backspaces; the spaces it erased with are dropped at the end.
+QString rendered(QStringView raw)
 {
-    static const QRegularExpression progress(QStringLiteral(R"(^ *\d+(?:%|M Scan))"));
-    QStringList lines;
     QString line;
     qsizetype cursor = 0;
-    bool erased = false;
-    const auto endLine = [&](bool ended) {
-        if (erased) {
-            while (line.endsWith(QLatin1Char(' ')))
-                line.chop(1);
-        }
-        // A line that was only progress is gone; so is a progress text the
-        // tool was killed in the middle of.
-        const bool onlyProgress = (erased && line.isEmpty()) || (!ended && progress.match(line).hasMatch());
-        if (!onlyProgress)
-            lines.append(line);
-        line.clear();
-        cursor = 0;
-        erased = false;
-    };
-    for (const QChar c : output) {
-        if (c == u'\n') {
-            endLine(true);
-        } else if (c == u'\b') {
-            cursor = qMax<qsizetype>(0, cursor - 1);
-            erased = true;
-        } else if (c == u'\r') {
-            cursor = 0;
+    for (const QChar c : raw) {
+        if (c == u'\b' || c == u'\r') {
+            cursor = c == u'\r' ? 0 : qMax<qsizetype>(0, cursor - 1);
+        } else if (cursor < line.size()) {
+            line[cursor++] = c;
         } else {
-            if (cursor < line.size())
-                line[cursor] = c;
-            else
-                line.append(c);
+            line.append(c);
             ++cursor;
         }
     }
-    if (!line.isEmpty() || erased)
-        endLine(false);
+    while (line.endsWith(QLatin1Char(' ')))
+        line.chop(1);
+    return line;
+}
+
+QStringList readableLines(const QString &output)
+{
+    static const QRegularExpression progress(QStringLiteral(R"(^ *\d+(?:%|M Scan))"));
+    QStringList lines;
+    for (qsizetype start = 0; start < output.size();) {
+        qsizetype end = output.indexOf(u'\n', start);
+        const bool ended = end >= 0;
+        end = ended ? end : output.size();
+        const QStringView raw = QStringView(output).mid(start, end - start);
+        start = end + 1;
+        const bool erased = raw.contains(u'\b') || raw.contains(u'\r');
+        const QString line = erased ? rendered(raw) : raw.toString();
+        // A line that was only progress is gone; so is a progress text the
+        // tool was killed in the middle of.
+        if ((erased && line.isEmpty()) || (!ended && progress.match(line).hasMatch()))
+            continue;
+        lines.append(line);
+    }
     while (!lines.isEmpty() && lines.first().isEmpty())
         lines.removeFirst();
     while (!lines.isEmpty() && lines.last().isEmpty())
         lines.removeLast();
-    return lines.join(QLatin1Char('\n'));
+    return lines;
+}
+
+} // namespace
+
+QString FailureReport::withoutProgress(const QString &output)
+{
+    return readableLines(output).join(QLatin1Char('\n'));
 }
 
 FailureReport FailureReport::from(const OperationRequest &request, const Outcome &outcome)
 {
     FailureReport report;
     report.archive = request.archive;
-    report.details = withoutProgress(outcome.output);
-    const QStringList lines = report.details.split(QLatin1Char('\n'));
+    const QStringList lines = readableLines(outcome.output);
+    report.details = lines.join(QLatin1Char('\n'));
     const QStringList blocks = errorBlocks(lines);
     report.informativeText = blocks.join(QLatin1Char('\n'));
 
