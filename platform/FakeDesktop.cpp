@@ -48,6 +48,21 @@ std::optional<QString> FakeDesktop::runSavePanel(const SavePanel &panel)
     return answer;
 }
 
+namespace {
+class FakeProgressWindow : public Desktop::ProgressWindow
+{
+public:
+    void setProgress(int) override {}
+};
+} // namespace
+
+std::unique_ptr<Desktop::ProgressWindow> FakeDesktop::showProgress(const QString &title, std::function<void()> cancel)
+{
+    calls.append({QStringLiteral("progress"), {title}});
+    cancelProgress = std::move(cancel);
+    return std::make_unique<FakeProgressWindow>();
+}
+
 QStringList FakeDesktop::kinds() const
 {
     QStringList result;

@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QSet>
 #include <QTextDocument>
 #include <QUrl>
@@ -258,4 +259,51 @@ std::optional<QString> QtDesktop::runSavePanel(const SavePanel &panel)
             return path;
         dialog.selectFile(path);
     }
+}
+
+namespace {
+
+class QtProgressWindow : public Desktop::ProgressWindow
+{
+public:
+    QtProgressWindow(const QString &title, std::function<void()> cancel)
+    {
+        m_dialog.setWindowTitle(QStringLiteral("Corvex"));
+        m_dialog.setLabelText(title);
+        m_dialog.setCancelButtonText(QObject::tr("Cancel"));
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+        m_dialog.setMinimumDuration(0);
+        m_dialog.setMinimumWidth(360);
+        m_dialog.setRange(0, 0);
+        // Its button, Escape and closing the window all cancel.
+        QObject::connect(&m_dialog, &QProgressDialog::canceled, [this, cancel = std::move(cancel)] {
+            if (!m_cancelled) {
+                m_cancelled = true;
+                cancel();
+            }
+        });
+        m_dialog.show();
+    }
+
+    void setProgress(int percent) override
+    {
+        if (percent < 0) {
+            m_dialog.setRange(0, 0);
+            return;
+        }
+        m_dialog.setRange(0, 100);
+        m_dialog.setValue(percent);
+    }
+
+private:
+    QProgressDialog m_dialog;
+    bool m_cancelled = false;
+};
+
+} // namespace
+
+std::unique_ptr<Desktop::ProgressWindow> QtDesktop::showProgress(const QString &title, std::function<void()> cancel)
+{
+    return std::make_unique<QtProgressWindow>(title, std::move(cancel));
 }

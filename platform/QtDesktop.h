@@ -25,6 +25,7 @@ public:
     void open(const QString &path) override;
     QStringList runOpenPanel(const OpenPanel &panel) override;
     std::optional<QString> runSavePanel(const SavePanel &panel) override;
+    std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
 
     // A reveal answers later; a process about to end waits for the answers
     // so that the call is delivered and a failed one still opens a folder.
