@@ -42,6 +42,9 @@ public:
 
     // A modal alert whose message is an error's description (describeError).
     virtual void showError(const QString &description) = 0;
+    // A modal error alert for a failed operation: the sentence, the lines
+    // that matter under it, and the whole text behind the Details button.
+    virtual void showErrorReport(const QString &message, const QString &informativeText, const QString &details) = 0;
     // A modal alert built by hand with a message and an informative text.
     virtual void showAlert(AlertStyle style, const QString &message, const QString &informativeText) = 0;
     virtual void beep() = 0;

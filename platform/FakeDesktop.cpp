@@ -5,6 +5,11 @@ void FakeDesktop::showError(const QString &description)
     calls.append({QStringLiteral("error"), {description}});
 }
 
+void FakeDesktop::showErrorReport(const QString &message, const QString &informativeText, const QString &details)
+{
+    calls.append({QStringLiteral("errorReport"), {message, informativeText, details}});
+}
+
 void FakeDesktop::showAlert(AlertStyle style, const QString &message, const QString &informativeText)
 {
     const QString styleName = style == AlertStyle::Warning ? QStringLiteral("warning")

@@ -12,11 +12,12 @@ class FakeDesktop : public Desktop
 {
 public:
     struct Call {
-        QString kind;        // "error", "alert", "beep", "reveal", "open", "openPanel", "savePanel", "progress"
+        QString kind;        // "error", "errorReport", "alert", "beep", "reveal", "open", "openPanel", "savePanel", "progress"
         QStringList values;  // what the call carried, in a fixed order per kind
     };
 
     void showError(const QString &description) override;
+    void showErrorReport(const QString &message, const QString &informativeText, const QString &details) override;
     void showAlert(AlertStyle style, const QString &message, const QString &informativeText) override;
     void beep() override;
     void reveal(const QStringList &paths) override;

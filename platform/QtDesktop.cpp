@@ -37,6 +37,8 @@ std::unique_ptr<QMessageBox> plainBox(QMessageBox::Icon icon, QWidget *parent)
     box->setTextFormat(Qt::PlainText);
     box->setStandardButtons(QMessageBox::Ok);
     box->setDefaultButton(QMessageBox::Ok);
+    // Escape closes every alert, whatever buttons Qt adds (Details).
+    box->setEscapeButton(QMessageBox::Ok);
     return box;
 }
 
@@ -100,6 +102,19 @@ std::unique_ptr<QMessageBox> QtDesktop::errorBox(const QString &description, QWi
     return box;
 }
 
+std::unique_ptr<QMessageBox> QtDesktop::errorReportBox(const QString &message, const QString &informativeText,
+                                                      const QString &details, QWidget *parent)
+{
+    auto box = plainBox(QMessageBox::Critical, parent);
+    // What a bound leaves out of the message and the lines stays in the details.
+    box->setText(AlertText::bound(message).message);
+    box->setInformativeText(literalInformativeText(AlertText::bound(informativeText).message));
+    const AlertText::Bounded whole = AlertText::bound(details);
+    if (!details.isEmpty())
+        box->setDetailedText(whole.details.isEmpty() ? details : whole.details);
+    return box;
+}
+
 std::unique_ptr<QMessageBox> QtDesktop::alertBox(AlertStyle style, const QString &message,
                                                  const QString &informativeText, QWidget *parent)
 {
@@ -112,6 +127,11 @@ std::unique_ptr<QMessageBox> QtDesktop::alertBox(AlertStyle style, const QString
 void QtDesktop::showError(const QString &description)
 {
     errorBox(description, dialogParent())->exec();
+}
+
+void QtDesktop::showErrorReport(const QString &message, const QString &informativeText, const QString &details)
+{
+    errorReportBox(message, informativeText, details, dialogParent())->exec();
 }
 
 void QtDesktop::showAlert(AlertStyle style, const QString &message, const QString &informativeText)

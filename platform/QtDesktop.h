@@ -18,6 +18,7 @@ public:
     explicit QtDesktop(QObject *parent = nullptr);
 
     void showError(const QString &description) override;
+    void showErrorReport(const QString &message, const QString &informativeText, const QString &details) override;
     void showAlert(AlertStyle style, const QString &message, const QString &informativeText) override;
     void beep() override;
     void reveal(const QStringList &paths) override;
@@ -33,6 +34,8 @@ public:
 
     // The alerts as they will be shown, built without running them.
     static std::unique_ptr<QMessageBox> errorBox(const QString &description, QWidget *parent = nullptr);
+    static std::unique_ptr<QMessageBox> errorReportBox(const QString &message, const QString &informativeText,
+                                                       const QString &details, QWidget *parent = nullptr);
     static std::unique_ptr<QMessageBox> alertBox(AlertStyle style, const QString &message,
                                                  const QString &informativeText, QWidget *parent = nullptr);
     // The path a save panel answers: `suffix` added unless the name already
