@@ -4,6 +4,7 @@
 #include "engine/ArchiveError.h"
 #include "platform/Desktop.h"
 
+#include "engine/FailureReport.h"
 #include "engine/JobQueue.h"
 #include "engine/OperationJob.h"
 
@@ -89,13 +90,12 @@ Outcome runToEnd(const ArchiveEngine &engine, const OperationRequest &request, D
 }
 
 // Shows what went wrong; a cancel shows nothing.
-void report(const Outcome &outcome, Desktop &desktop)
+void report(const OperationRequest &request, const Outcome &outcome, Desktop &desktop)
 {
     if (outcome.kind != Outcome::Kind::Failed)
         return;
-    desktop.showError(outcome.failure == Outcome::Failure::Tool
-                          ? ArchiveError::commandFailed(outcome.output).errorDescription()
-                          : outcome.description);
+    const FailureReport report = FailureReport::from(request, outcome);
+    desktop.showErrorReport(report.message, report.informativeText, report.details);
 }
 
 void extract(const QString &archive, bool intoOwnFolder, const ArchiveEngine &engine, Desktop &desktop)
@@ -124,7 +124,7 @@ void extract(const QString &archive, bool intoOwnFolder, const ArchiveEngine &en
     const Outcome outcome = runToEnd(engine, request, desktop, QFileInfo(archive).fileName());
     if (outcome.succeeded())
         desktop.reveal({request.destination});
-    report(outcome, desktop);
+    report(request, outcome, desktop);
 }
 
 void compress(const QStringList &items, const ArchiveEngine &engine, Desktop &desktop)
@@ -136,7 +136,7 @@ void compress(const QStringList &items, const ArchiveEngine &engine, Desktop &de
     const Outcome outcome = runToEnd(engine, request, desktop, QFileInfo(request.archive).fileName());
     if (outcome.succeeded())
         desktop.reveal({request.archive});
-    report(outcome, desktop);
+    report(request, outcome, desktop);
 }
 
 } // namespace

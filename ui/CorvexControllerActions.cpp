@@ -7,6 +7,7 @@
 #include "ui/EntryTableModel.h"
 #include "ui/EntryTableView.h"
 #include "ui/FinderActionsInstaller.h"
+#include "engine/FailureReport.h"
 #include "engine/JobQueue.h"
 #include "engine/OperationJob.h"
 #include "ui/ActivityIndicator.h"
@@ -80,9 +81,8 @@ void CorvexController::operationFinished(const std::shared_ptr<OperationJob> &jo
                                 .arg(outcome.unsafePaths.size()));
         return;
     }
-    showError(outcome.failure == Outcome::Failure::Tool
-                  ? ArchiveError::commandFailed(outcome.output).errorDescription()
-                  : outcome.description);
+    const FailureReport report = FailureReport::from(request, outcome);
+    m_desktop.showErrorReport(report.message, report.informativeText, report.details);
 }
 
 Answer CorvexController::answer(const Question &)

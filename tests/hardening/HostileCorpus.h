@@ -161,7 +161,7 @@ inline QString outcome(const FakeDesktop &desktop)
     for (const FakeDesktop::Call &call : desktop.calls) {
         if (call.kind == QLatin1String("alert") && call.values.contains(QStringLiteral("Unsafe archive paths detected")))
             return QStringLiteral("refused");
-        if (call.kind == QLatin1String("error"))
+        if (call.kind == QLatin1String("error") || call.kind == QLatin1String("errorReport"))
             return QStringLiteral("failed");
         if (call.kind == QLatin1String("reveal"))
             return QStringLiteral("extracted");

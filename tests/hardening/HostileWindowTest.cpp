@@ -32,7 +32,7 @@ private slots:
         CorvexController controller(engine, desktop);
         controller.loadArchive(c.archive);
         if (c.window == QLatin1String("not loaded")) {
-            QTRY_COMPARE_WITH_TIMEOUT(desktop.kinds(), QStringList{QStringLiteral("error")}, 30000);
+            QTRY_COMPARE_WITH_TIMEOUT(desktop.kinds(), QStringList{QStringLiteral("errorReport")}, 30000);
             QVERIFY(controller.archivePath().isEmpty());
             return;
         }

@@ -123,8 +123,8 @@ private slots:
         desktop.clear();
         load(c, m_damaged, QStringLiteral("1 items"));
         click(c, "testButton");
-        QTRY_COMPARE_WITH_TIMEOUT(desktop.count("error"), 1, 30000);
-        QVERIFY(desktop.calls[0].values[0].contains(QLatin1String("CRC Failed")));
+        QTRY_COMPARE_WITH_TIMEOUT(desktop.count("errorReport"), 1, 30000);
+        QVERIFY(desktop.calls[0].values.join(QLatin1Char(10)).contains(QLatin1String("CRC Failed")));
         QCOMPARE(statusText(c), QStringLiteral("Testing\u2026"));
     }
 
@@ -161,8 +161,8 @@ private slots:
         desktop.queueSavePanelAnswer(zip);
         click(c, "compressButton");
         if (failing) {
-            QTRY_COMPARE_WITH_TIMEOUT(desktop.count("error"), 1, 30000);
-            QVERIFY(desktop.calls.last().values[0].contains(QLatin1String("gone.txt")));
+            QTRY_COMPARE_WITH_TIMEOUT(desktop.count("errorReport"), 1, 30000);
+            QVERIFY(desktop.calls.last().values.join(QLatin1Char(10)).contains(QLatin1String("gone.txt")));
             QCOMPARE(statusText(c), QStringLiteral("Creating ZIP\u2026"));
             QCOMPARE(readFile(zip), before);
             QVERIFY(c.archivePath().isEmpty());
@@ -198,7 +198,7 @@ private slots:
         selectRow(c, rowOf(c, member));
         click(c, "viewButton");
         if (content.isNull()) {
-            QTRY_COMPARE_WITH_TIMEOUT(desktop.count("error"), 1, 30000);
+            QTRY_COMPARE_WITH_TIMEOUT(desktop.count("errorReport"), 1, 30000);
             QCOMPARE(desktop.count("open"), 0);
             QCOMPARE(previewFolders().size(), before);
             QVERIFY(!QFileInfo::exists(m_previews + "/evil.txt") && !QFileInfo::exists(path("evil.txt")));
