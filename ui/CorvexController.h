@@ -6,14 +6,18 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <memory>
 #include <vector>
 
+class EntryArranger;
 class EntryTableModel;
 class EntryTableView;
 class QAbstractButton;
 class QLabel;
+class QMenu;
 class QWidget;
+class SearchField;
 class WorkQueue;
 
 // The main window's controller: builds the window, keeps the current archive
@@ -43,6 +47,10 @@ public:
     QString archivePath() const { return m_archivePath; }
     const std::vector<ArchiveEntry> &entries() const;
 
+    // What Extract Selected takes: the selected members, each once, in
+    // listing order, a selected folder with every listed member under it.
+    QStringList selectedMemberPaths() const;
+
     QString resourceFolder() const { return m_resourceFolder; }
     void setResourceFolder(const QString &folder) { m_resourceFolder = folder; }
 
@@ -52,6 +60,8 @@ public slots:
     void testArchive();
     void createZip();
     void viewSelected();
+    void extractSelected();
+    void copySelectedPaths();
     void installFinderActions();
     void openHome();
     void openDownloads();
@@ -74,12 +84,20 @@ private:
     QWidget *buildToolbar();
     QWidget *buildSidebar();
     void buildTable();
+    // The search field, sorting, the row menu, shortcuts and dropping.
+    void buildFinding();
+    void showMemberMenu(const QPoint &globalPosition);
+    void selectCurrentRow();
+    void showFilterCount(int shown, int total);
+    // Until extraction runs as a job: says that it did not happen.
+    void extractMembers(const QString &archive, const QStringList &members, const QString &folder);
 
     void setStatus(const QString &text);
     void showError(const QString &description);
     // Opens a standard folder in the file manager, when it exists.
     void revealFolder(const QString &folder);
-    // The selected row's entry, or nullptr.
+    // The current row's entry if it is selected, else the first selected
+    // row's; nullptr without a selection.
     const ArchiveEntry *selectedEntry() const;
 
     ArchiveEngine &m_engine;
@@ -90,6 +108,9 @@ private:
     EntryTableModel *m_model = nullptr;
     QLabel *m_pathLabel = nullptr;
     QLabel *m_statusLabel = nullptr;
+    SearchField *m_searchField = nullptr;
+    EntryArranger *m_arranger = nullptr;
+    QMenu *m_memberMenu = nullptr;
     QString m_archivePath;
     // Last, so that it is the first member to go: no completion is posted
     // to a controller that is being torn down.
