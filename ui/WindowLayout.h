@@ -12,11 +12,13 @@
 //             gives up that width and an 8 gap
 //   table     10 under the path, same sides, down to 8 above the status line
 //   status    16 from either side, 10 above the bottom
+//   activity  at the status line's trailing end, when shown; the status
+//             line then ends 8 before it
 class WindowLayout : public QLayout
 {
     Q_OBJECT
 public:
-    enum Role { Toolbar, Sidebar, Path, Table, Status, Search, RoleCount };
+    enum Role { Toolbar, Sidebar, Path, Table, Status, Activity, Search, RoleCount };
 
     static constexpr int kSidebarWidth = 180;
     static constexpr int kContentGap = 14;
@@ -28,6 +30,7 @@ public:
     static constexpr int kStatusBottom = 10;
     static constexpr int kSidebarAboveStatus = 4;
     static constexpr int kTableAboveStatus = 8;
+    static constexpr int kActivityGap = 8;
 
     explicit WindowLayout(QWidget *parent = nullptr);
     ~WindowLayout() override;
