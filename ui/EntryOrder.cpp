@@ -186,18 +186,24 @@ private:
 std::vector<quint32> byName(const std::vector<ArchiveEntry> &entries, const Rows &rows, Qt::SortOrder order)
 {
     const NaturalKeys keys(entries, rows);
-    // Sorts positions in `rows`; equal keys fall back to the entry index.
-    std::vector<quint32> positions(rows.size());
-    for (size_t i = 0; i < positions.size(); ++i)
-        positions[i] = quint32(i);
+    // Each key's place beside the entry index: one memory access less per
+    // comparison, which at a million rows is most of the time.
+    struct Named {
+        std::string_view key;
+        quint32 index;
+    };
+    std::vector<Named> named(rows.size());
+    for (size_t i = 0; i < named.size(); ++i)
+        named[i] = {keys.key(quint32(i)), rows[i]};
     const bool ascending = order == Qt::AscendingOrder;
-    std::sort(positions.begin(), positions.end(), [&](quint32 a, quint32 b) {
-        const int c = keys.key(a).compare(keys.key(b));
-        return c != 0 ? (ascending ? c < 0 : c > 0) : rows[a] < rows[b];
+    std::sort(named.begin(), named.end(), [ascending](const Named &a, const Named &b) {
+        const int c = a.key.compare(b.key);
+        return c != 0 ? (ascending ? c < 0 : c > 0) : a.index < b.index;
     });
-    for (quint32 &position : positions)
-        position = rows[position];
-    return positions;
+    std::vector<quint32> sorted(named.size());
+    for (size_t i = 0; i < named.size(); ++i)
+        sorted[i] = named[i].index;
+    return sorted;
 }
 
 } // namespace
