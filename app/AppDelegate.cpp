@@ -5,10 +5,13 @@
 #include "ui/CorvexController.h"
 #include "platform/Desktop.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QStyle>
 #include <QWidget>
+
+#include <algorithm>
 
 AppDelegate::AppDelegate(Desktop &desktop, const QString &resourceFolder, const QStringList &arguments,
                          QObject *parent)
@@ -47,7 +50,20 @@ void AppDelegate::showWindow()
     window->raise();
     window->activateWindow();
 
-    // "Open With" from a file manager passes the archive as the only argument.
-    if (m_arguments.size() == 2 && !m_arguments.at(1).startsWith(QLatin1Char('-')))
-        m_controller->loadArchive(CommandLineMode::absoluteItemPath(m_arguments.at(1)));
+    // "Open With" from a file manager passes the archive, or its whole
+    // selection: the first file among them opens (with none, the first
+    // path, so that the user hears why).
+    const QStringList items = m_arguments.mid(1);
+    if (items.isEmpty()
+        || std::any_of(items.begin(), items.end(), [](const QString &item) { return item.startsWith(QLatin1Char('-')); }))
+        return;
+    QString chosen = CommandLineMode::absoluteItemPath(items.first());
+    for (const QString &item : items) {
+        const QString path = CommandLineMode::absoluteItemPath(item);
+        if (QFileInfo(path).isFile()) {
+            chosen = path;
+            break;
+        }
+    }
+    m_controller->loadArchive(chosen);
 }

@@ -5,6 +5,7 @@
 #include "ui/EntryTableModel.h"
 #include "ui/EntryTableView.h"
 #include "ui/PathLabel.h"
+#include "ui/SearchField.h"
 #include "ui/SidebarPanel.h"
 #include "ui/SymbolIcons.h"
 #include "ui/WindowLayout.h"
@@ -218,7 +219,7 @@ void CorvexController::buildTable()
     m_table->setWordWrap(false);
     m_table->setShowGrid(false);
     m_table->setAlternatingRowColors(true);
-    m_table->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSortingEnabled(false);
@@ -236,8 +237,10 @@ void CorvexController::buildTable()
 
     QHeaderView *columns = m_table->horizontalHeader();
     columns->setObjectName(QStringLiteral("entryTableHeader"));
-    columns->setSectionsClickable(false);
-    columns->setSortIndicatorShown(false);
+    // A click sorts by the column (see buildFinding); listing order first.
+    columns->setSectionsClickable(true);
+    columns->setSortIndicatorShown(true);
+    columns->setSortIndicator(-1, Qt::AscendingOrder);
     columns->setHighlightSections(false);
     columns->setStretchLastSection(true);
     columns->setSectionResizeMode(QHeaderView::Interactive);
@@ -258,6 +261,7 @@ void CorvexController::buildInterface()
     m_pathLabel->setFont(fontOf(m_pathLabel, 13, QFont::Medium));
 
     buildTable();
+    buildFinding();
 
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
     m_statusLabel->setFont(fontOf(m_statusLabel, 12, QFont::Normal));
@@ -268,6 +272,7 @@ void CorvexController::buildInterface()
     layout->setWidget(WindowLayout::Toolbar, toolbar);
     layout->setWidget(WindowLayout::Sidebar, sidebar);
     layout->setWidget(WindowLayout::Path, m_pathLabel);
+    layout->setWidget(WindowLayout::Search, m_searchField);
     layout->setWidget(WindowLayout::Table, m_table);
     layout->setWidget(WindowLayout::Status, m_statusLabel);
     layout->setWidget(WindowLayout::Activity, m_activity);
@@ -280,4 +285,5 @@ void CorvexController::buildInterface()
             cancelWork();
     });
     m_window->installEventFilter(this);
+    QWidget::setTabOrder(m_searchField, m_table);
 }

@@ -7,18 +7,22 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class ActivityIndicator;
+class EntryArranger;
 class EntryTableModel;
 class JobQueue;
 class OperationJob;
 class EntryTableView;
 class QAbstractButton;
 class QLabel;
+class QMenu;
 class QWidget;
+class SearchField;
 
 // The main window's controller: builds the window, keeps the current archive
 // and its members, and carries out every button's action. Everything it owns
@@ -50,6 +54,10 @@ public:
     // Stops every operation the window started; each ends quietly.
     void cancelWork();
 
+    // What Extract Selected takes: the selected members, each once, in
+    // listing order, a selected folder with every listed member under it.
+    QStringList selectedMemberPaths() const;
+
     QString resourceFolder() const { return m_resourceFolder; }
     void setResourceFolder(const QString &folder) { m_resourceFolder = folder; }
 
@@ -59,6 +67,8 @@ public slots:
     void testArchive();
     void createZip();
     void viewSelected();
+    void extractSelected();
+    void copySelectedPaths();
     void installFinderActions();
     void openHome();
     void openDownloads();
@@ -84,6 +94,13 @@ private:
     QWidget *buildToolbar();
     QWidget *buildSidebar();
     void buildTable();
+    // The search field, sorting, the row menu, shortcuts and dropping.
+    void buildFinding();
+    void showMemberMenu(const QPoint &globalPosition);
+    void selectCurrentRow();
+    void showFilterCount(int shown, int total);
+    // Until extraction runs as a job: says that it did not happen.
+    void extractMembers(const QString &archive, const QStringList &members, const QString &folder);
 
     void setStatus(const QString &text);
     void showError(const QString &description);
@@ -98,7 +115,8 @@ private:
     Answer answer(const Question &question);
     // Opens a standard folder in the file manager, when it exists.
     void revealFolder(const QString &folder);
-    // The selected row's entry, or nullptr.
+    // The current row's entry if it is selected, else the first selected
+    // row's; nullptr without a selection.
     const ArchiveEntry *selectedEntry() const;
 
     ArchiveEngine &m_engine;
@@ -110,6 +128,9 @@ private:
     QLabel *m_pathLabel = nullptr;
     QLabel *m_statusLabel = nullptr;
     ActivityIndicator *m_activity = nullptr;
+    SearchField *m_searchField = nullptr;
+    EntryArranger *m_arranger = nullptr;
+    QMenu *m_memberMenu = nullptr;
     QString m_archivePath;
     // The running operations; the newest load is also kept apart, so that
     // opening another archive stops it.

@@ -226,12 +226,14 @@ void CorvexController::createZip()
 
 const ArchiveEntry *CorvexController::selectedEntry() const
 {
-    const QModelIndexList rows = m_table->selectionModel()->selectedRows();
-    if (rows.isEmpty())
-        return nullptr;
-    const int row = rows.first().row();
-    const std::vector<ArchiveEntry> &list = m_model->entries();
-    return row >= 0 && size_t(row) < list.size() ? &list[size_t(row)] : nullptr;
+    const QItemSelectionModel *selection = m_table->selectionModel();
+    int row = m_table->currentIndex().row();
+    if (row < 0 || !selection->isRowSelected(row)) {
+        row = -1;
+        for (const QItemSelectionRange &range : selection->selection())
+            row = row < 0 ? range.top() : std::min(row, range.top());
+    }
+    return m_model->entryAt(row);
 }
 
 void CorvexController::viewSelected()

@@ -2,6 +2,7 @@
 
 #include <QThreadPool>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -25,19 +26,34 @@ QStringView extensionOf(QStringView path)
 
 EntryTableModel::EntryTableModel(QObject *parent)
     : QAbstractTableModel(parent)
+    , m_entries(std::make_shared<const std::vector<ArchiveEntry>>())
 {
 }
 
 void EntryTableModel::setEntries(std::vector<ArchiveEntry> entries)
 {
     beginResetModel();
-    m_entries.swap(entries);
+    auto old = std::exchange(m_entries, std::make_shared<const std::vector<ArchiveEntry>>(std::move(entries)));
+    m_order.reset();
     endResetModel();
+    emit entriesReplaced();
 
-    if (entries.size() >= kFreeInBackgroundFrom) {
-        auto old = std::make_shared<std::vector<ArchiveEntry>>(std::move(entries));
-        QThreadPool::globalInstance()->start([old]() mutable { old.reset(); });
-    }
+    // Work on other threads may still hold the old list; whoever lets go
+    // last frees it, and here that is never the main thread.
+    if (old->size() >= kFreeInBackgroundFrom)
+        QThreadPool::globalInstance()->start([old = std::move(old)]() mutable { old.reset(); });
+}
+
+void EntryTableModel::setOrder(Order order)
+{
+    beginResetModel();
+    m_order = std::move(order);
+    endResetModel();
+}
+
+const ArchiveEntry *EntryTableModel::entryAt(int row) const
+{
+    return row >= 0 && row < rowCount() ? &(*m_entries)[entryIndex(row)] : nullptr;
 }
 
 QString EntryTableModel::typeText(const ArchiveEntry &entry)
@@ -51,7 +67,9 @@ QString EntryTableModel::typeText(const ArchiveEntry &entry)
 
 int EntryTableModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : int(m_entries.size());
+    if (parent.isValid())
+        return 0;
+    return int(m_order ? m_order->size() : m_entries->size());
 }
 
 int EntryTableModel::columnCount(const QModelIndex &parent) const
@@ -61,9 +79,10 @@ int EntryTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant EntryTableModel::data(const QModelIndex &index, int role) const
 {
-    if (role != Qt::DisplayRole || !index.isValid() || size_t(index.row()) >= m_entries.size())
+    const ArchiveEntry *shown = role == Qt::DisplayRole && index.isValid() ? entryAt(index.row()) : nullptr;
+    if (!shown)
         return {};
-    const ArchiveEntry &entry = m_entries[size_t(index.row())];
+    const ArchiveEntry &entry = *shown;
     switch (index.column()) {
     case Name:
         return entry.path();

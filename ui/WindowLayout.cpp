@@ -100,7 +100,10 @@ void WindowLayout::setGeometry(const QRect &rect)
     if (m_items[Toolbar])
         place(Toolbar, left, top, std::min(m_items[Toolbar]->sizeHint().width(), rect.width()), toolbarHeight);
     place(Sidebar, left, toolbarBottom, kSidebarWidth, statusTop - kSidebarAboveStatus - toolbarBottom);
-    place(Path, contentLeft, pathTop, contentWidth, kPathHeight);
+    const int searchWidth = m_items[Search] ? std::min(m_items[Search]->sizeHint().width(), contentWidth / 2) : 0;
+    const int pathWidth = searchWidth ? contentWidth - searchWidth - kSearchGap : contentWidth;
+    place(Path, contentLeft, pathTop, pathWidth, kPathHeight);
+    place(Search, contentLeft + contentWidth - searchWidth, pathTop, searchWidth, kPathHeight);
     place(Table, contentLeft, tableTop, contentWidth, statusTop - kTableAboveStatus - tableTop);
     int statusWidth = rect.width() - 2 * kStatusInset;
     if (m_items[Activity] && !m_items[Activity]->isEmpty()) {

@@ -53,7 +53,9 @@ private slots:
             << QStringList{m_program, "-open", m_zip} << true << StartOutcome::windowShown << QStringList() << "";
         QTest::newRow("option without items")
             << QStringList{m_program, "-add2archive"} << true << StartOutcome::windowShown << QStringList() << "";
-        QTest::newRow("two paths") << QStringList{m_program, m_zip, m_zip} << true << StartOutcome::windowShown << QStringList() << "";
+        // Open With passes the whole selection: the first file opens.
+        QTest::newRow("several paths") << QStringList{m_program, m_dir.path(), "archive.zip", m_zip} << true
+                                       << StartOutcome::windowShown << QStringList() << m_zip;
         QTest::newRow("a lone relative path")
             << QStringList{m_program, "archive.zip"} << true << StartOutcome::windowShown << QStringList() << m_zip;
     }

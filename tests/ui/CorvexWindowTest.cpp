@@ -75,7 +75,8 @@ private slots:
         const QMap<QString, QRect> expected{
             {"toolbar", QRect(0, 0, geometryOf("toolbar").width(), top)},
             {"sidebar", QRect(0, top, 180, statusTop - 4 - top)},
-            {"pathLabel", QRect(194, top + 2, w - 208, 28)},
+            {"pathLabel", QRect(194, top + 2, w - 416, 28)},
+            {"searchField", QRect(w - 214, top + 2, 200, 28)},
             {"entryTable", QRect(194, top + 40, w - 208, statusTop - 8 - (top + 40))},
             {"statusLabel", QRect(16, statusTop, w - 32, statusHeight)},
         };

@@ -1,0 +1,236 @@
+#include "ui/EntryOrder.h"
+
+#include "ui/EntryTableModel.h"
+
+#include <QHash>
+#include <QString>
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace {
+
+struct Item {
+    quint64 key;
+    quint32 index;
+};
+
+// Sorting values and indices together keeps the sort in the cache; the
+// index breaks ties, which makes an unstable sort stable.
+std::vector<quint32> byKey(std::vector<Item> items, Qt::SortOrder order)
+{
+    if (order == Qt::AscendingOrder)
+        std::sort(items.begin(), items.end(),
+                  [](const Item &a, const Item &b) { return a.key != b.key ? a.key < b.key : a.index < b.index; });
+    else
+        std::sort(items.begin(), items.end(),
+                  [](const Item &a, const Item &b) { return a.key != b.key ? a.key > b.key : a.index < b.index; });
+    std::vector<quint32> rows(items.size());
+    for (size_t i = 0; i < items.size(); ++i)
+        rows[i] = items[i].index;
+    return rows;
+}
+
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// The first 19 digits of a text as one number (19 always fit 64 bits),
+// and how many digits there were.
+std::pair<quint64, int> digitsOf(QByteArrayView text)
+{
+    quint64 value = 0;
+    int digits = 0;
+    for (char c : text) {
+        if (isDigit(c) && digits < 19) {
+            value = value * 10 + quint64(c - '0');
+            ++digits;
+        }
+    }
+    return {value, digits};
+}
+
+// "1 234" and "1234" alike; an empty size (a folder's) before every number.
+quint64 sizeKey(QByteArrayView text)
+{
+    const auto [value, digits] = digitsOf(text);
+    return digits ? value + 1 : 0;
+}
+
+// "YYYY-MM-DD hh:mm:ss.fffffff" as the number YYYYMMDDhhmmssfffff: shorter
+// texts padded with zeros, so a time without a fraction reads as .00000.
+quint64 timeKey(QByteArrayView text)
+{
+    auto [value, digits] = digitsOf(text);
+    for (; digits < 19; ++digits)
+        value *= 10;
+    return value;
+}
+
+// The extension's bytes as the type column reads them (see typeText).
+QByteArrayView extensionBytes(QByteArrayView path)
+{
+    while (path.endsWith('/'))
+        path.chop(1);
+    const QByteArrayView name = path.sliced(path.lastIndexOf('/') + 1);
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot <= 0 ? QByteArrayView() : name.sliced(dot + 1);
+}
+
+// The entries to sort: every one, or the given ones.
+class Rows
+{
+public:
+    Rows(size_t count, const std::vector<quint32> *rows) : m_count(count), m_rows(rows) {}
+    size_t size() const { return m_rows ? m_rows->size() : m_count; }
+    quint32 operator[](size_t i) const { return m_rows ? (*m_rows)[i] : quint32(i); }
+
+private:
+    size_t m_count;
+    const std::vector<quint32> *m_rows;
+};
+
+std::vector<quint32> byType(const std::vector<ArchiveEntry> &entries, const Rows &rows, Qt::SortOrder order)
+{
+    // One pass gives each entry the number of its extension (folders are 0);
+    // the few distinct texts are then ranked, and the sort compares ranks.
+    QHash<QByteArrayView, quint32> idOf;
+    std::vector<QString> texts{QStringLiteral("Folder")};
+    std::vector<Item> items(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const ArchiveEntry &entry = entries[rows[i]];
+        quint32 id = 0;
+        if (!entry.isFolder()) {
+            const QByteArrayView extension = extensionBytes(entry.pathUtf8());
+            auto found = idOf.constFind(extension);
+            if (found == idOf.cend()) {
+                found = idOf.insert(extension, quint32(texts.size()));
+                texts.push_back(EntryTableModel::typeText(entry));
+            }
+            id = *found;
+        }
+        items[i] = {id, rows[i]};
+    }
+    std::vector<quint32> byText(texts.size());
+    for (size_t id = 0; id < byText.size(); ++id)
+        byText[id] = quint32(id);
+    std::sort(byText.begin(), byText.end(), [&](quint32 a, quint32 b) { return texts[a] < texts[b]; });
+    std::vector<quint64> rankOf(texts.size());
+    for (size_t rank = 0; rank < byText.size(); ++rank)
+        rankOf[byText[rank]] = rank ? rankOf[byText[rank - 1]] + (texts[byText[rank]] != texts[byText[rank - 1]]) : 0;
+    for (Item &item : items)
+        item.key = rankOf[item.key];
+    return byKey(std::move(items), order);
+}
+
+// Natural-order keys that compare as bytes: ASCII letters folded (others by
+// full case folding), each run of digits as a marker, its length without
+// leading zeros and those digits, and '/' as the lowest byte so that a
+// folder's members follow it before any sibling that extends its name.
+class NaturalKeys
+{
+public:
+    // Keys by position in `rows`.
+    NaturalKeys(const std::vector<ArchiveEntry> &entries, const Rows &rows)
+    {
+        m_ends.reserve(rows.size());
+        QByteArray folded;
+        for (size_t i = 0; i < rows.size(); ++i) {
+            QByteArrayView path = entries[rows[i]].pathUtf8();
+            if (std::any_of(path.begin(), path.end(), [](char c) { return uchar(c) >= 0x80; })) {
+                folded = QString::fromUtf8(path).toCaseFolded().toUtf8();
+                path = folded;
+            }
+            append(path);
+            m_ends.push_back(m_bytes.size());
+        }
+    }
+
+    std::string_view key(quint32 position) const
+    {
+        const size_t begin = position ? m_ends[position - 1] : 0;
+        return std::string_view(m_bytes.data() + begin, m_ends[position] - begin);
+    }
+
+private:
+    void append(QByteArrayView path)
+    {
+        for (qsizetype i = 0; i < path.size();) {
+            const char c = path[i];
+            if (!isDigit(c)) {
+                m_bytes.push_back(c == '/' ? '\0' : (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c);
+                ++i;
+                continue;
+            }
+            qsizetype end = i;
+            while (end < path.size() && isDigit(path[end]))
+                ++end;
+            qsizetype first = i;
+            while (first < end && path[first] == '0')
+                ++first;
+            // Numbers compare by length first; past 65,535 digits they tie.
+            const size_t length = std::min<size_t>(size_t(end - first), 0xffff);
+            m_bytes.push_back('0');
+            m_bytes.push_back(char(length >> 8));
+            m_bytes.push_back(char(length & 0xff));
+            m_bytes.insert(m_bytes.end(), path.data() + first, path.data() + first + length);
+            i = end;
+        }
+    }
+
+    std::vector<char> m_bytes;
+    std::vector<size_t> m_ends;
+};
+
+std::vector<quint32> byName(const std::vector<ArchiveEntry> &entries, const Rows &rows, Qt::SortOrder order)
+{
+    const NaturalKeys keys(entries, rows);
+    // Each key's place beside the entry index: one memory access less per
+    // comparison, which at a million rows is most of the time.
+    struct Named {
+        std::string_view key;
+        quint32 index;
+    };
+    std::vector<Named> named(rows.size());
+    for (size_t i = 0; i < named.size(); ++i)
+        named[i] = {keys.key(quint32(i)), rows[i]};
+    const bool ascending = order == Qt::AscendingOrder;
+    std::sort(named.begin(), named.end(), [ascending](const Named &a, const Named &b) {
+        const int c = a.key.compare(b.key);
+        return c != 0 ? (ascending ? c < 0 : c > 0) : a.index < b.index;
+    });
+    std::vector<quint32> sorted(named.size());
+    for (size_t i = 0; i < named.size(); ++i)
+        sorted[i] = named[i].index;
+    return sorted;
+}
+
+} // namespace
+
+namespace EntryOrder {
+
+std::vector<quint32> sorted(const std::vector<ArchiveEntry> &entries, int column, Qt::SortOrder order,
+                            const std::vector<quint32> *only)
+{
+    const Rows rows(entries.size(), only);
+    if (column == EntryTableModel::Name)
+        return byName(entries, rows, order);
+    if (column == EntryTableModel::Type)
+        return byType(entries, rows, order);
+    std::vector<Item> items(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const ArchiveEntry &e = entries[rows[i]];
+        quint64 key = 0;
+        if (column == EntryTableModel::Size)
+            key = sizeKey(e.sizeUtf8());
+        else if (column == EntryTableModel::Packed)
+            key = sizeKey(e.packedUtf8());
+        else if (column == EntryTableModel::Modified)
+            key = timeKey(e.modifiedUtf8());
+        items[i] = {key, rows[i]};
+    }
+    return byKey(std::move(items), order);
+}
+
+} // namespace EntryOrder
