@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 // Everything the application asks of the desktop: alerts, panels, the beep,
@@ -26,6 +27,21 @@ public:
         QString requiredSuffix;   // e.g. "zip"; empty: any
     };
 
+    // An archive's password. Says the last one was wrong only when told so:
+    // never before a first try.
+    struct PasswordPrompt {
+        QString archive;   // its path; the dialog names the file
+        bool lastPasswordWrong = false;
+    };
+
+    // A new archive's optional password, typed twice.
+    struct NewPasswordPrompt {
+        QString archive;
+        // Why a password cannot be used, or empty when it can; OK stays off
+        // while it says something. Unset: any password.
+        std::function<QString(const QString &)> problem;
+    };
+
     virtual ~Desktop() = default;
 
     // A modal alert whose message is an error's description (describeError).
@@ -40,4 +56,8 @@ public:
     // Modal panels; empty / nullopt when cancelled.
     virtual QStringList runOpenPanel(const OpenPanel &panel) = 0;
     virtual std::optional<QString> runSavePanel(const SavePanel &panel) = 0;
+    // Modal password questions; nullopt on Cancel. The new password is
+    // empty when the user wants none.
+    virtual std::optional<QString> askPassword(const PasswordPrompt &prompt) = 0;
+    virtual std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) = 0;
 };

@@ -24,6 +24,8 @@ public:
     void open(const QString &path) override;
     QStringList runOpenPanel(const OpenPanel &panel) override;
     std::optional<QString> runSavePanel(const SavePanel &panel) override;
+    std::optional<QString> askPassword(const PasswordPrompt &prompt) override;
+    std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) override;
 
     // A reveal answers later; a process about to end waits for the answers
     // so that the call is delivered and a failed one still opens a folder.

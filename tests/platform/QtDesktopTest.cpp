@@ -1,7 +1,13 @@
 // The real desktop seam; reveal talks to a stand-in file manager on a private session bus.
+#include "platform/PasswordDialog.h"
 #include "platform/QtDesktop.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusError>
@@ -99,6 +105,40 @@ private slots:
         QCOMPARE(info->icon(), QMessageBox::Information);
         QVERIFY(info->informativeText().contains(QStringLiteral("&lt;i&gt;")));
         QCOMPARE(QtDesktop::alertBox(Desktop::AlertStyle::Warning, "w", "t")->icon(), QMessageBox::Warning);
+    }
+
+    void passwordDialogs()
+    {
+        for (const bool lastWrong : {false, true}) {
+            PasswordDialog dialog(Desktop::PasswordPrompt{QStringLiteral("/srv/<i>Q3 &amp;.7z"), lastWrong});
+            QString texts;
+            for (const QLabel *label : dialog.findChildren<QLabel *>())
+                texts += label->text();
+            QVERIFY(texts.contains(QStringLiteral("“<i>Q3 &amp;.7z”")));
+            QCOMPARE(texts.contains(QStringLiteral("wrong")), lastWrong);
+            auto *field = dialog.findChild<QLineEdit *>(QStringLiteral("password"));
+            QCOMPARE(field->echoMode(), QLineEdit::Password);
+            dialog.findChild<QCheckBox *>(QStringLiteral("showPassword"))->setChecked(true);
+            QCOMPARE(field->echoMode(), QLineEdit::Normal);
+            dialog.show();
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        }
+
+        // A new password: both empty for none, or typed twice and accepted.
+        const auto asciiOnly = [](const QString &password) {
+            return password.toLatin1() == password.toUtf8() ? QString() : QStringLiteral("ASCII only");
+        };
+        const struct { QString first, second; bool acceptable; QString problem; } rows[] = {
+            {"", "", true, ""}, {"abc", "", false, ""}, {"abc", "abd", false, "The passwords do not match."},
+            {"a b-c", "a b-c", true, ""}, {"ünï", "ünï", false, "ASCII only"}};
+        for (const auto &row : rows) {
+            PasswordDialog dialog(Desktop::NewPasswordPrompt{QStringLiteral("/srv/photos.zip"), asciiOnly});
+            dialog.findChild<QLineEdit *>(QStringLiteral("password"))->setText(row.first);
+            dialog.findChild<QLineEdit *>(QStringLiteral("confirmation"))->setText(row.second);
+            QCOMPARE(dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled(), row.acceptable);
+            QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("problem"))->text(), row.problem);
+        }
     }
 
     void savePanelSuffix_data()
