@@ -84,7 +84,17 @@ QLineEdit *PasswordDialog::addField(const QString &label)
     field->setEchoMode(QLineEdit::Password);
     field->setMinimumWidth(260);
     m_fields->addRow(label, field);
-    connect(field, &QLineEdit::textChanged, this, &PasswordDialog::update);
+    // A pasted line keeps its line break, which the tool would take as the
+    // password's end: drop it. One inside a password is refused.
+    connect(field, &QLineEdit::textChanged, this, [this, field](const QString &text) {
+        qsizetype end = text.size();
+        while (end > 0 && (text[end - 1] == QLatin1Char('\n') || text[end - 1] == QLatin1Char('\r')))
+            --end;
+        if (end < text.size())
+            field->setText(text.left(end));
+        else
+            update();
+    });
     connect(m_show, &QCheckBox::toggled, field, [field](bool shown) {
         field->setEchoMode(shown ? QLineEdit::Normal : QLineEdit::Password);
     });
@@ -141,10 +151,13 @@ void PasswordDialog::update()
 {
     const QString typed = m_password->text();
     QString problem;
-    bool acceptable = !typed.isEmpty();
+    if (typed.contains(QLatin1Char('\n')) || typed.contains(QLatin1Char('\r')))
+        problem = QStringLiteral("A password cannot hold a line break.");
+    bool acceptable = problem.isEmpty() && !typed.isEmpty();
     if (m_confirmation) {
         const QString again = m_confirmation->text();
-        problem = m_problem ? m_problem(typed) : QString();
+        if (problem.isEmpty() && m_problem)
+            problem = m_problem(typed);
         if (problem.isEmpty() && !again.isEmpty() && again != typed)
             problem = QStringLiteral("The passwords do not match.");
         acceptable = problem.isEmpty() && again == typed;

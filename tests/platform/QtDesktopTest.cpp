@@ -118,6 +118,11 @@ private slots:
             QCOMPARE(texts.contains(QStringLiteral("wrong")), lastWrong);
             auto *field = dialog.findChild<QLineEdit *>(QStringLiteral("password"));
             QCOMPARE(field->echoMode(), QLineEdit::Password);
+            // A pasted line loses its line break; one inside keeps OK off.
+            field->setText(QStringLiteral("a b\r\n"));
+            QCOMPARE(dialog.password(), QStringLiteral("a b"));
+            field->setText(QStringLiteral("a\nb"));
+            QVERIFY(!dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled());
             dialog.findChild<QCheckBox *>(QStringLiteral("showPassword"))->setChecked(true);
             QCOMPARE(field->echoMode(), QLineEdit::Normal);
             dialog.show();
