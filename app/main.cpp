@@ -9,7 +9,8 @@ int main(int argc, char *argv[])
 {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Corvex"));
-    QApplication::setDesktopFileName(QStringLiteral("corvex"));
+    // The application entry's name (resources/), by which the desktop matches windows to it.
+    QApplication::setDesktopFileName(QStringLiteral("io.github.corvex.Corvex"));
 
     const QString resourceFolder = ArchiveEngine::applicationResourceFolder();
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("corvex"),

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <optional>
 
 // Everything the application asks of the desktop: alerts, panels, the beep,
@@ -42,10 +43,23 @@ public:
         std::function<QString(const QString &)> problem;
     };
 
+    // A small window for work that takes a while: what it is about, a bar
+    // and Cancel. It closes when the object goes.
+    class ProgressWindow
+    {
+    public:
+        virtual ~ProgressWindow() = default;
+        // A percentage, or a negative number when there is none (busy).
+        virtual void setProgress(int percent) = 0;
+    };
+
     virtual ~Desktop() = default;
 
     // A modal alert whose message is an error's description (describeError).
     virtual void showError(const QString &description) = 0;
+    // A modal error alert for a failed operation: the sentence, the lines
+    // that matter under it, and the whole text behind the Details button.
+    virtual void showErrorReport(const QString &message, const QString &informativeText, const QString &details) = 0;
     // A modal alert built by hand with a message and an informative text.
     virtual void showAlert(AlertStyle style, const QString &message, const QString &informativeText) = 0;
     virtual void beep() = 0;
@@ -60,4 +74,7 @@ public:
     // empty when the user wants none.
     virtual std::optional<QString> askPassword(const PasswordPrompt &prompt) = 0;
     virtual std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) = 0;
+    // Shown at once; `cancel` runs when the user cancels it (its button,
+    // Escape, or closing it), at most once.
+    virtual std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) = 0;
 };

@@ -12,14 +12,15 @@ class FakeDesktop : public Desktop
 {
 public:
     struct Call {
-        // "error", "alert", "beep", "reveal", "open", "openPanel", "savePanel",
-        // "password" (archive, then "wrong" when it said so), "newPassword"
-        // (archive). Never the password answered.
+        // "error", "errorReport", "alert", "beep", "reveal", "open", "openPanel",
+        // "savePanel", "progress", "password" (archive, then "wrong" when it
+        // said so), "newPassword" (archive). Never the password answered.
         QString kind;
         QStringList values;  // what the call carried, in a fixed order per kind
     };
 
     void showError(const QString &description) override;
+    void showErrorReport(const QString &message, const QString &informativeText, const QString &details) override;
     void showAlert(AlertStyle style, const QString &message, const QString &informativeText) override;
     void beep() override;
     void reveal(const QStringList &paths) override;
@@ -28,6 +29,7 @@ public:
     std::optional<QString> runSavePanel(const SavePanel &panel) override;
     std::optional<QString> askPassword(const PasswordPrompt &prompt) override;
     std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) override;
+    std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
 
     // Answers for the next panels, first in first out. An empty list or a
     // nullopt is a cancel; with nothing queued a panel is cancelled.
@@ -42,6 +44,8 @@ public:
     QList<Call> calls;
     QList<OpenPanel> openPanels;
     QList<SavePanel> savePanels;
+    // The last progress window's cancel, as its button would call it.
+    std::function<void()> cancelProgress;
 
     QStringList kinds() const;
     int count(const QString &kind) const;
