@@ -28,6 +28,21 @@ public:
         QString requiredSuffix;   // e.g. "zip"; empty: any
     };
 
+    // An archive's password. Says the last one was wrong only when told so:
+    // never before a first try.
+    struct PasswordPrompt {
+        QString archive;   // its path; the dialog names the file
+        bool lastPasswordWrong = false;
+    };
+
+    // A new archive's optional password, typed twice.
+    struct NewPasswordPrompt {
+        QString archive;
+        // Why a password cannot be used, or empty when it can; OK stays off
+        // while it says something. Unset: any password.
+        std::function<QString(const QString &)> problem;
+    };
+
     // A small window for work that takes a while: what it is about, a bar
     // and Cancel. It closes when the object goes.
     class ProgressWindow
@@ -55,6 +70,10 @@ public:
     // Modal panels; empty / nullopt when cancelled.
     virtual QStringList runOpenPanel(const OpenPanel &panel) = 0;
     virtual std::optional<QString> runSavePanel(const SavePanel &panel) = 0;
+    // Modal password questions; nullopt on Cancel. The new password is
+    // empty when the user wants none.
+    virtual std::optional<QString> askPassword(const PasswordPrompt &prompt) = 0;
+    virtual std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) = 0;
     // Shown at once; `cancel` runs when the user cancels it (its button,
     // Escape, or closing it), at most once.
     virtual std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) = 0;

@@ -48,6 +48,24 @@ std::optional<QString> FakeDesktop::runSavePanel(const SavePanel &panel)
     return answer;
 }
 
+std::optional<QString> FakeDesktop::askPassword(const PasswordPrompt &prompt)
+{
+    calls.append({QStringLiteral("password"),
+                  prompt.lastPasswordWrong ? QStringList{prompt.archive, QStringLiteral("wrong")}
+                                           : QStringList{prompt.archive}});
+    return m_passwordAnswers.isEmpty() ? std::nullopt : m_passwordAnswers.dequeue();
+}
+
+std::optional<QString> FakeDesktop::askNewPassword(const NewPasswordPrompt &prompt)
+{
+    calls.append({QStringLiteral("newPassword"), {prompt.archive}});
+    const std::optional<QString> answer = m_newPasswordAnswers.isEmpty() ? std::nullopt
+                                                                         : m_newPasswordAnswers.dequeue();
+    if (answer && prompt.problem && !prompt.problem(*answer).isEmpty())
+        return std::nullopt;
+    return answer;
+}
+
 namespace {
 class FakeProgressWindow : public Desktop::ProgressWindow
 {

@@ -12,7 +12,10 @@ class FakeDesktop : public Desktop
 {
 public:
     struct Call {
-        QString kind;        // "error", "errorReport", "alert", "beep", "reveal", "open", "openPanel", "savePanel", "progress"
+        // "error", "errorReport", "alert", "beep", "reveal", "open", "openPanel",
+        // "savePanel", "progress", "password" (archive, then "wrong" when it
+        // said so), "newPassword" (archive). Never the password answered.
+        QString kind;
         QStringList values;  // what the call carried, in a fixed order per kind
     };
 
@@ -24,12 +27,19 @@ public:
     void open(const QString &path) override;
     QStringList runOpenPanel(const OpenPanel &panel) override;
     std::optional<QString> runSavePanel(const SavePanel &panel) override;
+    std::optional<QString> askPassword(const PasswordPrompt &prompt) override;
+    std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) override;
     std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
 
     // Answers for the next panels, first in first out. An empty list or a
     // nullopt is a cancel; with nothing queued a panel is cancelled.
     void queueOpenPanelAnswer(const QStringList &paths) { m_openAnswers.enqueue(paths); }
     void queueSavePanelAnswer(const std::optional<QString> &path) { m_saveAnswers.enqueue(path); }
+    // Passwords leave the queue as they are answered. A new password its
+    // prompt's check refuses is a cancel: the real dialog keeps OK off.
+    void queuePasswordAnswer(const std::optional<QString> &password) { m_passwordAnswers.enqueue(password); }
+    void queueNewPasswordAnswer(const std::optional<QString> &password) { m_newPasswordAnswers.enqueue(password); }
+    qsizetype pendingPasswordAnswers() const { return m_passwordAnswers.size() + m_newPasswordAnswers.size(); }
 
     QList<Call> calls;
     QList<OpenPanel> openPanels;
@@ -44,4 +54,6 @@ public:
 private:
     QQueue<QStringList> m_openAnswers;
     QQueue<std::optional<QString>> m_saveAnswers;
+    QQueue<std::optional<QString>> m_passwordAnswers;
+    QQueue<std::optional<QString>> m_newPasswordAnswers;
 };

@@ -1,6 +1,7 @@
 #include "platform/QtDesktop.h"
 
 #include "platform/AlertText.h"
+#include "platform/PasswordDialog.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -259,6 +260,22 @@ std::optional<QString> QtDesktop::runSavePanel(const SavePanel &panel)
             return path;
         dialog.selectFile(path);
     }
+}
+
+std::optional<QString> QtDesktop::askPassword(const PasswordPrompt &prompt)
+{
+    PasswordDialog dialog(prompt, dialogParent());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.password();
+}
+
+std::optional<QString> QtDesktop::askNewPassword(const NewPasswordPrompt &prompt)
+{
+    PasswordDialog dialog(prompt, dialogParent());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.password();
 }
 
 namespace {

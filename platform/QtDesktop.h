@@ -25,6 +25,8 @@ public:
     void open(const QString &path) override;
     QStringList runOpenPanel(const OpenPanel &panel) override;
     std::optional<QString> runSavePanel(const SavePanel &panel) override;
+    std::optional<QString> askPassword(const PasswordPrompt &prompt) override;
+    std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) override;
     std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
 
     // A reveal answers later; a process about to end waits for the answers

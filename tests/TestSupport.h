@@ -29,14 +29,17 @@ inline QByteArray readFile(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }
 
-// Runs 7zz (or any program) and reports its output when it fails.
+// Runs 7zz (or any program) and reports its output when it fails. Standard
+// input is `input` and then its end, so a tool that asks never waits.
 inline bool runTool(const QStringList &arguments, const QString &workingFolder = QString(),
-                    const QString &program = kTool)
+                    const QString &program = kTool, const QByteArray &input = QByteArray())
 {
     QProcess process;
     process.setWorkingDirectory(workingFolder);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
+    process.write(input);
+    process.closeWriteChannel();
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         qWarning() << program << arguments << process.readAll();
         return false;
@@ -55,6 +58,26 @@ inline bool makeZip(const QString &zip, const QString &folder, const QStringList
     QDir().mkpath(QFileInfo(zip).absolutePath());
     return runTool(QStringList{QStringLiteral("a"), QStringLiteral("-tzip"), QStringLiteral("-spd"),
                                QStringLiteral("--"), zip} + members, folder);
+}
+
+enum class Encryption { ZipCrypto, ZipAes, SevenZipData, SevenZipNames, ZipFirstMemberPlain };
+
+// An encrypted archive of `members` (relative to `folder`) made by the real
+// tool, the password given on its standard input. ZipFirstMemberPlain leaves
+// the first member unencrypted and protects the rest with ZipCrypto.
+inline bool makeEncrypted(Encryption kind, const QString &archive, const QString &folder,
+                          const QStringList &members, const QString &password)
+{
+    const QStringList switches[] = {{"-tzip"}, {"-tzip", "-mem=AES256"}, {"-t7z"}, {"-t7z", "-mhe=on"}, {"-tzip"}};
+    const auto add = [&](const QStringList &names, const QByteArray &input) {
+        const QStringList ask = input.isEmpty() ? QStringList() : QStringList{"-p"};
+        return runTool(QStringList{"a"} + switches[int(kind)] + ask + QStringList{"-spd", "--", archive} + names,
+                       folder, kTool, input);
+    };
+    const QByteArray line = password.toUtf8() + '\n';
+    if (kind == Encryption::ZipFirstMemberPlain)
+        return add(members.mid(0, 1), QByteArray()) && add(members.mid(1), line);
+    return add(members, line);
 }
 
 inline QStringList sortedPaths(const std::vector<ArchiveEntry> &entries)

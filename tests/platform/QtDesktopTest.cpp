@@ -1,7 +1,13 @@
 // The real desktop seam; reveal talks to a stand-in file manager on a private session bus.
+#include "platform/PasswordDialog.h"
 #include "platform/QtDesktop.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusError>
@@ -113,6 +119,45 @@ private slots:
             QTest::keyClick(box.get(), Qt::Key_Escape);
             QVERIFY(!box->isVisible());
             QCOMPARE(box->clickedButton(), box->button(QMessageBox::Ok));
+        }
+    }
+
+    void passwordDialogs()
+    {
+        for (const bool lastWrong : {false, true}) {
+            PasswordDialog dialog(Desktop::PasswordPrompt{QStringLiteral("/srv/<i>Q3 &amp;.7z"), lastWrong});
+            QString texts;
+            for (const QLabel *label : dialog.findChildren<QLabel *>())
+                texts += label->text();
+            QVERIFY(texts.contains(QStringLiteral("“<i>Q3 &amp;.7z”")));
+            QCOMPARE(texts.contains(QStringLiteral("wrong")), lastWrong);
+            auto *field = dialog.findChild<QLineEdit *>(QStringLiteral("password"));
+            QCOMPARE(field->echoMode(), QLineEdit::Password);
+            // A pasted line loses its line break; one inside keeps OK off.
+            field->setText(QStringLiteral("a b\r\n"));
+            QCOMPARE(dialog.password(), QStringLiteral("a b"));
+            field->setText(QStringLiteral("a\nb"));
+            QVERIFY(!dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled());
+            dialog.findChild<QCheckBox *>(QStringLiteral("showPassword"))->setChecked(true);
+            QCOMPARE(field->echoMode(), QLineEdit::Normal);
+            dialog.show();
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        }
+
+        // A new password: both empty for none, or typed twice and accepted.
+        const auto asciiOnly = [](const QString &password) {
+            return password.toLatin1() == password.toUtf8() ? QString() : QStringLiteral("ASCII only");
+        };
+        const struct { QString first, second; bool acceptable; QString problem; } rows[] = {
+            {"", "", true, ""}, {"abc", "", false, ""}, {"abc", "abd", false, "The passwords do not match."},
+            {"a b-c", "a b-c", true, ""}, {"ünï", "ünï", false, "ASCII only"}};
+        for (const auto &row : rows) {
+            PasswordDialog dialog(Desktop::NewPasswordPrompt{QStringLiteral("/srv/photos.zip"), asciiOnly});
+            dialog.findChild<QLineEdit *>(QStringLiteral("password"))->setText(row.first);
+            dialog.findChild<QLineEdit *>(QStringLiteral("confirmation"))->setText(row.second);
+            QCOMPARE(dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled(), row.acceptable);
+            QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("problem"))->text(), row.problem);
         }
     }
 
