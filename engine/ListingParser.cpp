@@ -126,14 +126,20 @@ void ListingParser::line(const uchar *begin, const uchar *end)
             break;
         begin += n;
     }
-    // Most lines are fields that are not kept, and their first byte says so.
+    // Most lines are fields that are not kept, and their first byte says so;
+    // of the many keys starting with 'A', only "Anti" is kept.
     if (begin < end) {
         switch (*begin) {
         case 'P':
         case 'S':
         case 'M':
         case 'F':
+        case 'E':
         case '-':
+            break;
+        case 'A':
+            if (end - begin < 2 || begin[1] != 'n')
+                return;
             break;
         default:
             return;
@@ -162,7 +168,9 @@ void ListingParser::line(const uchar *begin, const uchar *end)
     if (split == std::string_view::npos)
         return;
     const std::string_view key = text.substr(0, split);
-    Field field;
+    const std::string_view value = text.substr(split + 3);
+    Field field = Path;
+    bool *flag = nullptr;
     if (key == "Path")
         field = Path;
     else if (key == "Size")
@@ -172,10 +180,17 @@ void ListingParser::line(const uchar *begin, const uchar *end)
     else if (key == "Modified")
         field = Modified;
     else if (key == "Folder")
-        field = Folder;
+        flag = &m_flags.folder;
+    else if (key == "Anti")
+        flag = &m_flags.anti;
+    else if (key == "Encrypted")
+        flag = &m_flags.encrypted;
     else
         return;
-    const std::string_view value = text.substr(split + 3);
+    if (flag) {
+        *flag = value == "+";
+        return;
+    }
     m_pending[field].assign(value.data(), value.size());
     m_has[field] = true;
 }
@@ -187,8 +202,7 @@ void ListingParser::finishEntry()
             return m_has[f] ? QByteArrayView(m_pending[f].data(), qsizetype(m_pending[f].size()))
                             : QByteArrayView();
         };
-        m_entries.push_back(ArchiveEntry::fromUtf8(view(Path), view(Size), view(Packed), view(Modified),
-                                                   m_has[Folder] && m_pending[Folder] == "+"));
+        m_entries.push_back(ArchiveEntry::fromUtf8(view(Path), view(Size), view(Packed), view(Modified), m_flags));
     }
     clearPending();
 }
@@ -197,4 +211,5 @@ void ListingParser::clearPending()
 {
     for (bool &has : m_has)
         has = false;
+    m_flags = {};
 }

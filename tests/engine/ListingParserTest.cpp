@@ -92,16 +92,20 @@ private slots:
         QCOMPARE(paths(parse(text)), expected);
     }
 
-    void fieldsAndFolderFlag()
+    void fieldsAndFlags()
     {
-        const auto entries = parse(head + "Path = photos.2020\nFolder = +\n\nPath = b\nFolder = -\nSize = 7\n"
-                                          "Unknown = x\n\nPath = c\nFolder = ++\n");
+        using Flags = ArchiveEntry::Flags;
+        const auto entries = parse(head + "Path = photos.2020\nFolder = +\nAttributes = +\nAccessed = +\n\n"
+                                          "Path = b\nFolder = -\nSize = 7\nUnknown = x\nAnti = +\nEncrypted = +\n\n"
+                                          "Path = c\nFolder = ++\n  Anti = + \nAntique = +\nEncrypted = -\n");
         QCOMPARE(entries.size(), size_t(3));
-        QVERIFY(entries[0].isFolder());
-        QVERIFY(!entries[1].isFolder());
+        QCOMPARE(entries[0].flags(), Flags{.folder = true});
+        QCOMPARE(entries[1].flags(), (Flags{.anti = true, .encrypted = true}));
         QCOMPARE(entries[1].size(), QStringLiteral("7"));
         QVERIFY(entries[1].packed().isEmpty() && entries[1].modified().isEmpty());
-        QVERIFY(!entries[2].isFolder());
+        QCOMPARE(entries[2].flags(), Flags{.anti = true});
+        // Anti-items are refused with the unsafe paths, in listing order.
+        QCOMPARE(PathScreen::unsafePaths(entries), QStringList({"b", "c"}));
     }
 
     void pathScreen_data()
