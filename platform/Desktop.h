@@ -4,8 +4,12 @@
 #include <QStringList>
 #include <optional>
 
-// Everything the application asks of the desktop: alerts, panels, the beep,
-// revealing items in the file manager and opening files. The application
+// From engine/Operation.h, which callers of askConflict include.
+struct Answer;
+struct Question;
+
+// Everything the application asks of the desktop: alerts, panels, questions,
+// the beep, revealing items in the file manager and opening files. The application
 // creates one and hands it down; tests hand down a recording fake.
 class Desktop
 {
@@ -40,4 +44,8 @@ public:
     // Modal panels; empty / nullopt when cancelled.
     virtual QStringList runOpenPanel(const OpenPanel &panel) = 0;
     virtual std::optional<QString> runSavePanel(const SavePanel &panel) = 0;
+    // Modal: what to do about an extracted item whose name exists (a
+    // question of kind Conflict): Replace, Keep Both, Skip or Cancel, and
+    // whether for all the conflicts that follow. Cancel when dismissed.
+    virtual Answer askConflict(const Question &question) = 0;
 };

@@ -43,6 +43,29 @@ std::optional<QString> FakeDesktop::runSavePanel(const SavePanel &panel)
     return answer;
 }
 
+void FakeDesktop::queueConflictAnswer(ConflictChoice choice, bool applyToAll)
+{
+    Answer answer;
+    answer.choice = choice;
+    answer.cancelled = choice == ConflictChoice::Cancel;
+    answer.applyToAll = applyToAll;
+    m_conflictAnswers.enqueue(answer);
+}
+
+Answer FakeDesktop::askConflict(const Question &question)
+{
+    conflicts.append(question);
+    Answer answer;
+    answer.cancelled = true;
+    if (!m_conflictAnswers.isEmpty())
+        answer = m_conflictAnswers.dequeue();
+    static const char *const names[] = {"replace", "keepBoth", "skip", "cancel"};
+    calls.append({QStringLiteral("conflict"),
+                  {question.existingPath, QString::fromLatin1(names[int(answer.choice)]),
+                   answer.applyToAll ? QStringLiteral("all") : QString()}});
+    return answer;
+}
+
 QStringList FakeDesktop::kinds() const
 {
     QStringList result;

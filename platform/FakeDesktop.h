@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/Operation.h"
 #include "platform/Desktop.h"
 
 #include <QList>
@@ -12,7 +13,7 @@ class FakeDesktop : public Desktop
 {
 public:
     struct Call {
-        QString kind;        // "error", "alert", "beep", "reveal", "open", "openPanel", "savePanel"
+        QString kind;        // "error", "alert", "beep", "reveal", "open", "openPanel", "savePanel", "conflict"
         QStringList values;  // what the call carried, in a fixed order per kind
     };
 
@@ -23,21 +24,26 @@ public:
     void open(const QString &path) override;
     QStringList runOpenPanel(const OpenPanel &panel) override;
     std::optional<QString> runSavePanel(const SavePanel &panel) override;
+    Answer askConflict(const Question &question) override;
 
     // Answers for the next panels, first in first out. An empty list or a
     // nullopt is a cancel; with nothing queued a panel is cancelled.
     void queueOpenPanelAnswer(const QStringList &paths) { m_openAnswers.enqueue(paths); }
     void queueSavePanelAnswer(const std::optional<QString> &path) { m_saveAnswers.enqueue(path); }
+    // The same for conflict questions; with nothing queued the answer is Cancel.
+    void queueConflictAnswer(ConflictChoice choice, bool applyToAll = false);
 
     QList<Call> calls;
     QList<OpenPanel> openPanels;
     QList<SavePanel> savePanels;
+    QList<Question> conflicts;
 
     QStringList kinds() const;
     int count(const QString &kind) const;
-    void clear() { calls.clear(); openPanels.clear(); savePanels.clear(); }
+    void clear() { calls.clear(); openPanels.clear(); savePanels.clear(); conflicts.clear(); }
 
 private:
     QQueue<QStringList> m_openAnswers;
     QQueue<std::optional<QString>> m_saveAnswers;
+    QQueue<Answer> m_conflictAnswers;
 };

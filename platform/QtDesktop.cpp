@@ -1,6 +1,7 @@
 #include "platform/QtDesktop.h"
 
 #include "platform/AlertText.h"
+#include "platform/ConflictBox.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -238,4 +239,11 @@ std::optional<QString> QtDesktop::runSavePanel(const SavePanel &panel)
             return path;
         dialog.selectFile(path);
     }
+}
+
+Answer QtDesktop::askConflict(const Question &question)
+{
+    ConflictBox box(question, dialogParent());
+    box.exec();
+    return box.answer();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/Operation.h"
 #include "platform/Desktop.h"
 
 #include <QObject>
@@ -24,6 +25,7 @@ public:
     void open(const QString &path) override;
     QStringList runOpenPanel(const OpenPanel &panel) override;
     std::optional<QString> runSavePanel(const SavePanel &panel) override;
+    Answer askConflict(const Question &question) override;
 
     // A reveal answers later; a process about to end waits for the answers
     // so that the call is delivered and a failed one still opens a folder.

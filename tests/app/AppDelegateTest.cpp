@@ -7,7 +7,7 @@
 #include <QWidget>
 
 using namespace test_support;
-using Outcome = AppDelegate::Outcome;
+using StartOutcome = AppDelegate::Outcome;   // ::Outcome is an operation's
 
 class AppDelegateTest : public QObject
 {
@@ -39,30 +39,30 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<bool>("withEngine");
-        QTest::addColumn<Outcome>("outcome");
+        QTest::addColumn<StartOutcome>("outcome");
         QTest::addColumn<QStringList>("calls");
         QTest::addColumn<QString>("loaded");
         const QStringList error{"error"};
-        QTest::newRow("no engine") << QStringList{m_program} << false << Outcome::engineMissing << error << "";
+        QTest::newRow("no engine") << QStringList{m_program} << false << StartOutcome::engineMissing << error << "";
         QTest::newRow("no engine, option")
-            << QStringList{m_program, "-corvexextracthere", m_zip} << false << Outcome::engineMissing << error << "";
+            << QStringList{m_program, "-corvexextracthere", m_zip} << false << StartOutcome::engineMissing << error << "";
         QTest::newRow("option handled") << QStringList{m_program, "-CorvexExtractFolder", m_zip} << true
-                                        << Outcome::handledByCommandLine << QStringList{"reveal"} << "";
-        QTest::newRow("no options") << QStringList{m_program} << true << Outcome::windowShown << QStringList() << "";
+                                        << StartOutcome::handledByCommandLine << QStringList{"reveal"} << "";
+        QTest::newRow("no options") << QStringList{m_program} << true << StartOutcome::windowShown << QStringList() << "";
         QTest::newRow("unknown option")
-            << QStringList{m_program, "-open", m_zip} << true << Outcome::windowShown << QStringList() << "";
+            << QStringList{m_program, "-open", m_zip} << true << StartOutcome::windowShown << QStringList() << "";
         QTest::newRow("option without items")
-            << QStringList{m_program, "-add2archive"} << true << Outcome::windowShown << QStringList() << "";
-        QTest::newRow("two paths") << QStringList{m_program, m_zip, m_zip} << true << Outcome::windowShown << QStringList() << "";
+            << QStringList{m_program, "-add2archive"} << true << StartOutcome::windowShown << QStringList() << "";
+        QTest::newRow("two paths") << QStringList{m_program, m_zip, m_zip} << true << StartOutcome::windowShown << QStringList() << "";
         QTest::newRow("a lone relative path")
-            << QStringList{m_program, "archive.zip"} << true << Outcome::windowShown << QStringList() << m_zip;
+            << QStringList{m_program, "archive.zip"} << true << StartOutcome::windowShown << QStringList() << m_zip;
     }
 
     void start()
     {
         QFETCH(QStringList, arguments);
         QFETCH(bool, withEngine);
-        QFETCH(Outcome, outcome);
+        QFETCH(StartOutcome, outcome);
         QFETCH(QStringList, calls);
         QFETCH(QString, loaded);
         QTemporaryDir noTool;
@@ -71,13 +71,13 @@ private slots:
         QCOMPARE(delegate.start(), outcome);
         QCOMPARE(desktop.kinds(), calls);
         QVERIFY(!QFileInfo::exists(m_dir.filePath("member.txt")));
-        if (outcome == Outcome::engineMissing)
+        if (outcome == StartOutcome::engineMissing)
             QCOMPARE(desktop.calls.first().values, QStringList{"Corvex's archive engine is missing."});
-        if (outcome != Outcome::windowShown) {
+        if (outcome != StartOutcome::windowShown) {
             QVERIFY(!delegate.controller());
             // No window was ever made, not even a hidden one.
             QVERIFY(QApplication::topLevelWidgets().isEmpty());
-            QCOMPARE(QFileInfo::exists(m_dir.filePath("archive/member.txt")), outcome == Outcome::handledByCommandLine);
+            QCOMPARE(QFileInfo::exists(m_dir.filePath("archive/member.txt")), outcome == StartOutcome::handledByCommandLine);
             return;
         }
         QCOMPARE(visibleWindows(), 1);

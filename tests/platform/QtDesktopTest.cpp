@@ -1,7 +1,10 @@
 // The real desktop seam; reveal talks to a stand-in file manager on a private session bus.
+#include "platform/ConflictBox.h"
 #include "platform/QtDesktop.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QDBusConnection>
 #include <QDBusContext>
 #include <QDBusError>
@@ -99,6 +102,51 @@ private slots:
         QCOMPARE(info->icon(), QMessageBox::Information);
         QVERIFY(info->informativeText().contains(QStringLiteral("&lt;i&gt;")));
         QCOMPARE(QtDesktop::alertBox(Desktop::AlertStyle::Warning, "w", "t")->icon(), QMessageBox::Warning);
+    }
+
+    void conflictBox_data()
+    {
+        QTest::addColumn<int>("choice");   // a button, or -1 for Escape
+        QTest::addColumn<bool>("all");
+        QTest::addColumn<Answer>("expected");
+        auto answer = [](ConflictChoice choice, bool all) {
+            Answer a;
+            a.choice = choice;
+            a.applyToAll = all;
+            a.cancelled = choice == ConflictChoice::Cancel;
+            return a;
+        };
+        QTest::newRow("replace for all") << int(ConflictChoice::Replace) << true << answer(ConflictChoice::Replace, true);
+        QTest::newRow("keep both") << int(ConflictChoice::KeepBoth) << false << answer(ConflictChoice::KeepBoth, false);
+        QTest::newRow("skip for all") << int(ConflictChoice::Skip) << true << answer(ConflictChoice::Skip, true);
+        QTest::newRow("cancel is never for all") << int(ConflictChoice::Cancel) << true << answer(ConflictChoice::Cancel, false);
+        QTest::newRow("escape cancels") << -1 << false << answer(ConflictChoice::Cancel, false);
+    }
+
+    void conflictBox()
+    {
+        QFETCH(int, choice);
+        QFETCH(bool, all);
+        QFETCH(Answer, expected);
+        Question question;
+        question.kind = Question::Kind::Conflict;
+        question.archive = QStringLiteral("/srv/<b>x.zip");
+        question.existingPath = QStringLiteral("/srv/out/docs");
+        question.existingIsFolder = true;
+        ConflictBox box(question);
+        QCOMPARE(box.text(), QStringLiteral("A folder named “docs” already exists in “/srv/out”."));
+        QVERIFY(box.informativeText().contains(QStringLiteral("“&lt;b&gt;x.zip” holds a file")));
+        QCOMPARE(static_cast<QAbstractButton *>(box.defaultButton()), box.buttonFor(ConflictChoice::KeepBoth));
+        box.checkBox()->setChecked(all);
+        box.show();
+        if (choice < 0)
+            QTest::keyClick(&box, Qt::Key_Escape);
+        else
+            box.buttonFor(ConflictChoice(choice))->click();
+        const Answer got = box.answer();
+        QCOMPARE(got.choice, expected.choice);
+        QCOMPARE(got.cancelled, expected.cancelled);
+        QCOMPARE(got.applyToAll, expected.applyToAll);
     }
 
     void savePanelSuffix_data()
