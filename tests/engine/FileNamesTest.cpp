@@ -4,32 +4,21 @@
 #include "engine/NewZip.h"
 #include "engine/PreviewFolder.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/stat.h>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
 
 namespace {
 
-bool write(const QString &path, const QByteArray &data)
+std::string read(const fs::path &path)
 {
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
-
-QByteArray read(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-mode_t modeOf(const QString &path)
-{
-    struct stat status {};
-    ::lstat(QFile::encodeName(path).constData(), &status);
-    return status.st_mode & 07777;
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 } // namespace
@@ -62,82 +51,78 @@ private slots:
 
     void extractFolder_data()
     {
-        QTest::addColumn<QString>("existing");   // what "a" is beforehand: "", "folder", "file", "link"
+        QTest::addColumn<QString>("existing");   // what "a" is beforehand
         QTest::addColumn<QString>("expected");
-        QTest::addColumn<bool>("created");
-        QTest::newRow("nothing") << "" << "a" << true;
-        QTest::newRow("a real folder is reused") << "folder" << "a" << false;
-        QTest::newRow("a file") << "file" << "a 2" << true;
-        QTest::newRow("a link to a folder is never reused") << "link" << "a 3" << true;
+        QTest::newRow("nothing") << "" << "a";
+        QTest::newRow("a real folder is reused") << "folder" << "a";
+        QTest::newRow("a file") << "file" << "a 2";
+        QTest::newRow("a link to a folder is never reused") << "link" << "a 3";   // "a 2" a dangling link
     }
 
     void extractFolder()
     {
         QFETCH(QString, existing);
         QFETCH(QString, expected);
-        QFETCH(bool, created);
         QTemporaryDir dir;
-        const QString a = dir.filePath(QStringLiteral("a"));
-        QVERIFY(QDir().mkpath(dir.filePath(QStringLiteral("elsewhere"))));
+        const fs::path root = dir.path().toStdString();
+        fs::create_directory(root / "elsewhere");
         if (existing == QLatin1String("folder"))
-            QVERIFY(QDir().mkpath(a));
+            fs::create_directory(root / "a");
         if (existing == QLatin1String("file"))
-            QVERIFY(write(a, "x"));
+            std::ofstream(root / "a") << "x";
         if (existing == QLatin1String("link")) {
-            QVERIFY(QFile::link(dir.filePath(QStringLiteral("elsewhere")), a));
-            QVERIFY(QFile::link(QStringLiteral("nowhere"), a + QStringLiteral(" 2")));   // dangling: not free either
+            fs::create_directory_symlink(root / "elsewhere", root / "a");
+            fs::create_symlink("nowhere", root / "a 2");
         }
         const FileNames::ExtractFolder folder = FileNames::makeExtractFolder(dir.filePath(QStringLiteral("a.tar")));
         QCOMPARE(folder.path, dir.filePath(expected));
-        QCOMPARE(folder.created, created);
-        QVERIFY(QFileInfo(folder.path).isDir() && !QFileInfo(folder.path).isSymLink());
-        QVERIFY(QDir(dir.filePath(QStringLiteral("elsewhere"))).isEmpty());
+        QCOMPARE(folder.created, existing != QLatin1String("folder"));
+        QVERIFY(fs::is_directory(fs::symlink_status(folder.path.toStdString())));
+        QVERIFY(fs::is_empty(root / "elsewhere"));
     }
 
     void newZipNeverModifiesWhatExists()
     {
         QTemporaryDir dir;
-        const QString zip = dir.filePath(QStringLiteral("r.zip"));
-        const QString target = dir.filePath(QStringLiteral("target"));
-        QVERIFY(write(zip, "old") && write(target, "kept"));
-        QVERIFY(QFile::link(target, dir.filePath(QStringLiteral("r 2.zip"))));
-        auto writer = [](const QByteArray &data) {
+        const fs::path root = dir.path().toStdString();
+        std::ofstream(root / "r.zip") << "old";
+        std::ofstream(root / "target") << "kept";
+        fs::create_symlink("target", root / "r 2.zip");
+        auto writer = [](const char *data) {
             return [data](const QString &path) {
-                QVERIFY(!QFileInfo::exists(path));
-                QVERIFY(write(path, data));
+                QVERIFY(!fs::exists(fs::symlink_status(path.toStdString())));
+                std::ofstream(path.toStdString()) << data;
             };
         };
-        QCOMPARE(NewZip::writeBeside(zip, writer("new")), dir.filePath(QStringLiteral("r 3.zip")));
-        QCOMPARE(read(dir.filePath(QStringLiteral("r 3.zip"))), QByteArray("new"));
-        QCOMPARE(read(zip), QByteArray("old"));
+        QCOMPARE(NewZip::writeBeside(dir.filePath(QStringLiteral("r.zip")), writer("new")), dir.filePath(QStringLiteral("r 3.zip")));
+        QCOMPARE(read(root / "r 3.zip"), "new");
+        QCOMPARE(read(root / "r.zip"), "old");
 
         // The window's confirmed replace: the link itself goes, not what it points to.
         NewZip::writeReplacing(dir.filePath(QStringLiteral("r 2.zip")), writer("replaced"));
-        QVERIFY(!QFileInfo(dir.filePath(QStringLiteral("r 2.zip"))).isSymLink());
-        QCOMPARE(read(target), QByteArray("kept"));
+        QVERIFY(!fs::is_symlink(root / "r 2.zip"));
+        QCOMPARE(read(root / "target"), "kept");
 
         // A failed write leaves nothing behind.
-        const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System);
-        QVERIFY_THROWS_EXCEPTION(SystemError, NewZip::writeBeside(zip, [](const QString &path) {
-            write(path, "partial");
+        QVERIFY_THROWS_EXCEPTION(SystemError, NewZip::writeBeside(dir.filePath(QStringLiteral("r.zip")), [](const QString &path) {
+            std::ofstream(path.toStdString()) << "partial";
             throw SystemError(QStringLiteral("tool failed"));
         }));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::System), before);
+        QCOMPARE(std::distance(fs::directory_iterator(root), fs::directory_iterator()), 4);
     }
 
     void previewFolderIsPrivate()
     {
         QTemporaryDir dir;
-        const QString runtime = dir.filePath(QStringLiteral("runtime"));
-        const QString shared = dir.filePath(QStringLiteral("tmp"));
-        QVERIFY(QDir().mkpath(runtime) && QDir().mkpath(shared));
-        qputenv("TMPDIR", QFile::encodeName(shared));
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-        for (const mode_t runtimeMode : {0700, 0755}) {
-            QVERIFY(::chmod(QFile::encodeName(runtime).constData(), runtimeMode) == 0);
-            const QString folder = PreviewFolder::create();
-            QCOMPARE(QFileInfo(folder).absolutePath(), runtimeMode == 0700 ? runtime : shared);
-            QCOMPARE(modeOf(folder), mode_t(0700));
+        const fs::path runtime = dir.filePath(QStringLiteral("runtime")).toStdString();
+        fs::create_directories(runtime);
+        qputenv("TMPDIR", QFile::encodeName(dir.path()));
+        qputenv("XDG_RUNTIME_DIR", runtime.c_str());
+        for (const fs::perms mode : {fs::perms::owner_all, fs::perms::owner_all | fs::perms::others_exec}) {
+            fs::permissions(runtime, mode);
+            const fs::path folder = PreviewFolder::create().toStdString();
+            QCOMPARE(folder.parent_path(), mode == fs::perms::owner_all ? runtime : fs::path(dir.path().toStdString()));
+            QCOMPARE(fs::status(folder).permissions(), fs::perms::owner_all);
         }
     }
 };

@@ -106,28 +106,24 @@ private slots:
 
     void conflictBox_data()
     {
-        QTest::addColumn<int>("choice");   // a button, or -1 for Escape
+        QTest::addColumn<int>("clicked");   // a choice's button, or -1 for Escape
+        QTest::addColumn<bool>("checked");
+        QTest::addColumn<int>("choice");
         QTest::addColumn<bool>("all");
-        QTest::addColumn<Answer>("expected");
-        auto answer = [](ConflictChoice choice, bool all) {
-            Answer a;
-            a.choice = choice;
-            a.applyToAll = all;
-            a.cancelled = choice == ConflictChoice::Cancel;
-            return a;
-        };
-        QTest::newRow("replace for all") << int(ConflictChoice::Replace) << true << answer(ConflictChoice::Replace, true);
-        QTest::newRow("keep both") << int(ConflictChoice::KeepBoth) << false << answer(ConflictChoice::KeepBoth, false);
-        QTest::newRow("skip for all") << int(ConflictChoice::Skip) << true << answer(ConflictChoice::Skip, true);
-        QTest::newRow("cancel is never for all") << int(ConflictChoice::Cancel) << true << answer(ConflictChoice::Cancel, false);
-        QTest::newRow("escape cancels") << -1 << false << answer(ConflictChoice::Cancel, false);
+        using C = ConflictChoice;
+        QTest::newRow("replace for all") << int(C::Replace) << true << int(C::Replace) << true;
+        QTest::newRow("keep both") << int(C::KeepBoth) << false << int(C::KeepBoth) << false;
+        QTest::newRow("skip for all") << int(C::Skip) << true << int(C::Skip) << true;
+        QTest::newRow("cancel is never for all") << int(C::Cancel) << true << int(C::Cancel) << false;
+        QTest::newRow("escape cancels") << -1 << false << int(C::Cancel) << false;
     }
 
     void conflictBox()
     {
+        QFETCH(int, clicked);
+        QFETCH(bool, checked);
         QFETCH(int, choice);
         QFETCH(bool, all);
-        QFETCH(Answer, expected);
         Question question;
         question.kind = Question::Kind::Conflict;
         question.archive = QStringLiteral("/srv/<b>x.zip");
@@ -137,16 +133,16 @@ private slots:
         QCOMPARE(box.text(), QStringLiteral("A folder named “docs” already exists in “/srv/out”."));
         QVERIFY(box.informativeText().contains(QStringLiteral("“&lt;b&gt;x.zip” holds a file")));
         QCOMPARE(static_cast<QAbstractButton *>(box.defaultButton()), box.buttonFor(ConflictChoice::KeepBoth));
-        box.checkBox()->setChecked(all);
+        box.checkBox()->setChecked(checked);
         box.show();
-        if (choice < 0)
+        if (clicked < 0)
             QTest::keyClick(&box, Qt::Key_Escape);
         else
-            box.buttonFor(ConflictChoice(choice))->click();
-        const Answer got = box.answer();
-        QCOMPARE(got.choice, expected.choice);
-        QCOMPARE(got.cancelled, expected.cancelled);
-        QCOMPARE(got.applyToAll, expected.applyToAll);
+            box.buttonFor(ConflictChoice(clicked))->click();
+        const Answer answer = box.answer();
+        QCOMPARE(int(answer.choice), choice);
+        QCOMPARE(answer.cancelled, choice == int(ConflictChoice::Cancel));
+        QCOMPARE(answer.applyToAll, all);
     }
 
     void savePanelSuffix_data()
