@@ -104,45 +104,33 @@ private slots:
         QCOMPARE(QtDesktop::alertBox(Desktop::AlertStyle::Warning, "w", "t")->icon(), QMessageBox::Warning);
     }
 
-    void conflictBox_data()
+    void conflictBoxNamesTheItemAndAnswers()
     {
-        QTest::addColumn<int>("clicked");   // a choice's button, or -1 for Escape
-        QTest::addColumn<bool>("checked");
-        QTest::addColumn<int>("choice");
-        QTest::addColumn<bool>("all");
-        using C = ConflictChoice;
-        QTest::newRow("replace for all") << int(C::Replace) << true << int(C::Replace) << true;
-        QTest::newRow("keep both") << int(C::KeepBoth) << false << int(C::KeepBoth) << false;
-        QTest::newRow("skip for all") << int(C::Skip) << true << int(C::Skip) << true;
-        QTest::newRow("cancel is never for all") << int(C::Cancel) << true << int(C::Cancel) << false;
-        QTest::newRow("escape cancels") << -1 << false << int(C::Cancel) << false;
-    }
-
-    void conflictBox()
-    {
-        QFETCH(int, clicked);
-        QFETCH(bool, checked);
-        QFETCH(int, choice);
-        QFETCH(bool, all);
         Question question;
         question.kind = Question::Kind::Conflict;
         question.archive = QStringLiteral("/srv/<b>x.zip");
         question.existingPath = QStringLiteral("/srv/out/docs");
         question.existingIsFolder = true;
-        ConflictBox box(question);
-        QCOMPARE(box.text(), QStringLiteral("A folder named “docs” already exists in “/srv/out”."));
-        QVERIFY(box.informativeText().contains(QStringLiteral("“&lt;b&gt;x.zip” holds a file")));
-        QCOMPARE(static_cast<QAbstractButton *>(box.defaultButton()), box.buttonFor(ConflictChoice::KeepBoth));
-        box.checkBox()->setChecked(checked);
-        box.show();
-        if (clicked < 0)
-            QTest::keyClick(&box, Qt::Key_Escape);
-        else
-            box.buttonFor(ConflictChoice(clicked))->click();
-        const Answer answer = box.answer();
-        QCOMPARE(int(answer.choice), choice);
-        QCOMPARE(answer.cancelled, choice == int(ConflictChoice::Cancel));
-        QCOMPARE(answer.applyToAll, all);
+        // Clicked (a choice's button, -1 Escape) with "Apply to all" checked, and the answer.
+        const std::pair<int, ConflictChoice> cases[] = {{int(ConflictChoice::Skip), ConflictChoice::Skip},
+                                                        {int(ConflictChoice::Cancel), ConflictChoice::Cancel},
+                                                        {-1, ConflictChoice::Cancel}};
+        for (const auto &[clicked, choice] : cases) {
+            ConflictBox box(question);
+            QCOMPARE(box.text(), QStringLiteral("A folder named “docs” already exists in “/srv/out”."));
+            QVERIFY(box.informativeText().contains(QStringLiteral("“&lt;b&gt;x.zip” holds a file")));
+            QCOMPARE(static_cast<QAbstractButton *>(box.defaultButton()), box.buttonFor(ConflictChoice::KeepBoth));
+            box.checkBox()->setChecked(true);
+            box.show();
+            if (clicked < 0)
+                QTest::keyClick(&box, Qt::Key_Escape);
+            else
+                box.buttonFor(ConflictChoice(clicked))->click();
+            const Answer answer = box.answer();
+            QCOMPARE(answer.choice, choice);
+            QCOMPARE(answer.cancelled, choice == ConflictChoice::Cancel);
+            QCOMPARE(answer.applyToAll, choice != ConflictChoice::Cancel);
+        }
     }
 
     void savePanelSuffix_data()
