@@ -4,7 +4,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 CTEST_FLAGS ?=
 
-.PHONY: all bootstrap configure build test run install asan tsan bench clean
+.PHONY: all bootstrap configure build test run install package asan tsan bench clean
 
 all: build
 
@@ -27,6 +27,10 @@ run: build
 
 install: build
 	cmake --install $(BUILD)
+
+# $(BUILD)/corvex_<version>_<arch>.deb, for apt-get install ./$(BUILD)/corvex_*.deb
+package: build
+	cd $(BUILD) && cpack
 
 # Sanitizer builds live in their own folders.
 asan:

@@ -4,9 +4,14 @@
 #include "engine/ArchiveError.h"
 #include "platform/Desktop.h"
 
+#include "engine/JobQueue.h"
+#include "engine/OperationJob.h"
+
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <cerrno>
 #include <exception>
@@ -44,6 +49,55 @@ qsizetype lastExtensionDot(const QString &path)
     return -1;
 }
 
+// Quick work stays windowless; past this a window shows it and offers Cancel.
+constexpr int kProgressWindowDelayMs = 1000;
+
+// Runs one operation to its end on a worker while this thread keeps
+// serving events: the progress window, and the questions it may ask.
+Outcome runToEnd(const ArchiveEngine &engine, const OperationRequest &request, Desktop &desktop,
+                 const QString &title)
+{
+    QObject context;
+    JobQueue jobs(&context);
+    QEventLoop loop;
+    std::optional<Outcome> result;
+    std::unique_ptr<Desktop::ProgressWindow> window;
+    int percent = -1;
+
+    JobQueue::Callbacks callbacks;
+    callbacks.progress = [&](const OperationProgress &progress) {
+        percent = progress.percent;
+        if (window)
+            window->setProgress(percent);
+    };
+    callbacks.finished = [&](Outcome outcome) {
+        result = std::move(outcome);
+        loop.quit();
+    };
+    const std::shared_ptr<OperationJob> job = jobs.start(engine, request, std::move(callbacks));
+
+    QTimer delay;
+    delay.setSingleShot(true);
+    QObject::connect(&delay, &QTimer::timeout, [&] {
+        window = desktop.showProgress(title, [job] { job->cancel(); });
+        window->setProgress(percent);
+    });
+    delay.start(kProgressWindowDelayMs);
+    if (!result)
+        loop.exec();
+    return std::move(*result);
+}
+
+// Shows what went wrong; a cancel shows nothing.
+void report(const Outcome &outcome, Desktop &desktop)
+{
+    if (outcome.kind != Outcome::Kind::Failed)
+        return;
+    desktop.showError(outcome.failure == Outcome::Failure::Tool
+                          ? ArchiveError::commandFailed(outcome.output).errorDescription()
+                          : outcome.description);
+}
+
 void extract(const QString &archive, bool intoOwnFolder, const ArchiveEngine &engine, Desktop &desktop)
 {
     const QStringList unsafe = engine.unsafePaths(archive);
@@ -54,30 +108,35 @@ void extract(const QString &archive, bool intoOwnFolder, const ArchiveEngine &en
                               .arg(unsafe.size()));
         return;
     }
-    QString destination = parentFolder(archive);
+    OperationRequest request;
+    request.kind = OperationKind::Extract;
+    request.archive = archive;
+    request.destination = parentFolder(archive);
     try {
         if (intoOwnFolder) {
-            destination = extractFolderFor(archive);
-            createFolder(destination);
+            request.destination = extractFolderFor(archive);
+            createFolder(request.destination);
         }
-        engine.extract(archive, destination);
     } catch (const std::exception &error) {
         desktop.showError(describeError(error));
         return;
     }
-    desktop.reveal({destination});
+    const Outcome outcome = runToEnd(engine, request, desktop, QFileInfo(archive).fileName());
+    if (outcome.succeeded())
+        desktop.reveal({request.destination});
+    report(outcome, desktop);
 }
 
 void compress(const QStringList &items, const ArchiveEngine &engine, Desktop &desktop)
 {
-    const QString zip = zipDestinationFor(items.first());
-    try {
-        engine.createZip(zip, items);
-    } catch (const std::exception &error) {
-        desktop.showError(describeError(error));
-        return;
-    }
-    desktop.reveal({zip});
+    OperationRequest request;
+    request.kind = OperationKind::Create;
+    request.archive = zipDestinationFor(items.first());
+    request.inputs = items;
+    const Outcome outcome = runToEnd(engine, request, desktop, QFileInfo(request.archive).fileName());
+    if (outcome.succeeded())
+        desktop.reveal({request.archive});
+    report(outcome, desktop);
 }
 
 } // namespace

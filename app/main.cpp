@@ -14,7 +14,8 @@ int main(int argc, char *argv[])
     char *applicationArgv[] = {argv[0], nullptr};
     QApplication application(applicationArgc, applicationArgv);
     QApplication::setApplicationName(QStringLiteral("Corvex"));
-    QApplication::setDesktopFileName(QStringLiteral("corvex"));
+    // The application entry's name (resources/), by which the desktop matches windows to it.
+    QApplication::setDesktopFileName(QStringLiteral("io.github.corvex.Corvex"));
 
     const QString resourceFolder = ArchiveEngine::applicationResourceFolder();
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("corvex"),

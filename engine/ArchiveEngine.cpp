@@ -1,16 +1,20 @@
 #include "engine/ArchiveEngine.h"
 
 #include "engine/ListingParser.h"
+#include "engine/OperationJob.h"
 #include "engine/PathScreen.h"
 #include "engine/ProcessRunner.h"
+#include "engine/ProgressParser.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTemporaryFile>
 #include <QUuid>
 
 #include <cerrno>
+#include <cstdio>
 #include <sys/stat.h>
 
 namespace {
@@ -18,6 +22,8 @@ namespace {
 // A failed listing of a huge damaged archive prints a record per member;
 // its error keeps the beginning and the end, where the tool's errors are.
 constexpr qsizetype listingErrorLimit = 16 * 1024 * 1024;
+// Other runs print a line or two per file at most.
+constexpr qsizetype outputLimit = 4 * 1024 * 1024;
 
 // The tool turns every member's time into local time. With no TZ set the C
 // library looks at /etc/localtime again for each one, which is half the time
@@ -31,24 +37,59 @@ ProcessRunner::Options toolOptions()
     return options;
 }
 
-void throwOnFailure(const ProcessRunner::Result &result)
+Outcome cancelled()
 {
-    if (result.status != 0)
-        throw ArchiveError::commandFailed(QString::fromUtf8(result.output));
+    Outcome outcome;
+    outcome.kind = Outcome::Kind::Cancelled;
+    return outcome;
 }
 
-// Parses the listing while the tool writes it; `entries` gets what was
-// listed even when the tool fails part-way.
-ProcessRunner::Result runListing(const QString &executable, const QString &archive,
-                                 std::vector<ArchiveEntry> &entries, qsizetype keepLimit)
+Outcome systemFailure(const QString &description, Outcome::Failure failure = Outcome::Failure::System)
 {
-    ListingParser parser;
-    ProcessRunner::Options options = toolOptions();
-    options.onOutput = [&parser](QByteArrayView chunk) { parser.feed(chunk); };
-    options.keepLimit = keepLimit;
-    ProcessRunner::Result result = ProcessRunner::run(executable, ArchiveEngine::listArguments(archive), options);
-    entries = parser.finish();
-    return result;
+    Outcome outcome;
+    outcome.kind = Outcome::Kind::Failed;
+    outcome.failure = failure;
+    outcome.description = description;
+    return outcome;
+}
+
+Outcome toolOutcome(const ProcessRunner::Result &result, const OperationJob &job)
+{
+    if (result.cancelled || job.isCancelled())
+        return cancelled();
+    Outcome outcome;
+    if (result.status != 0) {
+        outcome.kind = Outcome::Kind::Failed;
+        outcome.failure = Outcome::Failure::Tool;
+        outcome.status = result.status;
+        outcome.output = QString::fromUtf8(result.output);
+    }
+    return outcome;
+}
+
+// The members to take, one a line, in a private file that lives as long as
+// the object.
+std::unique_ptr<QTemporaryFile> memberList(const QStringList &members)
+{
+    auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/corvex-members-XXXXXX"));
+    if (!file->open())
+        throw SystemError(QStringLiteral("Cannot write the list of members: %1").arg(file->errorString()));
+    for (const QString &member : members) {
+        file->write(member.toUtf8());
+        file->write("\n", 1);
+    }
+    if (!file->flush())
+        throw SystemError(QStringLiteral("Cannot write the list of members: %1").arg(file->errorString()));
+    return file;
+}
+
+void throwOnFailure(const Outcome &outcome)
+{
+    if (outcome.kind == Outcome::Kind::Succeeded)
+        return;
+    if (outcome.failure == Outcome::Failure::Tool)
+        throw ArchiveError::commandFailed(outcome.output);
+    throw SystemError(outcome.description);
 }
 
 } // namespace
@@ -78,7 +119,8 @@ QString ArchiveEngine::run(const QStringList &arguments, const QString &workingF
     ProcessRunner::Options options = toolOptions();
     options.workingFolder = workingFolder;
     const ProcessRunner::Result result = ProcessRunner::run(m_executable, arguments, options);
-    throwOnFailure(result);
+    if (result.status != 0)
+        throw ArchiveError::commandFailed(QString::fromUtf8(result.output));
     return QString::fromUtf8(result.output);
 }
 
@@ -89,21 +131,25 @@ QStringList ArchiveEngine::listArguments(const QString &archive)
     return {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-spd"), QStringLiteral("--"), archive};
 }
 
+// "-bsp1": progress on the output, which the job reads.
 QStringList ArchiveEngine::testArguments(const QString &archive)
 {
-    return {QStringLiteral("t"), QStringLiteral("-spd"), QStringLiteral("--"), archive};
+    return {QStringLiteral("t"), QStringLiteral("-bsp1"), QStringLiteral("-spd"), QStringLiteral("--"), archive};
 }
 
-QStringList ArchiveEngine::createZipArguments(const QString &zip, const QStringList &inputs)
+QStringList ArchiveEngine::createZipArguments(const QString &zip, const QStringList &inputs, bool encrypted)
 {
-    QStringList arguments{QStringLiteral("a"), QStringLiteral("-tzip"), QStringLiteral("-spd"),
-                          QStringLiteral("--"), zip};
+    QStringList arguments{QStringLiteral("a"), QStringLiteral("-tzip"), QStringLiteral("-bsp1")};
+    // A bare -p makes the tool read the password from its standard input.
+    if (encrypted)
+        arguments += {QStringLiteral("-mem=AES256"), QStringLiteral("-p")};
+    arguments += {QStringLiteral("-spd"), QStringLiteral("--"), zip};
     arguments += inputs;
     return arguments;
 }
 
 ArchiveEngine::Extraction ArchiveEngine::extractArguments(const QString &archive, const QString &folder,
-                                                          const QString &member)
+                                                          const QString &memberList)
 {
     Extraction extraction;
     // The tool puts the archive's name in place of every '*' of "-o".
@@ -111,18 +157,172 @@ ArchiveEngine::Extraction ArchiveEngine::extractArguments(const QString &archive
     const QString output = literalFolder ? folder : QStringLiteral(".");
     if (!literalFolder)
         extraction.workingFolder = folder;
-    extraction.arguments = {QStringLiteral("x"), QStringLiteral("-spd"), QStringLiteral("-o") + output,
-                            QStringLiteral("-y"), QStringLiteral("--"), archive};
-    if (!member.isNull())
-        extraction.arguments.append(member);
+    extraction.arguments = {QStringLiteral("x"), QStringLiteral("-bsp1"), QStringLiteral("-spd"),
+                            QStringLiteral("-o") + output, QStringLiteral("-y")};
+    if (!memberList.isEmpty())
+        extraction.arguments += {QStringLiteral("-scsUTF-8"), QStringLiteral("-i@") + memberList};
+    extraction.arguments += {QStringLiteral("--"), archive};
     return extraction;
 }
 
+Outcome ArchiveEngine::runTool(const QStringList &arguments, OperationJob &job, const QString &workingFolder,
+                               const QString &password) const
+{
+    if (job.isCancelled())
+        return cancelled();
+    ProgressParser progress;
+    ProcessRunner::Options options = toolOptions();
+    options.workingFolder = workingFolder;
+    options.keepLimit = outputLimit;
+    options.cancelFd = job.cancelFd();
+    if (!password.isEmpty())
+        options.input = password.toUtf8() + '\n';
+    options.onOutput = [&progress, &job](QByteArrayView chunk) {
+        if (auto latest = progress.feed(chunk))
+            job.report(*latest);
+    };
+    try {
+        return toolOutcome(ProcessRunner::run(m_executable, arguments, options), job);
+    } catch (const SystemError &error) {
+        return systemFailure(error.message());
+    }
+}
+
+Outcome ArchiveEngine::listing(const OperationRequest &request, OperationJob &job) const
+{
+    if (job.isCancelled())
+        return cancelled();
+    ListingParser parser;
+    ProcessRunner::Options options = toolOptions();
+    options.keepLimit = listingErrorLimit;
+    options.cancelFd = job.cancelFd();
+    if (!request.password.isEmpty())
+        options.input = request.password.toUtf8() + '\n';
+    options.onOutput = [&parser, &job](QByteArrayView chunk) {
+        parser.feed(chunk);
+        OperationProgress progress;
+        progress.items = qint64(parser.entryCount());
+        job.report(progress);
+    };
+    try {
+        Outcome outcome = toolOutcome(ProcessRunner::run(m_executable, listArguments(request.archive), options), job);
+        // A failed listing still gives what it reached: the screen needs it.
+        if (outcome.kind != Outcome::Kind::Cancelled)
+            outcome.entries = parser.finish();
+        return outcome;
+    } catch (const SystemError &error) {
+        return systemFailure(error.message());
+    }
+}
+
+Outcome ArchiveEngine::extractInto(const OperationRequest &request, const QString &folder, OperationJob &job) const
+{
+    try {
+        std::unique_ptr<QTemporaryFile> members;
+        if (!request.members.isEmpty())
+            members = memberList(request.members);
+        const Extraction extraction = extractArguments(request.archive, folder, members ? members->fileName() : QString());
+        // Run inside the folder: the tool would have made it for "-o" too.
+        if (!extraction.workingFolder.isEmpty() && !QFileInfo(folder).isDir())
+            QDir().mkpath(folder);
+        Outcome outcome = runTool(extraction.arguments, job, extraction.workingFolder, request.password);
+        outcome.path = folder;
+        return outcome;
+    } catch (const SystemError &error) {
+        return systemFailure(error.message());
+    }
+}
+
+Outcome ArchiveEngine::create(const OperationRequest &request, OperationJob &job) const
+{
+    // Written beside the target under a hidden name and renamed over it
+    // only when complete: an existing file is replaced whole, never updated,
+    // and a cancel or failure leaves nothing behind.
+    const QFileInfo target(request.archive);
+    const QString temporary = target.absolutePath() + QStringLiteral("/.") + target.fileName() + QLatin1Char('.')
+        + QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".zip");
+    Outcome outcome = runTool(createZipArguments(temporary, request.inputs, !request.password.isEmpty()), job,
+                              QString(), request.password);
+    if (outcome.succeeded() && job.isCancelled())
+        outcome = cancelled();
+    if (outcome.succeeded()) {
+        // rename() replaces the old file in one step; QFile::rename refuses to.
+        if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(request.archive).constData()) != 0)
+            outcome = systemFailure(SystemError::fromErrno(request.archive, errno).message());
+    }
+    if (!outcome.succeeded())
+        QFile::remove(temporary);
+    outcome.path = request.archive;
+    return outcome;
+}
+
+Outcome ArchiveEngine::previewCopy(const OperationRequest &request, OperationJob &job) const
+{
+    if (request.members.size() != 1)
+        return systemFailure(QStringLiteral("Corvex can preview one member at a time."));
+    const QString member = request.members.first();
+    // The copy must land inside its preview folder, whatever the archive says.
+    if (PathScreen::isUnsafe(member))
+        return systemFailure(QStringLiteral("Corvex cannot preview “%1”: its path leads outside the archive.").arg(member));
+
+    const QString name = QStringLiteral("CorvexPreview-")
+        + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+    const QString temporary = QDir::tempPath();
+    const QString folder = QDir(temporary).absoluteFilePath(name);
+    QDir().mkpath(temporary);
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0)
+        return systemFailure(SystemError::fromErrno(QStringLiteral("Cannot create the folder “%1”").arg(folder), errno).message());
+    Outcome outcome = extractInto(request, folder, job);
+    if (!outcome.succeeded()) {
+        QDir(folder).removeRecursively();
+        return outcome;
+    }
+    outcome.path = folder + QLatin1Char('/') + member;
+    return outcome;
+}
+
+Outcome ArchiveEngine::execute(const OperationRequest &request, OperationJob &job) const
+{
+    Outcome outcome;
+    switch (request.kind) {
+    case OperationKind::List:
+        outcome = listing(request, job);
+        break;
+    case OperationKind::Extract:
+        outcome = extractInto(request, request.destination, job);
+        break;
+    case OperationKind::Test:
+        outcome = runTool(testArguments(request.archive), job, QString(), request.password);
+        break;
+    case OperationKind::Create:
+        outcome = create(request, job);
+        break;
+    case OperationKind::Preview:
+        outcome = previewCopy(request, job);
+        break;
+    }
+    if (outcome.succeeded())
+        outcome.password = request.password;
+    return outcome;
+}
+
+namespace {
+
+Outcome executeToEnd(const ArchiveEngine &engine, const OperationRequest &request)
+{
+    OperationJob job;
+    return engine.execute(request, job);
+}
+
+} // namespace
+
 std::vector<ArchiveEntry> ArchiveEngine::list(const QString &archive) const
 {
-    std::vector<ArchiveEntry> entries;
-    throwOnFailure(runListing(m_executable, archive, entries, listingErrorLimit));
-    return entries;
+    OperationRequest request;
+    request.archive = archive;
+    Outcome outcome = executeToEnd(*this, request);
+    throwOnFailure(outcome);
+    return std::move(outcome.entries);
 }
 
 QStringList ArchiveEngine::unsafePaths(const QString &archive) const noexcept
@@ -131,52 +331,47 @@ QStringList ArchiveEngine::unsafePaths(const QString &archive) const noexcept
         // A damaged archive's listing fails part-way, yet the tool goes on
         // to extract the members it could read: those it listed are
         // screened all the same.
-        std::vector<ArchiveEntry> entries;
-        runListing(m_executable, archive, entries, 0);
-        return PathScreen::unsafePaths(entries);
+        OperationRequest request;
+        request.archive = archive;
+        return PathScreen::unsafePaths(executeToEnd(*this, request).entries);
     } catch (...) {
         return QStringList();
     }
 }
 
-void ArchiveEngine::runExtraction(const Extraction &extraction, const QString &folder) const
-{
-    // Run inside the folder: the tool would have made it for "-o" too.
-    if (!extraction.workingFolder.isEmpty() && !QFileInfo(folder).isDir())
-        QDir().mkpath(folder);
-    run(extraction.arguments, extraction.workingFolder);
-}
-
 void ArchiveEngine::extract(const QString &archive, const QString &destination) const
 {
-    runExtraction(extractArguments(archive, destination), destination);
+    OperationRequest request;
+    request.kind = OperationKind::Extract;
+    request.archive = archive;
+    request.destination = destination;
+    throwOnFailure(executeToEnd(*this, request));
 }
 
 void ArchiveEngine::test(const QString &archive) const
 {
-    run(testArguments(archive));
+    OperationRequest request;
+    request.kind = OperationKind::Test;
+    request.archive = archive;
+    throwOnFailure(executeToEnd(*this, request));
 }
 
 void ArchiveEngine::createZip(const QString &zip, const QStringList &inputs) const
 {
-    run(createZipArguments(zip, inputs));
+    OperationRequest request;
+    request.kind = OperationKind::Create;
+    request.archive = zip;
+    request.inputs = inputs;
+    throwOnFailure(executeToEnd(*this, request));
 }
 
 QString ArchiveEngine::preview(const ArchiveEntry &entry, const QString &archive) const
 {
-    const QString member = entry.path();
-    // The copy must land inside its preview folder, whatever the archive says.
-    if (PathScreen::isUnsafe(member))
-        throw ArchiveError::commandFailed(
-            QStringLiteral("Corvex cannot preview “%1”: its path leads outside the archive.").arg(member));
-
-    const QString name = QStringLiteral("CorvexPreview-")
-        + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    const QString temporary = QDir::tempPath();
-    const QString folder = QDir(temporary).absoluteFilePath(name);
-    QDir().mkpath(temporary);
-    if (::mkdir(QFile::encodeName(folder).constData(), 0777) != 0)
-        throw SystemError::fromErrno(QStringLiteral("Cannot create the folder “%1”").arg(folder), errno);
-    runExtraction(extractArguments(archive, folder, member), folder);
-    return folder + QLatin1Char('/') + member;
+    OperationRequest request;
+    request.kind = OperationKind::Preview;
+    request.archive = archive;
+    request.members = {entry.path()};
+    const Outcome outcome = executeToEnd(*this, request);
+    throwOnFailure(outcome);
+    return outcome.path;
 }

@@ -2,10 +2,13 @@
 
 #include "engine/ArchiveEntry.h"
 #include "engine/ArchiveError.h"
+#include "engine/Operation.h"
 
 #include <QString>
 #include <QStringList>
 #include <vector>
+
+class OperationJob;
 
 // The one way to the archiver tool. Holds only the tool's location and never
 // changes after creation, so one engine serves every thread at once. Every
@@ -23,6 +26,11 @@ public:
 
     const QString &executable() const { return m_executable; }
 
+    // Carries out one operation to its end on the calling thread, reporting
+    // progress to the job and stopping when it is cancelled. Never throws.
+    Outcome execute(const OperationRequest &request, OperationJob &job) const;
+
+    // The same without progress or cancel; failures throw as run() does.
     // Runs the tool once; returns its output, or throws
     // ArchiveError::commandFailed (any status but 0) or SystemError (launch).
     QString run(const QStringList &arguments, const QString &workingFolder = QString()) const;
@@ -40,7 +48,8 @@ public:
     // Argument lists, kept apart so they can be checked as data.
     static QStringList listArguments(const QString &archive);
     static QStringList testArguments(const QString &archive);
-    static QStringList createZipArguments(const QString &zip, const QStringList &inputs);
+    // With `encrypted` the tool reads the new password from its standard input.
+    static QStringList createZipArguments(const QString &zip, const QStringList &inputs, bool encrypted = false);
     // Extraction into `folder`, optionally of one member. When the folder's
     // path holds '*', which the tool would replace by the archive's name,
     // the tool runs inside the folder and is told "-o." instead.
@@ -48,11 +57,18 @@ public:
         QStringList arguments;
         QString workingFolder;
     };
+    // `memberList`, when given, names a file that lists the members to take,
+    // one a line: no selection is too large for a command line.
     static Extraction extractArguments(const QString &archive, const QString &folder,
-                                       const QString &member = QString());
+                                       const QString &memberList = QString());
 
 private:
-    void runExtraction(const Extraction &extraction, const QString &folder) const;
+    Outcome runTool(const QStringList &arguments, OperationJob &job, const QString &workingFolder = QString(),
+                    const QString &password = QString()) const;
+    Outcome extractInto(const OperationRequest &request, const QString &folder, OperationJob &job) const;
+    Outcome listing(const OperationRequest &request, OperationJob &job) const;
+    Outcome create(const OperationRequest &request, OperationJob &job) const;
+    Outcome previewCopy(const OperationRequest &request, OperationJob &job) const;
 
     QString m_executable;
 };

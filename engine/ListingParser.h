@@ -15,6 +15,8 @@ class ListingParser
 public:
     void feed(QByteArrayView chunk);
     std::vector<ArchiveEntry> finish();
+    // Members completed so far.
+    size_t entryCount() const { return m_entries.size(); }
 
     static std::vector<ArchiveEntry> parse(QByteArrayView text);
 

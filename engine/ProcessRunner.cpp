@@ -9,10 +9,13 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <deque>
+#include <mutex>
 #include <vector>
 
 extern char **environ;
@@ -97,6 +100,29 @@ private:
 
 constexpr int pipeSize = 1 << 20;
 
+void makePipe(Fd &readEnd, Fd &writeEnd)
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        throw SystemError::fromErrno(QStringLiteral("Cannot create a pipe"), errno);
+    readEnd.fd = fds[0];
+    writeEnd.fd = fds[1];
+}
+
+// A program that exits before reading its input must not end ours.
+void ignoreBrokenPipes()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { ::signal(SIGPIPE, SIG_IGN); });
+}
+
+qint64 monotonicMs()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
 } // namespace
 
 ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringList &arguments,
@@ -139,21 +165,23 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
     }
 
     // Close-on-exec from the start, so children that other threads start
-    // meanwhile never inherit this pipe.
-    Fd readEnd, writeEnd;
-    {
-        int fds[2];
-        if (::pipe2(fds, O_CLOEXEC) != 0)
-            throw SystemError::fromErrno(QStringLiteral("Cannot create a pipe"), errno);
-        readEnd.fd = fds[0];
-        writeEnd.fd = fds[1];
+    // meanwhile never inherit these pipes.
+    Fd readEnd, writeEnd, inputRead, inputWrite;
+    makePipe(readEnd, writeEnd);
+    if (options.input) {
+        ignoreBrokenPipes();
+        makePipe(inputRead, inputWrite);
+        ::fcntl(inputWrite.fd, F_SETFL, O_NONBLOCK);
     }
     // Room for what the program writes while the reader pauses (below).
     const bool largePipe = ::fcntl(readEnd.fd, F_SETPIPE_SZ, pipeSize) >= pipeSize;
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (options.input)
+        posix_spawn_file_actions_adddup2(&actions, inputRead.fd, 0);
+    else
+        posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, writeEnd.fd, 1);
     posix_spawn_file_actions_adddup2(&actions, writeEnd.fd, 2);
     // Nothing else of ours reaches the child, close-on-exec or not.
@@ -176,6 +204,7 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     writeEnd.reset();
+    inputRead.reset();
     if (spawnError != 0) {
         QString context = QStringLiteral("Cannot start “%1”").arg(program);
         if (!options.workingFolder.isEmpty() && spawnError == ENOENT && QFile::exists(program))
@@ -191,9 +220,50 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
     };
 
     OutputKeeper keeper(options.keepLimit);
+    bool cancelled = false;
     try {
         QByteArray buffer(1 << 20, Qt::Uninitialized);
+        QByteArrayView pendingInput = options.input ? QByteArrayView(*options.input) : QByteArrayView();
+        if (options.input && pendingInput.isEmpty())
+            inputWrite.reset();
+        qint64 killAt = 0;
         for (;;) {
+            pollfd fds[3];
+            nfds_t count = 0;
+            fds[count++] = {readEnd.fd, POLLIN, 0};
+            const nfds_t cancelIndex = count;
+            if (options.cancelFd >= 0 && !cancelled)
+                fds[count++] = {options.cancelFd, POLLIN, 0};
+            const nfds_t inputIndex = count;
+            if (inputWrite.fd >= 0)
+                fds[count++] = {inputWrite.fd, POLLOUT, 0};
+            const int timeout = cancelled ? int(std::max<qint64>(0, killAt - monotonicMs())) : -1;
+            const int ready = ::poll(fds, count, timeout);
+            if (ready < 0 && errno == EINTR)
+                continue;
+            if (ready < 0)
+                throw SystemError::fromErrno(QStringLiteral("Cannot wait for “%1”").arg(program), errno);
+            if (ready == 0 && cancelled) {
+                // It did not end in time: no more waiting for its output.
+                ::kill(pid, SIGKILL);
+                break;
+            }
+            if (cancelIndex < count && fds[cancelIndex].fd == options.cancelFd && fds[cancelIndex].revents) {
+                cancelled = true;
+                killAt = monotonicMs() + graceMs;
+                ::kill(pid, SIGTERM);
+            }
+            if (inputIndex < count && fds[inputIndex].fd == inputWrite.fd && fds[inputIndex].revents) {
+                const ssize_t written = ::write(inputWrite.fd, pendingInput.data(), size_t(pendingInput.size()));
+                if (written > 0)
+                    pendingInput = pendingInput.sliced(written);
+                // Closed after the last byte, or when the program stopped
+                // reading: it can never wait for another line.
+                if (pendingInput.isEmpty() || (written < 0 && errno != EAGAIN && errno != EINTR))
+                    inputWrite.reset();
+            }
+            if (!fds[0].revents)
+                continue;
             const ssize_t n = ::read(readEnd.fd, buffer.data(), size_t(buffer.size()));
             if (n < 0 && errno == EINTR)
                 continue;
@@ -206,7 +276,7 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
             // costs both processes a switch per write, more than the parsing.
             // After a short read, a pause lets the output gather instead;
             // the pipe holds far more than the tool writes meanwhile.
-            if (largePipe && n < pipeSize / 4) {
+            if (largePipe && n < pipeSize / 4 && !cancelled) {
                 timespec pause{0, 1000000};
                 ::nanosleep(&pause, nullptr);
             }
@@ -218,9 +288,11 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
         throw;
     }
     readEnd.reset();
+    inputWrite.reset();
     const int waitStatus = reap();
 
     Result result = keeper.take();
+    result.cancelled = cancelled;
     if (WIFSIGNALED(waitStatus)) {
         result.signalled = true;
         result.status = 128 + WTERMSIG(waitStatus);

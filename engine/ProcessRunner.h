@@ -5,10 +5,12 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 // Runs one program to its end: no shell, standard input from the null
-// device, standard output and standard error in one pipe (in the order
-// written), drained while the program runs. Safe from several threads.
+// device or from given bytes, standard output and standard error in one pipe
+// (in the order written), drained while the program runs. It can be stopped
+// from another thread. Safe from several threads.
 class ProcessRunner
 {
 public:
@@ -23,6 +25,13 @@ public:
         // How much output to keep for the result; past it the first and
         // the last halves are kept, cut at line breaks. Negative: all.
         qsizetype keepLimit = -1;
+        // Written to the program's standard input, which is then closed; with
+        // none, standard input is the null device. Never an argument or an
+        // environment entry: those are readable by every local user.
+        std::optional<QByteArray> input;
+        // Once readable, the program is asked to stop (SIGTERM) and killed
+        // after a short grace (SIGKILL); -1: never.
+        int cancelFd = -1;
     };
 
     struct Result {
@@ -32,7 +41,12 @@ public:
         QByteArray output;
         // Output was longer than keepLimit and its middle was left out.
         bool truncated = false;
+        // The run was stopped through cancelFd.
+        bool cancelled = false;
     };
+
+    // How long a stopped program may take to end by itself.
+    static constexpr int graceMs = 150;
 
     // Throws SystemError when the program cannot be started.
     static Result run(const QString &program, const QStringList &arguments, const Options &options);

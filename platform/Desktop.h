@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <memory>
 #include <optional>
 
 // From engine/Operation.h, which callers of askConflict include.
@@ -30,10 +32,23 @@ public:
         QString requiredSuffix;   // e.g. "zip"; empty: any
     };
 
+    // A small window for work that takes a while: what it is about, a bar
+    // and Cancel. It closes when the object goes.
+    class ProgressWindow
+    {
+    public:
+        virtual ~ProgressWindow() = default;
+        // A percentage, or a negative number when there is none (busy).
+        virtual void setProgress(int percent) = 0;
+    };
+
     virtual ~Desktop() = default;
 
     // A modal alert whose message is an error's description (describeError).
     virtual void showError(const QString &description) = 0;
+    // A modal error alert for a failed operation: the sentence, the lines
+    // that matter under it, and the whole text behind the Details button.
+    virtual void showErrorReport(const QString &message, const QString &informativeText, const QString &details) = 0;
     // A modal alert built by hand with a message and an informative text.
     virtual void showAlert(AlertStyle style, const QString &message, const QString &informativeText) = 0;
     virtual void beep() = 0;
@@ -44,6 +59,9 @@ public:
     // Modal panels; empty / nullopt when cancelled.
     virtual QStringList runOpenPanel(const OpenPanel &panel) = 0;
     virtual std::optional<QString> runSavePanel(const SavePanel &panel) = 0;
+    // Shown at once; `cancel` runs when the user cancels it (its button,
+    // Escape, or closing it), at most once.
+    virtual std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) = 0;
     // Modal: what to do about an extracted item whose name exists (a
     // question of kind Conflict): Replace, Keep Both, Skip or Cancel, and
     // whether for all the conflicts that follow. Cancel when dismissed.

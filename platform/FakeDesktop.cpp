@@ -5,6 +5,11 @@ void FakeDesktop::showError(const QString &description)
     calls.append({QStringLiteral("error"), {description}});
 }
 
+void FakeDesktop::showErrorReport(const QString &message, const QString &informativeText, const QString &details)
+{
+    calls.append({QStringLiteral("errorReport"), {message, informativeText, details}});
+}
+
 void FakeDesktop::showAlert(AlertStyle style, const QString &message, const QString &informativeText)
 {
     const QString styleName = style == AlertStyle::Warning ? QStringLiteral("warning")
@@ -64,6 +69,21 @@ Answer FakeDesktop::askConflict(const Question &question)
                   {question.existingPath, QString::fromLatin1(names[int(answer.choice)]),
                    answer.applyToAll ? QStringLiteral("all") : QString()}});
     return answer;
+}
+
+namespace {
+class FakeProgressWindow : public Desktop::ProgressWindow
+{
+public:
+    void setProgress(int) override {}
+};
+} // namespace
+
+std::unique_ptr<Desktop::ProgressWindow> FakeDesktop::showProgress(const QString &title, std::function<void()> cancel)
+{
+    calls.append({QStringLiteral("progress"), {title}});
+    cancelProgress = std::move(cancel);
+    return std::make_unique<FakeProgressWindow>();
 }
 
 QStringList FakeDesktop::kinds() const

@@ -13,17 +13,20 @@ class FakeDesktop : public Desktop
 {
 public:
     struct Call {
-        QString kind;        // "error", "alert", "beep", "reveal", "open", "openPanel", "savePanel", "conflict"
+        QString kind;        // "error", "errorReport", "alert", "beep", "reveal", "open", "openPanel", "savePanel",
+                             // "progress", "conflict"
         QStringList values;  // what the call carried, in a fixed order per kind
     };
 
     void showError(const QString &description) override;
+    void showErrorReport(const QString &message, const QString &informativeText, const QString &details) override;
     void showAlert(AlertStyle style, const QString &message, const QString &informativeText) override;
     void beep() override;
     void reveal(const QStringList &paths) override;
     void open(const QString &path) override;
     QStringList runOpenPanel(const OpenPanel &panel) override;
     std::optional<QString> runSavePanel(const SavePanel &panel) override;
+    std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
     Answer askConflict(const Question &question) override;
 
     // Answers for the next panels, first in first out. An empty list or a
@@ -36,6 +39,8 @@ public:
     QList<Call> calls;
     QList<OpenPanel> openPanels;
     QList<SavePanel> savePanels;
+    // The last progress window's cancel, as its button would call it.
+    std::function<void()> cancelProgress;
     QList<Question> conflicts;
 
     QStringList kinds() const;

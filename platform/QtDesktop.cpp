@@ -13,6 +13,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QSet>
 #include <QTextDocument>
 #include <QUrl>
@@ -37,6 +38,8 @@ std::unique_ptr<QMessageBox> plainBox(QMessageBox::Icon icon, QWidget *parent)
     box->setTextFormat(Qt::PlainText);
     box->setStandardButtons(QMessageBox::Ok);
     box->setDefaultButton(QMessageBox::Ok);
+    // Escape closes every alert, whatever buttons Qt adds (Details).
+    box->setEscapeButton(QMessageBox::Ok);
     return box;
 }
 
@@ -100,6 +103,19 @@ std::unique_ptr<QMessageBox> QtDesktop::errorBox(const QString &description, QWi
     return box;
 }
 
+std::unique_ptr<QMessageBox> QtDesktop::errorReportBox(const QString &message, const QString &informativeText,
+                                                      const QString &details, QWidget *parent)
+{
+    auto box = plainBox(QMessageBox::Critical, parent);
+    // What a bound leaves out of the message and the lines stays in the details.
+    box->setText(AlertText::bound(message).message);
+    box->setInformativeText(literalInformativeText(AlertText::bound(informativeText).message));
+    const AlertText::Bounded whole = AlertText::bound(details);
+    if (!details.isEmpty())
+        box->setDetailedText(whole.details.isEmpty() ? details : whole.details);
+    return box;
+}
+
 std::unique_ptr<QMessageBox> QtDesktop::alertBox(AlertStyle style, const QString &message,
                                                  const QString &informativeText, QWidget *parent)
 {
@@ -112,6 +128,11 @@ std::unique_ptr<QMessageBox> QtDesktop::alertBox(AlertStyle style, const QString
 void QtDesktop::showError(const QString &description)
 {
     errorBox(description, dialogParent())->exec();
+}
+
+void QtDesktop::showErrorReport(const QString &message, const QString &informativeText, const QString &details)
+{
+    errorReportBox(message, informativeText, details, dialogParent())->exec();
 }
 
 void QtDesktop::showAlert(AlertStyle style, const QString &message, const QString &informativeText)
@@ -239,6 +260,53 @@ std::optional<QString> QtDesktop::runSavePanel(const SavePanel &panel)
             return path;
         dialog.selectFile(path);
     }
+}
+
+namespace {
+
+class QtProgressWindow : public Desktop::ProgressWindow
+{
+public:
+    QtProgressWindow(const QString &title, std::function<void()> cancel)
+    {
+        m_dialog.setWindowTitle(QStringLiteral("Corvex"));
+        m_dialog.setLabelText(title);
+        m_dialog.setCancelButtonText(QObject::tr("Cancel"));
+        m_dialog.setAutoClose(false);
+        m_dialog.setAutoReset(false);
+        m_dialog.setMinimumDuration(0);
+        m_dialog.setMinimumWidth(360);
+        m_dialog.setRange(0, 0);
+        // Its button, Escape and closing the window all cancel.
+        QObject::connect(&m_dialog, &QProgressDialog::canceled, [this, cancel = std::move(cancel)] {
+            if (!m_cancelled) {
+                m_cancelled = true;
+                cancel();
+            }
+        });
+        m_dialog.show();
+    }
+
+    void setProgress(int percent) override
+    {
+        if (percent < 0) {
+            m_dialog.setRange(0, 0);
+            return;
+        }
+        m_dialog.setRange(0, 100);
+        m_dialog.setValue(percent);
+    }
+
+private:
+    QProgressDialog m_dialog;
+    bool m_cancelled = false;
+};
+
+} // namespace
+
+std::unique_ptr<Desktop::ProgressWindow> QtDesktop::showProgress(const QString &title, std::function<void()> cancel)
+{
+    return std::make_unique<QtProgressWindow>(title, std::move(cancel));
 }
 
 Answer QtDesktop::askConflict(const Question &question)

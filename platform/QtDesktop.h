@@ -19,12 +19,14 @@ public:
     explicit QtDesktop(QObject *parent = nullptr);
 
     void showError(const QString &description) override;
+    void showErrorReport(const QString &message, const QString &informativeText, const QString &details) override;
     void showAlert(AlertStyle style, const QString &message, const QString &informativeText) override;
     void beep() override;
     void reveal(const QStringList &paths) override;
     void open(const QString &path) override;
     QStringList runOpenPanel(const OpenPanel &panel) override;
     std::optional<QString> runSavePanel(const SavePanel &panel) override;
+    std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
     Answer askConflict(const Question &question) override;
 
     // A reveal answers later; a process about to end waits for the answers
@@ -34,6 +36,8 @@ public:
 
     // The alerts as they will be shown, built without running them.
     static std::unique_ptr<QMessageBox> errorBox(const QString &description, QWidget *parent = nullptr);
+    static std::unique_ptr<QMessageBox> errorReportBox(const QString &message, const QString &informativeText,
+                                                       const QString &details, QWidget *parent = nullptr);
     static std::unique_ptr<QMessageBox> alertBox(AlertStyle style, const QString &message,
                                                  const QString &informativeText, QWidget *parent = nullptr);
     // The path a save panel answers: `suffix` added unless the name already

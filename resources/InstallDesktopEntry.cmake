@@ -1,4 +1,4 @@
-# Writes corvex.desktop for the installed program (run by `cmake --install`).
+# Writes the application entry for the installed program (run by `cmake --install`).
 if(IS_ABSOLUTE "${CORVEX_BINDIR}")
   set(program "${CORVEX_BINDIR}/corvex")
 else()

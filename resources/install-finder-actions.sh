@@ -262,8 +262,12 @@ done
 
 # --- The application entry and its icon -----------------------------------------------------
 
+notes=()
+
+# The same name as the installed entry, so that this one takes its place rather than
+# listing Corvex twice.
 apps=$data/applications
-put $apps/corvex.desktop 644 "$(
+entry=$(
   print -r -- '[Desktop Entry]'
   print -r -- 'Type=Application'
   print -r -- 'Name=Corvex'
@@ -272,12 +276,18 @@ put $apps/corvex.desktop 644 "$(
   print -r -- "Exec=$corvex_exec %F"
   print -r -- 'Icon=corvex'
   print -r -- 'Terminal=false'
+  print -r -- 'StartupWMClass=Corvex'
   print -r -- 'Categories=Utility;Archiving;Compression;Qt;'
   print -r -- "MimeType=$mime_list"
   print -r -- 'Keywords=archive;zip;7z;rar;tar;extract;compress;'
-)"$'\n'
+)
+put $apps/io.github.corvex.Corvex.desktop 644 "$entry"$'\n'
+# Earlier versions wrote corvex.desktop; remove it only when it is unchanged since.
+old_entry=$apps/corvex.desktop
+if [[ -f $old_entry && ! -L $old_entry && "$(<$old_entry)" == "${entry/$'\n'StartupWMClass=Corvex/}" ]]; then
+  rm -f -- $old_entry || notes+=("The earlier entry $old_entry could not be removed; Corvex may be listed twice.")
+fi
 
-notes=()
 if [[ -r $resources/corvex.svg ]]; then
   put $data/icons/hicolor/scalable/apps/corvex.svg 644 "$(<$resources/corvex.svg)"$'\n'
 else

@@ -9,6 +9,7 @@ packages=(
   7zip zsh python3
   xvfb xauth xdotool dbus-bin dbus-daemon imagemagick
   desktop-file-utils libxml2-utils
+  dpkg-dev file appstream man-db groff-base
   clang libclang-rt-14-dev ccache
 )
 

@@ -1,18 +1,20 @@
 #include "ui/CorvexController.h"
 
+#include "engine/JobQueue.h"
+#include "ui/ActivityIndicator.h"
 #include "ui/EntryTableModel.h"
 #include "ui/EntryTableView.h"
 #include "ui/PathLabel.h"
 #include "ui/SidebarPanel.h"
 #include "ui/SymbolIcons.h"
 #include "ui/WindowLayout.h"
-#include "ui/WorkQueue.h"
 
 #include <QApplication>
 #include <QBoxLayout>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
+#include <QShortcut>
 #include <QToolButton>
 
 namespace {
@@ -47,13 +49,15 @@ CorvexController::CorvexController(ArchiveEngine &engine, Desktop &desktop, cons
     , m_desktop(desktop)
     , m_resourceFolder(resourceFolder)
     , m_window(std::make_unique<QWidget>())
-    , m_work(std::make_unique<WorkQueue>(this))
+    , m_jobs(std::make_unique<JobQueue>(this))
 {
     setObjectName(QStringLiteral("corvexController"));
     m_model = new EntryTableModel(this);
     m_table = new EntryTableView;
     m_pathLabel = new PathLabel(QStringLiteral("Open an archive to begin"));
     m_statusLabel = new QLabel(QStringLiteral("Ready"));
+    m_activity = new ActivityIndicator;
+    connect(m_activity, &ActivityIndicator::cancelRequested, this, &CorvexController::cancelWork);
 
     m_window->setObjectName(QStringLiteral("mainWindow"));
     m_window->setWindowTitle(QStringLiteral("Corvex"));
@@ -63,6 +67,13 @@ CorvexController::CorvexController(ArchiveEngine &engine, Desktop &desktop, cons
 }
 
 CorvexController::~CorvexController() = default;
+
+bool CorvexController::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_window.get() && event->type() == QEvent::Close)
+        cancelWork();
+    return QObject::eventFilter(watched, event);
+}
 
 QWidget *CorvexController::window() const
 {
@@ -259,4 +270,14 @@ void CorvexController::buildInterface()
     layout->setWidget(WindowLayout::Path, m_pathLabel);
     layout->setWidget(WindowLayout::Table, m_table);
     layout->setWidget(WindowLayout::Status, m_statusLabel);
+    layout->setWidget(WindowLayout::Activity, m_activity);
+
+    // Escape stops the work while there is any; closing the window always does.
+    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_window.get());
+    escape->setObjectName(QStringLiteral("cancelShortcut"));
+    connect(escape, &QShortcut::activated, this, [this] {
+        if (!m_running.empty())
+            cancelWork();
+    });
+    m_window->installEventFilter(this);
 }

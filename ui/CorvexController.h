@@ -2,19 +2,23 @@
 
 #include "engine/ArchiveEngine.h"
 #include "engine/ArchiveEntry.h"
+#include "engine/Operation.h"
 #include "platform/Desktop.h"
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <vector>
 
+class ActivityIndicator;
 class EntryTableModel;
+class JobQueue;
+class OperationJob;
 class EntryTableView;
 class QAbstractButton;
 class QLabel;
 class QWidget;
-class WorkQueue;
 
 // The main window's controller: builds the window, keeps the current archive
 // and its members, and carries out every button's action. Everything it owns
@@ -43,6 +47,9 @@ public:
     QString archivePath() const { return m_archivePath; }
     const std::vector<ArchiveEntry> &entries() const;
 
+    // Stops every operation the window started; each ends quietly.
+    void cancelWork();
+
     QString resourceFolder() const { return m_resourceFolder; }
     void setResourceFolder(const QString &folder) { m_resourceFolder = folder; }
 
@@ -57,6 +64,9 @@ public slots:
     void openDownloads();
     void openDocuments();
     void openDesktop();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     using Action = void (CorvexController::*)();
@@ -77,6 +87,15 @@ private:
 
     void setStatus(const QString &text);
     void showError(const QString &description);
+    // Runs one operation with the status line's progress and Cancel. `status`
+    // shows while it runs; a cancel puts back the status it replaced, a
+    // failure shows an alert, and `succeeded` gets every other outcome.
+    std::shared_ptr<OperationJob> runOperation(const OperationRequest &request, const QString &status,
+                                               std::function<void(Outcome)> succeeded);
+    void operationFinished(const std::shared_ptr<OperationJob> &job, const QString &statusBefore,
+                           const OperationRequest &request, Outcome outcome,
+                           const std::function<void(Outcome)> &succeeded);
+    Answer answer(const Question &question);
     // Opens a standard folder in the file manager, when it exists.
     void revealFolder(const QString &folder);
     // The selected row's entry, or nullptr.
@@ -90,8 +109,15 @@ private:
     EntryTableModel *m_model = nullptr;
     QLabel *m_pathLabel = nullptr;
     QLabel *m_statusLabel = nullptr;
+    ActivityIndicator *m_activity = nullptr;
     QString m_archivePath;
-    // Last, so that it is the first member to go: no completion is posted
-    // to a controller that is being torn down.
-    std::unique_ptr<WorkQueue> m_work;
+    // The running operations; the newest load is also kept apart, so that
+    // opening another archive stops it.
+    std::vector<std::shared_ptr<OperationJob>> m_running;
+    std::shared_ptr<OperationJob> m_loading;
+    // The operation whose status text shows now.
+    std::shared_ptr<OperationJob> m_statusOwner;
+    // Last, so that it is the first member to go: it cancels its jobs, and
+    // no completion is posted to a controller that is being torn down.
+    std::unique_ptr<JobQueue> m_jobs;
 };

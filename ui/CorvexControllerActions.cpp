@@ -7,8 +7,9 @@
 #include "ui/EntryTableModel.h"
 #include "ui/EntryTableView.h"
 #include "ui/FinderActionsInstaller.h"
-#include "ui/WorkQueue.h"
-#include "ui/ZipReplacer.h"
+#include "engine/JobQueue.h"
+#include "engine/OperationJob.h"
+#include "ui/ActivityIndicator.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,25 +28,89 @@ void CorvexController::showError(const QString &description)
     m_desktop.showError(description);
 }
 
+std::shared_ptr<OperationJob> CorvexController::runOperation(const OperationRequest &request, const QString &status,
+                                                             std::function<void(Outcome)> succeeded)
+{
+    const QString statusBefore = m_statusLabel->text();
+    setStatus(status);
+    auto handle = std::make_shared<std::shared_ptr<OperationJob>>();
+    JobQueue::Callbacks callbacks;
+    callbacks.progress = [this](const OperationProgress &progress) { m_activity->setProgress(progress); };
+    callbacks.question = [this](const Question &question) { return answer(question); };
+    callbacks.finished = [this, handle, statusBefore, request, succeeded](Outcome outcome) {
+        operationFinished(*handle, statusBefore, request, std::move(outcome), succeeded);
+    };
+    *handle = m_jobs->start(m_engine, request, std::move(callbacks));
+    m_running.push_back(*handle);
+    m_statusOwner = *handle;
+    m_activity->start();
+    return *handle;
+}
+
+void CorvexController::operationFinished(const std::shared_ptr<OperationJob> &job, const QString &statusBefore,
+                                         const OperationRequest &request, Outcome outcome,
+                                         const std::function<void(Outcome)> &succeeded)
+{
+    std::erase(m_running, job);
+    if (m_running.empty())
+        m_activity->finish();
+    const bool ownsStatus = m_statusOwner == job;
+    if (ownsStatus)
+        m_statusOwner.reset();
+
+    switch (outcome.kind) {
+    case Outcome::Kind::Succeeded:
+        succeeded(std::move(outcome));
+        return;
+    case Outcome::Kind::Cancelled:
+        // As if it had never started, unless later work has said more since.
+        if (ownsStatus)
+            setStatus(statusBefore);
+        return;
+    case Outcome::Kind::Refused:
+    case Outcome::Kind::Failed:
+        break;
+    }
+    if (request.kind == OperationKind::List && ownsStatus)
+        setStatus(QStringLiteral("Ready"));
+    if (outcome.kind == Outcome::Kind::Refused) {
+        m_desktop.showAlert(Desktop::AlertStyle::Warning, QStringLiteral("Unsafe archive paths detected"),
+                            QStringLiteral("Corvex found %1 item(s) that may write outside the destination. "
+                                           "Extraction was stopped.")
+                                .arg(outcome.unsafePaths.size()));
+        return;
+    }
+    showError(outcome.failure == Outcome::Failure::Tool
+                  ? ArchiveError::commandFailed(outcome.output).errorDescription()
+                  : outcome.description);
+}
+
+Answer CorvexController::answer(const Question &)
+{
+    return Answer{true, {}, ConflictChoice::Cancel, false};
+}
+
+void CorvexController::cancelWork()
+{
+    for (const auto &job : m_running)
+        job->cancel();
+}
+
 void CorvexController::loadArchive(const QString &path)
 {
-    setStatus(QStringLiteral("Reading archive…"));
-    const ArchiveEngine engine = m_engine;
-    m_work->submit(
-        [this, engine, path]() -> WorkQueue::Completion {
-            auto entries = std::make_shared<std::vector<ArchiveEntry>>(engine.list(path));
-            return [this, path, entries] {
-                const auto count = entries->size();
-                m_archivePath = path;
-                m_model->setEntries(std::move(*entries));
-                m_pathLabel->setText(path);
-                setStatus(QStringLiteral("%1 items").arg(count));
-            };
-        },
-        [this](const QString &description) {
-            setStatus(QStringLiteral("Ready"));
-            showError(description);
-        });
+    // The archive the user chose last wins over one still being read.
+    if (m_loading)
+        m_loading->cancel();
+    OperationRequest request;
+    request.archive = path;
+    m_loading = runOperation(request, QStringLiteral("Reading archive…"), [this, path](Outcome outcome) {
+        m_loading.reset();
+        const auto count = outcome.entries.size();
+        m_archivePath = path;
+        m_model->setEntries(std::move(outcome.entries));
+        m_pathLabel->setText(path);
+        setStatus(QStringLiteral("%1 items").arg(count));
+    });
 }
 
 void CorvexController::openArchive()
@@ -104,17 +169,14 @@ void CorvexController::extractArchive()
         return;
     const QString folder = chosen.first();
 
-    setStatus(QStringLiteral("Extracting…"));
-    const ArchiveEngine engine = m_engine;
-    m_work->submit(
-        [this, engine, archive, folder]() -> WorkQueue::Completion {
-            engine.extract(archive, folder);
-            return [this, folder] {
-                setStatus(QStringLiteral("Extracted to ") + folder);
-                m_desktop.reveal({folder});
-            };
-        },
-        [this](const QString &description) { showError(description); });
+    OperationRequest request;
+    request.kind = OperationKind::Extract;
+    request.archive = archive;
+    request.destination = folder;
+    runOperation(request, QStringLiteral("Extracting…"), [this, folder](const Outcome &) {
+        setStatus(QStringLiteral("Extracted to ") + folder);
+        m_desktop.reveal({folder});
+    });
 }
 
 void CorvexController::testArchive()
@@ -124,18 +186,14 @@ void CorvexController::testArchive()
         m_desktop.beep();
         return;
     }
-    setStatus(QStringLiteral("Testing…"));
-    const ArchiveEngine engine = m_engine;
-    m_work->submit(
-        [this, engine, archive]() -> WorkQueue::Completion {
-            engine.test(archive);
-            return [this, archive] {
-                setStatus(QStringLiteral("Archive test passed"));
-                m_desktop.showAlert(Desktop::AlertStyle::Informational, QStringLiteral("Archive test passed"),
-                                    QFileInfo(archive).fileName());
-            };
-        },
-        [this](const QString &description) { showError(description); });
+    OperationRequest request;
+    request.kind = OperationKind::Test;
+    request.archive = archive;
+    runOperation(request, QStringLiteral("Testing…"), [this, archive](const Outcome &) {
+        setStatus(QStringLiteral("Archive test passed"));
+        m_desktop.showAlert(Desktop::AlertStyle::Informational, QStringLiteral("Archive test passed"),
+                            QFileInfo(archive).fileName());
+    });
 }
 
 void CorvexController::createZip()
@@ -157,16 +215,13 @@ void CorvexController::createZip()
         return;
     const QString zip = *chosen;
 
-    setStatus(QStringLiteral("Creating ZIP…"));
-    const ArchiveEngine engine = m_engine;
-    m_work->submit(
-        [this, engine, zip, inputs]() -> WorkQueue::Completion {
-            // The save panel has had the user agree to replace an existing
-            // file, so the result must not be merged into it.
-            ZipReplacer::createZip(engine, zip, inputs);
-            return [this, zip] { loadArchive(zip); };
-        },
-        [this](const QString &description) { showError(description); });
+    // The save panel has had the user agree to replace an existing file:
+    // the new ZIP replaces it whole once complete, never merged into it.
+    OperationRequest request;
+    request.kind = OperationKind::Create;
+    request.archive = zip;
+    request.inputs = inputs;
+    runOperation(request, QStringLiteral("Creating ZIP…"), [this, zip](const Outcome &) { loadArchive(zip); });
 }
 
 const ArchiveEntry *CorvexController::selectedEntry() const
@@ -187,19 +242,14 @@ void CorvexController::viewSelected()
         m_desktop.beep();
         return;
     }
-    const ArchiveEntry entry = *selected;
-
-    setStatus(QStringLiteral("Opening preview…"));
-    const ArchiveEngine engine = m_engine;
-    m_work->submit(
-        [this, engine, entry, archive]() -> WorkQueue::Completion {
-            const QString copy = engine.preview(entry, archive);
-            return [this, copy] {
-                setStatus(QStringLiteral("Ready"));
-                m_desktop.open(copy);
-            };
-        },
-        [this](const QString &description) { showError(description); });
+    OperationRequest request;
+    request.kind = OperationKind::Preview;
+    request.archive = archive;
+    request.members = {selected->path()};
+    runOperation(request, QStringLiteral("Opening preview…"), [this](const Outcome &outcome) {
+        setStatus(QStringLiteral("Ready"));
+        m_desktop.open(outcome.path);
+    });
 }
 
 void CorvexController::installFinderActions()

@@ -25,10 +25,11 @@ void WindowLayout::setWidget(Role role, QWidget *widget)
     invalidate();
 }
 
-void WindowLayout::addItem(QLayoutItem *)
+void WindowLayout::addItem(QLayoutItem *item)
 {
     // Parts are placed by role only.
     Q_ASSERT_X(false, "WindowLayout::addItem", "use setWidget()");
+    delete item;
 }
 
 QLayoutItem *WindowLayout::itemAt(int index) const
@@ -101,5 +102,13 @@ void WindowLayout::setGeometry(const QRect &rect)
     place(Sidebar, left, toolbarBottom, kSidebarWidth, statusTop - kSidebarAboveStatus - toolbarBottom);
     place(Path, contentLeft, pathTop, contentWidth, kPathHeight);
     place(Table, contentLeft, tableTop, contentWidth, statusTop - kTableAboveStatus - tableTop);
-    place(Status, left + kStatusInset, statusTop, rect.width() - 2 * kStatusInset, statusHeight);
+    int statusWidth = rect.width() - 2 * kStatusInset;
+    if (m_items[Activity] && !m_items[Activity]->isEmpty()) {
+        const QSize activity = m_items[Activity]->sizeHint();
+        const int activityLeft = right - kStatusInset - activity.width();
+        place(Activity, activityLeft, statusTop + (statusHeight - activity.height()) / 2, activity.width(),
+              activity.height());
+        statusWidth = activityLeft - kActivityGap - (left + kStatusInset);
+    }
+    place(Status, left + kStatusInset, statusTop, statusWidth, statusHeight);
 }

@@ -10,11 +10,13 @@
 //   path      2 under the toolbar, 14 right of the sidebar, 14 from the edge, 28 high
 //   table     10 under the path, same sides, down to 8 above the status line
 //   status    16 from either side, 10 above the bottom
+//   activity  at the status line's trailing end, when shown; the status
+//             line then ends 8 before it
 class WindowLayout : public QLayout
 {
     Q_OBJECT
 public:
-    enum Role { Toolbar, Sidebar, Path, Table, Status, RoleCount };
+    enum Role { Toolbar, Sidebar, Path, Table, Status, Activity, RoleCount };
 
     static constexpr int kSidebarWidth = 180;
     static constexpr int kContentGap = 14;
@@ -25,6 +27,7 @@ public:
     static constexpr int kStatusBottom = 10;
     static constexpr int kSidebarAboveStatus = 4;
     static constexpr int kTableAboveStatus = 8;
+    static constexpr int kActivityGap = 8;
 
     explicit WindowLayout(QWidget *parent = nullptr);
     ~WindowLayout() override;

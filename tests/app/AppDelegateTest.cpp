@@ -8,7 +8,7 @@
 #include <QWidget>
 
 using namespace test_support;
-using StartOutcome = AppDelegate::Outcome;   // ::Outcome is an operation's
+using StartOutcome = AppDelegate::Outcome;
 
 class AppDelegateTest : public QObject
 {

@@ -66,17 +66,24 @@ private slots:
         }
     }
 
+    // Every list: switches, then "--", then only paths; names are literal.
     void argumentLists()
     {
-        QCOMPARE(ArchiveEngine::listArguments("/a/t*.zip"), QStringList({"l", "-slt", "-spd", "--", "/a/t*.zip"}));
-        QCOMPARE(ArchiveEngine::testArguments("/a.zip"), QStringList({"t", "-spd", "--", "/a.zip"}));
-        QCOMPARE(ArchiveEngine::createZipArguments("/z.zip", {"/b", "/-a"}),
-                 QStringList({"a", "-tzip", "-spd", "--", "/z.zip", "/b", "/-a"}));
-        QVERIFY(ArchiveEngine::extractArguments("/a.zip", "/d e").workingFolder.isEmpty());
-        auto member = ArchiveEngine::extractArguments("/a.zip", "/p", "-README.txt");
-        QCOMPARE(member.arguments, QStringList({"x", "-spd", "-o/p", "-y", "--", "/a.zip", "-README.txt"}));
-        auto star = ArchiveEngine::extractArguments("/a.zip", "/st*r/dest");
-        QCOMPARE(star.arguments, QStringList({"x", "-spd", "-o.", "-y", "--", "/a.zip"}));
+        const auto star = ArchiveEngine::extractArguments("/a.zip", "/st*r/dest", "/list");
+        const QList<QStringList> lists{
+            ArchiveEngine::listArguments("/a/t*.zip"), ArchiveEngine::testArguments("/-a.zip"),
+            ArchiveEngine::createZipArguments("/z.zip", {"/b", "/-a"}, true),
+            ArchiveEngine::extractArguments("/a.zip", "/d e").arguments, star.arguments};
+        for (const QStringList &arguments : lists) {
+            const qsizetype end = arguments.indexOf("--");
+            QVERIFY2(end > 0 && arguments.contains("-spd"), qPrintable(arguments.join(' ')));
+            for (qsizetype i = 1; i < end; ++i)
+                QVERIFY2(arguments[i].startsWith('-'), qPrintable(arguments.join(' ')));
+            for (qsizetype i = end + 1; i < arguments.size(); ++i)
+                QVERIFY2(arguments[i].startsWith('/'), qPrintable(arguments.join(' ')));
+        }
+        // The tool would read '*' in "-o" as the archive's name.
+        QVERIFY(star.arguments.contains("-o.") && star.arguments.contains("-i@/list"));
         QCOMPARE(star.workingFolder, QStringLiteral("/st*r/dest"));
     }
 
@@ -198,15 +205,16 @@ private slots:
         QCOMPARE(readFile(m_engine->preview(ArchiveEntry("*star.txt", "", "", "", false), m_zip)), QByteArray("star\n"));
 
         const int before = QDir(QDir::tempPath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
-        const QString refusal =
-            commandFailedText([&] { m_engine->preview(ArchiveEntry("../../etc/x", "", "", "", false), m_zip); });
-        QVERIFY2(refusal.contains(QLatin1String("outside")), qPrintable(refusal));
-        QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), before);
-
-        // A member the archive lacks: the tool fails, and its folder stays.
+        try {
+            m_engine->preview(ArchiveEntry("../../etc/x", "", "", "", false), m_zip);
+            QFAIL("previewed");
+        } catch (const std::exception &error) {
+            QVERIFY2(describeError(error).contains(QLatin1String("outside")), error.what());
+        }
+        // A member the archive lacks: the tool fails, and nothing stays.
         QVERIFY_THROWS_EXCEPTION(ArchiveError,
                                  m_engine->preview(ArchiveEntry("nope.txt", "", "", "", false), path("missing.zip")));
-        QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), before + 1);
+        QCOMPARE(QDir(QDir::tempPath()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), before);
     }
 };
 

@@ -1,6 +1,7 @@
 // Twenty loads, extractions and a test started at once in the window, the tool wrapped so each takes a
 // known, distinct time: completions must arrive on the main thread in the order the work finished, and the
-// window must end as the last completion left it (for loads: the listing that ended last, not opened last).
+// window must end as the last completion left it. Each load cancels the one before: only the archive opened
+// last is shown, whatever order the listings would have ended in.
 #include "engine/ArchiveEngine.h"
 #include "ui/CorvexController.h"
 #include "platform/FakeDesktop.h"
@@ -152,7 +153,10 @@ private slots:
             }
         }
         QCOMPARE(desktop.seen.size(), 0);
-        QTRY_COMPARE_WITH_TIMEOUT(desktop.seen.size(), 20, 60000);
+        // Loads opened before the last one never complete.
+        ops.erase(std::remove_if(ops.begin(), ops.end(), [](const Op &op) { return op.rows && op.rows < 21; }),
+                  ops.end());
+        QTRY_COMPARE_WITH_TIMEOUT(desktop.seen.size(), ops.size(), 60000);
         QThreadPool::globalInstance()->waitForDone();
         QTest::qWait(50);
         QThreadPool::globalInstance()->setMaxThreadCount(oldThreads);

@@ -102,6 +102,21 @@ private slots:
         QCOMPARE(info->icon(), QMessageBox::Information);
         QVERIFY(info->informativeText().contains(QStringLiteral("&lt;i&gt;")));
         QCOMPARE(QtDesktop::alertBox(Desktop::AlertStyle::Warning, "w", "t")->icon(), QMessageBox::Warning);
+
+        const auto report = QtDesktop::errorReportBox("“x.zip” is damaged.", huge, "all");
+        QCOMPARE(report->text(), "“x.zip” is damaged.");
+        QVERIFY(report->informativeText().size() <= 4000 && report->informativeText().endsWith("Errors: 1"));
+        QCOMPARE(report->detailedText(), "all");
+
+        // Escape closes every alert, also those with a Details button.
+        std::unique_ptr<QMessageBox> boxes[] = {QtDesktop::errorBox(huge), QtDesktop::errorReportBox("m", "i", huge),
+                                                QtDesktop::alertBox(Desktop::AlertStyle::Warning, "m", "i")};
+        for (const auto &box : boxes) {
+            box->show();
+            QTest::keyClick(box.get(), Qt::Key_Escape);
+            QVERIFY(!box->isVisible());
+            QCOMPARE(box->clickedButton(), box->button(QMessageBox::Ok));
+        }
     }
 
     void conflictBoxNamesTheItemAndAnswers()

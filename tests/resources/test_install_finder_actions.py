@@ -8,6 +8,7 @@ from pathlib import Path
 ARGS = None
 OPTIONS = {"extract-here": "-corvexextracthere", "extract-folder": "-corvexextractfolder",
            "compress-zip": "-add2archive"}
+APP_ENTRY = "applications/io.github.corvex.Corvex.desktop"
 LABELS = {"extract-here": "Extract Here", "extract-folder": "Extract to Folder", "compress-zip": "Compress to ZIP"}
 # Names that break naive quoting somewhere along the way.
 AWKWARD = ["plain.zip", "with space.zip", "it's.zip", 'say "hi".zip', "$HOME and `date`.zip", "-rf", "--help",
@@ -122,7 +123,7 @@ class InstallerTest(unittest.TestCase):
 
     def test_every_file_is_where_its_file_manager_looks(self):
         d, c = self.data, self.config
-        modes = {d / "icons/hicolor/scalable/apps/corvex.svg": 0o644, d / "applications/corvex.desktop": 0o644,
+        modes = {d / "icons/hicolor/scalable/apps/corvex.svg": 0o644, d / APP_ENTRY: 0o644,
                  c / "Thunar/uca.xml": 0o644, d / "nemo/actions/corvex-open-uris": 0o755}
         for a in OPTIONS:
             modes[d / "nautilus/scripts/Corvex" / LABELS[a]] = modes[c / "caja/scripts/Corvex" / LABELS[a]] = 0o755
@@ -138,12 +139,12 @@ class InstallerTest(unittest.TestCase):
             box = Sandbox(tmp)
             rc, out = box.install(XDG_DATA_HOME="", XDG_CONFIG_HOME="relative/ignored")
             self.assertEqual(rc, 0, out)
-            self.assertTrue((box.home / ".local/share/applications/corvex.desktop").is_file())
+            self.assertTrue((box.home / ".local/share" / APP_ENTRY).is_file())
             self.assertTrue((box.home / ".config/Thunar/uca.xml").is_file())
             self.assertFalse((box.root / "relative").exists())
 
     def test_desktop_files_validate_and_pass_the_selection_after_the_option(self):
-        entry = self.data / "applications/corvex.desktop"
+        entry = self.data / APP_ENTRY
         self.assertEqual(validate(entry), [])
         self.assertEqual(exec_argv(read_groups(entry)["Desktop Entry"]["Exec"]), [self.corvex, "%F"])
         # Service menus and file-manager actions are dialects the validator does not know.
@@ -158,7 +159,7 @@ class InstallerTest(unittest.TestCase):
     def test_glib_launches_each_exec_line_with_awkward_paths(self):
         # GLib's own desktop-entry launcher is an independent reader of the quoting.
         paths = [str(self.box.root / n) for n in AWKWARD]
-        entries = [(self.exec_lines(self.data / "applications/corvex.desktop")[0], [])]
+        entries = [(self.exec_lines(self.data / APP_ENTRY)[0], [])]
         for path, ids in self.desktop_files():
             entries += [(e, [OPTIONS[a]]) for e, a in zip(self.exec_lines(path), ids)]
         for n, (exec_line, leading) in enumerate(entries):
@@ -238,6 +239,15 @@ class InstallerTest(unittest.TestCase):
         self.assertEqual(self.box.snapshot(), before)
         self.assertEqual([p for p in before if Path(p).name.startswith(".")], [])
 
+    def test_earlier_entry_removed_only_when_unchanged(self):
+        earlier = (self.data / APP_ENTRY).read_text().replace("StartupWMClass=Corvex\n", "")
+        old = self.data / "applications/corvex.desktop"
+        # The removal last, so that the desktop database is left as it was.
+        for text, kept in ((earlier + "NoDisplay=true\n", True), (earlier, False)):
+            old.write_text(text)
+            rc, out = self.box.install()
+            self.assertEqual((rc, old.exists()), (0, kept), out)
+
     def test_failures_name_the_reason_and_change_nothing(self):
         with tempfile.TemporaryDirectory() as tmp:
             box = Sandbox(tmp)
@@ -266,15 +276,15 @@ class InstallerTest(unittest.TestCase):
             # (CMake itself cannot install below a backslash.)
             prefix = Path(tmp) / 'opt "x" $y 100%'
             subprocess.run([ARGS.cmake, "-DCORVEX_BINDIR=bin", f"-DCMAKE_INSTALL_PREFIX={prefix}",
-                            f"-DCORVEX_DESKTOP_TEMPLATE={ARGS.source}/corvex.desktop.in",
-                            f"-DCORVEX_DESKTOP_STAGE={tmp}/stage/corvex.desktop",
+                            f"-DCORVEX_DESKTOP_TEMPLATE={ARGS.source}/io.github.corvex.Corvex.desktop.in",
+                            f"-DCORVEX_DESKTOP_STAGE={tmp}/stage/io.github.corvex.Corvex.desktop",
                             "-DCORVEX_DESKTOP_DIR=share/applications",
                             "-P", f"{ARGS.source}/InstallDesktopEntry.cmake"], check=True, capture_output=True)
-            entry = prefix / "share/applications/corvex.desktop"
+            entry = prefix / "share" / APP_ENTRY
             self.assertEqual(validate(entry), [])
             installed = dict(read_groups(entry)["Desktop Entry"])
             self.assertEqual(exec_argv(installed.pop("Exec")), [f"{prefix}/bin/corvex", "%F"])
-            users = dict(read_groups(self.data / "applications/corvex.desktop")["Desktop Entry"])
+            users = dict(read_groups(self.data / APP_ENTRY)["Desktop Entry"])
             users.pop("Exec")
             self.assertEqual(installed, users)
 

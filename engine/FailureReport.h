@@ -1,0 +1,27 @@
+#pragma once
+
+#include "engine/Operation.h"
+
+#include <QList>
+#include <QString>
+
+// What an error alert says about a failed operation: a sentence naming the
+// archive and what went wrong, the tool's error and warning lines under it,
+// and the tool's whole output for the alert's Details button.
+struct FailureReport {
+    QString message;
+    QString informativeText;
+    QString details;
+    // The archive read, or the file being created.
+    QString archive;
+
+    // For a Failed outcome of `request`.
+    static FailureReport from(const OperationRequest &request, const Outcome &outcome);
+    // One alert for several failed operations: one sentence a line, then each
+    // one's lines and details under its name.
+    static FailureReport combine(const QList<FailureReport> &reports);
+
+    // The tool's output as a terminal shows it: progress texts, which the
+    // tool erases with backspaces, are gone.
+    static QString withoutProgress(const QString &output);
+};

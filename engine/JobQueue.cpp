@@ -1,0 +1,113 @@
+#include "engine/JobQueue.h"
+
+#include "engine/ArchiveEngine.h"
+#include "engine/OperationJob.h"
+
+#include <QMetaObject>
+#include <QMutexLocker>
+#include <QObject>
+#include <QThreadPool>
+
+#include <algorithm>
+#include <atomic>
+
+namespace {
+
+// Posts `call` to the context's thread unless the queue is gone.
+template<typename Link, typename Call>
+void post(const std::shared_ptr<Link> &link, Call &&call)
+{
+    QMutexLocker lock(&link->mutex);
+    if (link->context)
+        QMetaObject::invokeMethod(link->context, std::forward<Call>(call), Qt::QueuedConnection);
+}
+
+} // namespace
+
+JobQueue::JobQueue(QObject *context)
+    : m_link(std::make_shared<Link>())
+{
+    m_link->context = context;
+}
+
+JobQueue::~JobQueue()
+{
+    {
+        QMutexLocker lock(&m_link->mutex);
+        m_link->context = nullptr;
+    }
+    cancelAll();
+}
+
+std::shared_ptr<OperationJob> JobQueue::start(Work work, Callbacks callbacks)
+{
+    auto job = std::make_shared<OperationJob>();
+    auto shared = std::make_shared<Callbacks>(std::move(callbacks));
+    const std::weak_ptr<OperationJob> weakJob = job;
+
+    if (shared->progress) {
+        // One progress call waits at a time; later reports replace its value.
+        auto pending = std::make_shared<std::atomic<bool>>(false);
+        auto latest = std::make_shared<OperationProgress>();
+        auto latestMutex = std::make_shared<QMutex>();
+        job->setProgressSink([link = m_link, shared, pending, latest, latestMutex](const OperationProgress &progress) {
+            {
+                QMutexLocker lock(latestMutex.get());
+                *latest = progress;
+            }
+            if (pending->exchange(true))
+                return;
+            post(link, [shared, pending, latest, latestMutex] {
+                OperationProgress value;
+                {
+                    QMutexLocker lock(latestMutex.get());
+                    value = *latest;
+                }
+                pending->store(false);
+                shared->progress(value);
+            });
+        });
+    }
+    job->setQuestionSink([link = m_link, shared, weakJob](const Question &question) {
+        post(link, [shared, weakJob, question] {
+            const Answer answer = shared->question ? shared->question(question) : Answer{true, {}, ConflictChoice::Cancel, false};
+            if (auto job = weakJob.lock())
+                job->answer(answer);
+        });
+    });
+
+    m_jobs.erase(std::remove_if(m_jobs.begin(), m_jobs.end(), [](const auto &weak) { return weak.expired(); }),
+                 m_jobs.end());
+    m_jobs.push_back(job);
+    QThreadPool::globalInstance()->start([link = m_link, job, shared, work = std::move(work)] {
+        Outcome outcome = work(*job);
+        if (job->isCancelled())
+            outcome.kind = Outcome::Kind::Cancelled;
+        // The job stays alive until its outcome is delivered: running()
+        // counts it until then.
+        post(link, [shared, job, outcome = std::move(outcome)]() mutable {
+            if (shared->finished)
+                shared->finished(std::move(outcome));
+        });
+    });
+    return job;
+}
+
+std::shared_ptr<OperationJob> JobQueue::start(const ArchiveEngine &engine, const OperationRequest &request,
+                                              Callbacks callbacks)
+{
+    return start([engine, request](OperationJob &job) { return engine.execute(request, job); }, std::move(callbacks));
+}
+
+void JobQueue::cancelAll()
+{
+    for (const auto &weak : m_jobs) {
+        if (auto job = weak.lock())
+            job->cancel();
+    }
+}
+
+int JobQueue::running() const
+{
+    return int(std::count_if(m_jobs.begin(), m_jobs.end(), [](const auto &weak) { return !weak.expired(); }));
+}

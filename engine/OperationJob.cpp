@@ -1,0 +1,69 @@
+#include "engine/OperationJob.h"
+
+#include <QDateTime>
+#include <QMutexLocker>
+
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+OperationJob::OperationJob()
+    : m_cancelFd(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK))
+{
+}
+
+OperationJob::~OperationJob()
+{
+    if (m_cancelFd >= 0)
+        ::close(m_cancelFd);
+}
+
+void OperationJob::cancel()
+{
+    if (m_cancelled.exchange(true, std::memory_order_acq_rel))
+        return;
+    if (m_cancelFd >= 0) {
+        const eventfd_t one = 1;
+        [[maybe_unused]] const auto written = ::write(m_cancelFd, &one, sizeof one);
+    }
+    QMutexLocker lock(&m_mutex);
+    m_answered.wakeAll();
+}
+
+void OperationJob::answer(const Answer &answer)
+{
+    QMutexLocker lock(&m_mutex);
+    if (!m_waiting)
+        return;
+    m_answer = answer;
+    m_answered.wakeAll();
+}
+
+void OperationJob::report(const OperationProgress &progress, bool force)
+{
+    if (!m_progressSink)
+        return;
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (!force && now - m_lastReport < interval)
+        return;
+    m_lastReport = now;
+    m_progressSink(progress);
+}
+
+std::optional<Answer> OperationJob::ask(const Question &question)
+{
+    if (isCancelled() || !m_questionSink)
+        return std::nullopt;
+    {
+        QMutexLocker lock(&m_mutex);
+        m_waiting = true;
+        m_answer.reset();
+    }
+    m_questionSink(question);
+    QMutexLocker lock(&m_mutex);
+    while (!m_answer && !isCancelled())
+        m_answered.wait(&m_mutex);
+    m_waiting = false;
+    if (isCancelled() || !m_answer || m_answer->cancelled)
+        return std::nullopt;
+    return m_answer;
+}
