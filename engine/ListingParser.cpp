@@ -127,7 +127,8 @@ void ListingParser::line(const uchar *begin, const uchar *end)
         begin += n;
     }
     // Most lines are fields that are not kept, and their first byte says so;
-    // of the many keys starting with 'A', only "Anti" is kept.
+    // of the many keys starting with 'A', "Anti" is kept and "Attributes"
+    // looked at in place.
     if (begin < end) {
         switch (*begin) {
         case 'P':
@@ -138,8 +139,10 @@ void ListingParser::line(const uchar *begin, const uchar *end)
         case '-':
             break;
         case 'A':
-            if (end - begin < 2 || begin[1] != 'n')
+            if (end - begin < 2 || begin[1] != 'n') {
+                attributes(begin, end);
                 return;
+            }
             break;
         default:
             return;
@@ -193,6 +196,21 @@ void ListingParser::line(const uchar *begin, const uchar *end)
     }
     m_pending[field].assign(value.data(), value.size());
     m_has[field] = true;
+}
+
+// A 7z listing has no "Folder" key: a folder has "D" among the attribute
+// letters before the Unix mode ("Attributes = D drwxr-xr-x").
+void ListingParser::attributes(const uchar *begin, const uchar *end)
+{
+    static constexpr std::string_view key = "Attributes = ";
+    if (size_t(end - begin) <= key.size() || std::memcmp(begin, key.data(), key.size()) != 0)
+        return;
+    for (const uchar *p = begin + key.size(); p < end && *p != ' '; ++p) {
+        if (*p == 'D') {
+            m_flags.folder = true;
+            return;
+        }
+    }
 }
 
 void ListingParser::finishEntry()

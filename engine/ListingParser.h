@@ -27,6 +27,7 @@ private:
     // bytes they took; at the end of the text the rest is a line of its own.
     size_t scan(const unsigned char *data, size_t size, bool atEnd);
     void line(const unsigned char *begin, const unsigned char *end);
+    void attributes(const unsigned char *begin, const unsigned char *end);
     void finishEntry();
     void clearPending();
 
