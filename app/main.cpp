@@ -1,4 +1,5 @@
 #include "app/AppDelegate.h"
+#include "app/StartArguments.h"
 #include "engine/ArchiveEngine.h"
 #include "platform/QtDesktop.h"
 
@@ -7,7 +8,11 @@
 
 int main(int argc, char *argv[])
 {
-    QApplication application(argc, argv);
+    // Read before Qt can take any of them out; Qt gets the program name only.
+    const StartArguments start(argc, argv);
+    int applicationArgc = 1;
+    char *applicationArgv[] = {argv[0], nullptr};
+    QApplication application(applicationArgc, applicationArgv);
     QApplication::setApplicationName(QStringLiteral("Corvex"));
     // The application entry's name (resources/), by which the desktop matches windows to it.
     QApplication::setDesktopFileName(QStringLiteral("io.github.corvex.Corvex"));
@@ -17,7 +22,11 @@ int main(int argc, char *argv[])
                                                  QIcon(resourceFolder + QStringLiteral("/corvex.svg"))));
 
     QtDesktop desktop;
-    AppDelegate delegate(desktop, resourceFolder, QCoreApplication::arguments());
+    if (!start.unreadable().isEmpty()) {
+        desktop.showAlert(Desktop::AlertStyle::Warning, start.refusalMessage(), start.refusalInformativeText());
+        return 1;
+    }
+    AppDelegate delegate(desktop, resourceFolder, start.arguments());
     switch (delegate.start()) {
     case AppDelegate::Outcome::windowShown:
         return application.exec();

@@ -21,7 +21,7 @@ using namespace BenchSupport;
 
 namespace {
 
-// Fingerprint of every entry's texts and flag, in order: a faster parser
+// Fingerprint of every entry's texts and flags, in order: a faster parser
 // must give the same one.
 quint64 digest(const std::vector<ArchiveEntry> &entries)
 {
@@ -36,7 +36,8 @@ quint64 digest(const std::vector<ArchiveEntry> &entries)
         add(e.sizeUtf8());
         add(e.packedUtf8());
         add(e.modifiedUtf8());
-        add(e.isFolder() ? "+" : "-");
+        const char flags[] = {e.isFolder() ? 'F' : '-', e.isAnti() ? 'A' : '-', e.isEncrypted() ? 'E' : '-'};
+        add(QByteArrayView(flags, 3));
     }
     return hash;
 }

@@ -4,12 +4,18 @@
 
 ArchiveEntry::ArchiveEntry(const QString &path, const QString &size, const QString &packed,
                            const QString &modified, bool isFolder)
-    : ArchiveEntry(fromUtf8(path.toUtf8(), size.toUtf8(), packed.toUtf8(), modified.toUtf8(), isFolder))
+    : ArchiveEntry(path, size, packed, modified, Flags{.folder = isFolder})
+{
+}
+
+ArchiveEntry::ArchiveEntry(const QString &path, const QString &size, const QString &packed,
+                           const QString &modified, Flags flags)
+    : ArchiveEntry(fromUtf8(path.toUtf8(), size.toUtf8(), packed.toUtf8(), modified.toUtf8(), flags))
 {
 }
 
 ArchiveEntry ArchiveEntry::fromUtf8(QByteArrayView path, QByteArrayView size, QByteArrayView packed,
-                                    QByteArrayView modified, bool isFolder)
+                                    QByteArrayView modified, Flags flags)
 {
     ArchiveEntry entry;
     const qsizetype total = path.size() + size.size() + packed.size() + modified.size();
@@ -28,6 +34,6 @@ ArchiveEntry ArchiveEntry::fromUtf8(QByteArrayView path, QByteArrayView size, QB
     put(packed);
     entry.m_packedEnd = quint32(entry.m_sizeEnd + packed.size());
     put(modified);
-    entry.m_isFolder = isFolder;
+    entry.m_flags = flags;
     return entry;
 }

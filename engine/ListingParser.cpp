@@ -126,14 +126,23 @@ void ListingParser::line(const uchar *begin, const uchar *end)
             break;
         begin += n;
     }
-    // Most lines are fields that are not kept, and their first byte says so.
+    // Most lines are fields that are not kept, and their first byte says so;
+    // of the many keys starting with 'A', "Anti" is kept and "Attributes"
+    // looked at in place.
     if (begin < end) {
         switch (*begin) {
         case 'P':
         case 'S':
         case 'M':
         case 'F':
+        case 'E':
         case '-':
+            break;
+        case 'A':
+            if (end - begin < 2 || begin[1] != 'n') {
+                attributes(begin, end);
+                return;
+            }
             break;
         default:
             return;
@@ -162,7 +171,9 @@ void ListingParser::line(const uchar *begin, const uchar *end)
     if (split == std::string_view::npos)
         return;
     const std::string_view key = text.substr(0, split);
-    Field field;
+    const std::string_view value = text.substr(split + 3);
+    Field field = Path;
+    bool *flag = nullptr;
     if (key == "Path")
         field = Path;
     else if (key == "Size")
@@ -172,12 +183,34 @@ void ListingParser::line(const uchar *begin, const uchar *end)
     else if (key == "Modified")
         field = Modified;
     else if (key == "Folder")
-        field = Folder;
+        flag = &m_flags.folder;
+    else if (key == "Anti")
+        flag = &m_flags.anti;
+    else if (key == "Encrypted")
+        flag = &m_flags.encrypted;
     else
         return;
-    const std::string_view value = text.substr(split + 3);
+    if (flag) {
+        *flag = value == "+";
+        return;
+    }
     m_pending[field].assign(value.data(), value.size());
     m_has[field] = true;
+}
+
+// A 7z listing has no "Folder" key: a folder has "D" among the attribute
+// letters before the Unix mode ("Attributes = D drwxr-xr-x").
+void ListingParser::attributes(const uchar *begin, const uchar *end)
+{
+    static constexpr std::string_view key = "Attributes = ";
+    if (size_t(end - begin) <= key.size() || std::memcmp(begin, key.data(), key.size()) != 0)
+        return;
+    for (const uchar *p = begin + key.size(); p < end && *p != ' '; ++p) {
+        if (*p == 'D') {
+            m_flags.folder = true;
+            return;
+        }
+    }
 }
 
 void ListingParser::finishEntry()
@@ -187,8 +220,7 @@ void ListingParser::finishEntry()
             return m_has[f] ? QByteArrayView(m_pending[f].data(), qsizetype(m_pending[f].size()))
                             : QByteArrayView();
         };
-        m_entries.push_back(ArchiveEntry::fromUtf8(view(Path), view(Size), view(Packed), view(Modified),
-                                                   m_has[Folder] && m_pending[Folder] == "+"));
+        m_entries.push_back(ArchiveEntry::fromUtf8(view(Path), view(Size), view(Packed), view(Modified), m_flags));
     }
     clearPending();
 }
@@ -197,4 +229,5 @@ void ListingParser::clearPending()
 {
     for (bool &has : m_has)
         has = false;
+    m_flags = {};
 }

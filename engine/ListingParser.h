@@ -21,12 +21,13 @@ public:
     static std::vector<ArchiveEntry> parse(QByteArrayView text);
 
 private:
-    enum Field { Path, Size, Packed, Modified, Folder, FieldCount };
+    enum Field { Path, Size, Packed, Modified, FieldCount };
 
     // Handles the whole lines of [data, data + size) and returns how many
     // bytes they took; at the end of the text the rest is a line of its own.
     size_t scan(const unsigned char *data, size_t size, bool atEnd);
     void line(const unsigned char *begin, const unsigned char *end);
+    void attributes(const unsigned char *begin, const unsigned char *end);
     void finishEntry();
     void clearPending();
 
@@ -36,5 +37,6 @@ private:
     bool m_inMembers = false;
     std::string m_pending[FieldCount];
     bool m_has[FieldCount] = {};
+    ArchiveEntry::Flags m_flags;
     std::vector<ArchiveEntry> m_entries;
 };

@@ -21,7 +21,7 @@ QStringList PathScreen::unsafePaths(const std::vector<ArchiveEntry> &entries)
     QStringList result;
     for (const ArchiveEntry &entry : entries) {
         const QString path = entry.path();
-        if (isUnsafe(path))
+        if (entry.isAnti() || isUnsafe(path))
             result.append(path);
     }
     return result;

@@ -11,6 +11,7 @@
 // count as slashes), and a leading drive letter.
 namespace PathScreen {
 bool isUnsafe(QStringView path);
-// The unsafe paths, as listed and in listing order.
+// The unsafe paths, and the anti-items (which delete what they name), as
+// listed and in listing order.
 QStringList unsafePaths(const std::vector<ArchiveEntry> &entries);
 }

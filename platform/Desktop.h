@@ -6,8 +6,12 @@
 #include <memory>
 #include <optional>
 
-// Everything the application asks of the desktop: alerts, panels, the beep,
-// revealing items in the file manager and opening files. The application
+// From engine/Operation.h, which callers of askConflict include.
+struct Answer;
+struct Question;
+
+// Everything the application asks of the desktop: alerts, panels, questions,
+// the beep, revealing items in the file manager and opening files. The application
 // creates one and hands it down; tests hand down a recording fake.
 class Desktop
 {
@@ -77,4 +81,8 @@ public:
     // Shown at once; `cancel` runs when the user cancels it (its button,
     // Escape, or closing it), at most once.
     virtual std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) = 0;
+    // Modal: what to do about an extracted item whose name exists (a
+    // question of kind Conflict): Replace, Keep Both, Skip or Cancel, and
+    // whether for all the conflicts that follow. Cancel when dismissed.
+    virtual Answer askConflict(const Question &question) = 0;
 };

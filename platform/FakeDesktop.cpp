@@ -66,6 +66,29 @@ std::optional<QString> FakeDesktop::askNewPassword(const NewPasswordPrompt &prom
     return answer;
 }
 
+void FakeDesktop::queueConflictAnswer(ConflictChoice choice, bool applyToAll)
+{
+    Answer answer;
+    answer.choice = choice;
+    answer.cancelled = choice == ConflictChoice::Cancel;
+    answer.applyToAll = applyToAll;
+    m_conflictAnswers.enqueue(answer);
+}
+
+Answer FakeDesktop::askConflict(const Question &question)
+{
+    conflicts.append(question);
+    Answer answer;
+    answer.cancelled = true;
+    if (!m_conflictAnswers.isEmpty())
+        answer = m_conflictAnswers.dequeue();
+    static const char *const names[] = {"replace", "keepBoth", "skip", "cancel"};
+    calls.append({QStringLiteral("conflict"),
+                  {question.existingPath, QString::fromLatin1(names[int(answer.choice)]),
+                   answer.applyToAll ? QStringLiteral("all") : QString()}});
+    return answer;
+}
+
 namespace {
 class FakeProgressWindow : public Desktop::ProgressWindow
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/Operation.h"
 #include "platform/Desktop.h"
 
 #include <QList>
@@ -13,8 +14,9 @@ class FakeDesktop : public Desktop
 public:
     struct Call {
         // "error", "errorReport", "alert", "beep", "reveal", "open", "openPanel",
-        // "savePanel", "progress", "password" (archive, then "wrong" when it
-        // said so), "newPassword" (archive). Never the password answered.
+        // "savePanel", "progress", "conflict", "password" (archive, then
+        // "wrong" when it said so), "newPassword" (archive). Never the
+        // password answered.
         QString kind;
         QStringList values;  // what the call carried, in a fixed order per kind
     };
@@ -30,6 +32,7 @@ public:
     std::optional<QString> askPassword(const PasswordPrompt &prompt) override;
     std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) override;
     std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
+    Answer askConflict(const Question &question) override;
 
     // Answers for the next panels, first in first out. An empty list or a
     // nullopt is a cancel; with nothing queued a panel is cancelled.
@@ -40,20 +43,24 @@ public:
     void queuePasswordAnswer(const std::optional<QString> &password) { m_passwordAnswers.enqueue(password); }
     void queueNewPasswordAnswer(const std::optional<QString> &password) { m_newPasswordAnswers.enqueue(password); }
     qsizetype pendingPasswordAnswers() const { return m_passwordAnswers.size() + m_newPasswordAnswers.size(); }
+    // The same for conflict questions; with nothing queued the answer is Cancel.
+    void queueConflictAnswer(ConflictChoice choice, bool applyToAll = false);
 
     QList<Call> calls;
     QList<OpenPanel> openPanels;
     QList<SavePanel> savePanels;
     // The last progress window's cancel, as its button would call it.
     std::function<void()> cancelProgress;
+    QList<Question> conflicts;
 
     QStringList kinds() const;
     int count(const QString &kind) const;
-    void clear() { calls.clear(); openPanels.clear(); savePanels.clear(); }
+    void clear() { calls.clear(); openPanels.clear(); savePanels.clear(); conflicts.clear(); }
 
 private:
     QQueue<QStringList> m_openAnswers;
     QQueue<std::optional<QString>> m_saveAnswers;
     QQueue<std::optional<QString>> m_passwordAnswers;
     QQueue<std::optional<QString>> m_newPasswordAnswers;
+    QQueue<Answer> m_conflictAnswers;
 };

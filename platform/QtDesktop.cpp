@@ -2,6 +2,7 @@
 
 #include "platform/AlertText.h"
 #include "platform/PasswordDialog.h"
+#include "platform/ConflictBox.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -323,4 +324,11 @@ private:
 std::unique_ptr<Desktop::ProgressWindow> QtDesktop::showProgress(const QString &title, std::function<void()> cancel)
 {
     return std::make_unique<QtProgressWindow>(title, std::move(cancel));
+}
+
+Answer QtDesktop::askConflict(const Question &question)
+{
+    ConflictBox box(question, dialogParent());
+    box.exec();
+    return box.answer();
 }

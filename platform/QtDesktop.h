@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/Operation.h"
 #include "platform/Desktop.h"
 
 #include <QObject>
@@ -28,6 +29,7 @@ public:
     std::optional<QString> askPassword(const PasswordPrompt &prompt) override;
     std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) override;
     std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
+    Answer askConflict(const Question &question) override;
 
     // A reveal answers later; a process about to end waits for the answers
     // so that the call is delivered and a failed one still opens a folder.

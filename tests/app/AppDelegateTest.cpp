@@ -1,5 +1,6 @@
 #include "../TestSupport.h"
 #include "app/AppDelegate.h"
+#include "app/StartArguments.h"
 #include "ui/CorvexController.h"
 #include "platform/FakeDesktop.h"
 
@@ -88,6 +89,15 @@ private slots:
         QCOMPARE(delegate.controller()->entries().size(), size_t(loaded.isEmpty() ? 0 : 1));
         delegate.controller()->window()->close();
         QCOMPARE(visibleWindows(), 0);
+    }
+
+    void startArgumentsKeepEveryItemAndFlagNonUtf8()
+    {
+        const char *const argv[] = {"/opt/caf\xe9/corvex", "-add2archive", "-platform", "caf\xe9.txt", "ü.txt"};
+        const StartArguments start(5, argv);
+        QCOMPARE(start.arguments().mid(1), (QStringList{"-add2archive", "-platform", "caf\uFFFD.txt", "ü.txt"}));
+        QCOMPARE(start.unreadable(), QStringList{"caf\uFFFD.txt"});
+        QVERIFY(start.refusalMessage().contains(QStringLiteral("caf\uFFFD.txt")));
     }
 };
 

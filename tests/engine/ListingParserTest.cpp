@@ -41,7 +41,9 @@ private slots:
                                               "with space", "with space/a b.txt", "Ünïcödé ✓.md"}));
         QCOMPARE(entries[0], ArchiveEntry("docs", "0", "0", "2026-12-06 07:09:11.0756277", true));
         QCOMPARE(entries[1], ArchiveEntry("docs/readme.txt", "6", "6", "2026-12-06 07:09:11.0756277", false));
-        QCOMPARE(parse(recorded("solid.7z.slt")).size(), size_t(8));
+        const auto solid = parse(recorded("solid.7z.slt"));
+        QCOMPARE(solid.size(), size_t(8));
+        QCOMPARE(solid[0], ArchiveEntry("docs", "0", "0", "2026-12-06 07:09:11.0756277", true));   // "Attributes = D …"
         // A Latin-1 name keeps a replacement character; the rest is unharmed.
         QCOMPARE(paths(parse(recorded("latin1.tar.slt"))), QStringList({QStringLiteral("caf\uFFFD.txt"), "plain.txt"}));
     }
@@ -92,16 +94,20 @@ private slots:
         QCOMPARE(paths(parse(text)), expected);
     }
 
-    void fieldsAndFolderFlag()
+    void fieldsAndFlags()
     {
-        const auto entries = parse(head + "Path = photos.2020\nFolder = +\n\nPath = b\nFolder = -\nSize = 7\n"
-                                          "Unknown = x\n\nPath = c\nFolder = ++\n");
+        using Flags = ArchiveEntry::Flags;
+        const auto entries = parse(head + "Path = photos.2020\nFolder = +\nAttributes = +\nAccessed = +\n\n"
+                                          "Path = b\nFolder = -\nSize = 7\nUnknown = x\nAnti = +\nEncrypted = +\n\n"
+                                          "Path = c\nFolder = ++\n  Anti = + \nAntique = +\nEncrypted = -\n");
         QCOMPARE(entries.size(), size_t(3));
-        QVERIFY(entries[0].isFolder());
-        QVERIFY(!entries[1].isFolder());
+        QCOMPARE(entries[0].flags(), Flags{.folder = true});
+        QCOMPARE(entries[1].flags(), (Flags{.anti = true, .encrypted = true}));
         QCOMPARE(entries[1].size(), QStringLiteral("7"));
         QVERIFY(entries[1].packed().isEmpty() && entries[1].modified().isEmpty());
-        QVERIFY(!entries[2].isFolder());
+        QCOMPARE(entries[2].flags(), Flags{.anti = true});
+        // Anti-items are refused with the unsafe paths, in listing order.
+        QCOMPARE(PathScreen::unsafePaths(entries), QStringList({"b", "c"}));
     }
 
     void pathScreen_data()

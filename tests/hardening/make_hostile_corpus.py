@@ -68,7 +68,7 @@ def tar(name, members, fmt=tarfile.GNU_FORMAT, mode="w"):
             info = tarfile.TarInfo(name)
             info.mtime, info.linkname, info.mode = 1700000000, link, perm
             info.type = {"file": tarfile.REGTYPE, "symlink": tarfile.SYMTYPE, "hardlink": tarfile.LNKTYPE,
-                         "fifo": tarfile.FIFOTYPE, "chardev": tarfile.CHRTYPE}[kind]
+                         "fifo": tarfile.FIFOTYPE, "chardev": tarfile.CHRTYPE, "dir": tarfile.DIRTYPE}[kind]
             info.devmajor, info.devminor = (1, 3) if kind == "chardev" else (0, 0)
             info.size = len(data) if kind == "file" else 0
             archive.addfile(info, io.BytesIO(data) if kind == "file" else None)
@@ -98,6 +98,19 @@ def seven(name, folder, files, options=(), members=(".",)):
     path = os.path.join(CORPUS, name)
     subprocess.run([TOOL, "a", "-t7z", "-spd", *options, "--", path, *members], cwd=staged, check=True,
                    stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+    return path
+
+
+# 7z of anti-items, which delete what they name: the tool's update against an empty folder records every member
+# of a first archive of `files` as deleted ("q3": in the archive, not on disk, becomes an anti-item).
+def anti(name, files):
+    seven(name + ".base", "anti-" + name, files)
+    empty = os.path.join(ROOT, "staging", "anti-empty-" + name)
+    os.makedirs(empty)
+    path = os.path.join(CORPUS, name)
+    subprocess.run([TOOL, "u", "-spd", "-u-", "-up0q3r2x2y2z0w2!" + path, "--", os.path.join(CORPUS, name + ".base")],
+                   cwd=empty, check=True, stdout=subprocess.DEVNULL, stdin=subprocess.DEVNULL)
+    os.remove(os.path.join(CORPUS, name + ".base"))
     return path
 
 
@@ -197,6 +210,10 @@ CASES = [
      "F", [], ["l"], CLIMB),
     ("7z-odd-names", seven("names.7z", "plain", ODD + ["ctl\x01.txt", "caf\udce9.txt"]), "X", ODD),
     ("7z-absolute", seven("absolute.7z", "abs", [os.path.basename(ABS7)], ["-spf"], [ABS7]), "R", [ABS7.lstrip("/")]),
+    ("7z-anti-items", anti("anti.7z", ["anti.7z", "docs/readme.txt"]), "R", [], [],
+     "the screen refuses anti-items: in a folder that holds them they delete the archive itself and docs/"),
+    ("tar-dot-member-mode", tar("dot-mode.tar", [("./", "dir", b"", "", 0o777), "./ok.txt"]), "X", ["ok.txt"], [],
+     "the tool sets the mode of a './' member on the destination folder itself"),
     ("7z-symlinks-then-write", seven("links.7z", "through", [f"out/{E}-7z-rel.txt", f"absout/{E}-7z-abs.txt"], [],
                                      ["out", "absout"]), "F", [], ["out"], CLIMB + "; it rewrites the absolute one"),
 ]

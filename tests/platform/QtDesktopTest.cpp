@@ -1,5 +1,6 @@
 // The real desktop seam; reveal talks to a stand-in file manager on a private session bus.
 #include "platform/PasswordDialog.h"
+#include "platform/ConflictBox.h"
 #include "platform/QtDesktop.h"
 
 #include <QApplication>
@@ -158,6 +159,35 @@ private slots:
             dialog.findChild<QLineEdit *>(QStringLiteral("confirmation"))->setText(row.second);
             QCOMPARE(dialog.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Ok)->isEnabled(), row.acceptable);
             QCOMPARE(dialog.findChild<QLabel *>(QStringLiteral("problem"))->text(), row.problem);
+        }
+    }
+
+    void conflictBoxNamesTheItemAndAnswers()
+    {
+        Question question;
+        question.kind = Question::Kind::Conflict;
+        question.archive = QStringLiteral("/srv/<b>x.zip");
+        question.existingPath = QStringLiteral("/srv/out/docs");
+        question.existingIsFolder = true;
+        // Clicked (a choice's button, -1 Escape) with "Apply to all" checked, and the answer.
+        const std::pair<int, ConflictChoice> cases[] = {{int(ConflictChoice::Skip), ConflictChoice::Skip},
+                                                        {int(ConflictChoice::Cancel), ConflictChoice::Cancel},
+                                                        {-1, ConflictChoice::Cancel}};
+        for (const auto &[clicked, choice] : cases) {
+            ConflictBox box(question);
+            QCOMPARE(box.text(), QStringLiteral("A folder named “docs” already exists in “/srv/out”."));
+            QVERIFY(box.informativeText().contains(QStringLiteral("“&lt;b&gt;x.zip” holds a file")));
+            QCOMPARE(static_cast<QAbstractButton *>(box.defaultButton()), box.buttonFor(ConflictChoice::KeepBoth));
+            box.checkBox()->setChecked(true);
+            box.show();
+            if (clicked < 0)
+                QTest::keyClick(&box, Qt::Key_Escape);
+            else
+                box.buttonFor(ConflictChoice(clicked))->click();
+            const Answer answer = box.answer();
+            QCOMPARE(answer.choice, choice);
+            QCOMPARE(answer.cancelled, choice == ConflictChoice::Cancel);
+            QCOMPARE(answer.applyToAll, choice != ConflictChoice::Cancel);
         }
     }
 

@@ -1,0 +1,93 @@
+#include "engine/ArchiveFile.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+QString kindOf(mode_t mode)
+{
+    if (S_ISDIR(mode))
+        return QStringLiteral("a folder");
+    if (S_ISFIFO(mode))
+        return QStringLiteral("a named pipe");
+    if (S_ISCHR(mode))
+        return QStringLiteral("a character device");
+    if (S_ISBLK(mode))
+        return QStringLiteral("a block device");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("a socket");
+    return QStringLiteral("not a regular file");
+}
+
+} // namespace
+
+ArchiveFile::ArchiveFile(const QString &path) : m_path(path)
+{
+    open();
+}
+
+void ArchiveFile::open()
+{
+    const QString &path = m_path;
+    const QByteArray native = QFile::encodeName(path);
+    auto fail = [this](Problem problem, const QString &description) {
+        m_problem = problem;
+        m_description = description;
+    };
+    auto notAFile = [&](mode_t mode) {
+        fail(Problem::NotAFile, QStringLiteral("“%1” is %2, not an archive.").arg(path, kindOf(mode)));
+    };
+    auto systemError = [&](int error) {
+        fail(Problem::System, QStringLiteral("Cannot open “%1”: %2").arg(path, QString::fromLocal8Bit(std::strerror(error))));
+    };
+
+    // Look before opening: opening a device can have effects of its own.
+    struct stat looked;
+    if (::stat(native.constData(), &looked) != 0)
+        return systemError(errno);
+    if (!S_ISREG(looked.st_mode))
+        return notAFile(looked.st_mode);
+    // Non-blocking: should a FIFO take the file's place meanwhile, opening it
+    // returns at once, and fstat tells.
+    const int fd = ::open(native.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0)
+        return systemError(errno);
+    struct stat opened;
+    if (::fstat(fd, &opened) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return systemError(error);
+    }
+    if (!S_ISREG(opened.st_mode)) {
+        ::close(fd);
+        return notAFile(opened.st_mode);
+    }
+    m_fd = fd;
+    m_identity = {opened.st_dev, opened.st_ino, opened.st_size,
+                  opened.st_mtim.tv_sec * 1000000000LL + opened.st_mtim.tv_nsec};
+}
+
+ArchiveFile::~ArchiveFile()
+{
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+bool ArchiveFile::isUnchanged() const
+{
+    if (m_fd < 0)
+        return false;
+    auto identity = [](const struct stat &s) {
+        return Identity{s.st_dev, s.st_ino, s.st_size, s.st_mtim.tv_sec * 1000000000LL + s.st_mtim.tv_nsec};
+    };
+    // Both the file held open (written to in place?) and the path (replaced?).
+    struct stat held, named;
+    return ::fstat(m_fd, &held) == 0 && identity(held) == m_identity
+        && ::stat(QFile::encodeName(m_path).constData(), &named) == 0 && identity(named) == m_identity;
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <sys/types.h>
+
+// The archive an operation reads, held open from the screen to the end of
+// the extraction. Only a regular file is an archive: a FIFO would block the
+// tool forever and a folder would be searched for archives, so either is
+// refused before the tool runs, without blocking. The descriptor kept open
+// pins the file, and isUnchanged() tells whether the path still names it.
+class ArchiveFile
+{
+public:
+    enum class Problem { None, NotAFile, System };
+
+    // Opens `path` (a link to a regular file is followed); see problem().
+    explicit ArchiveFile(const QString &path);
+    ~ArchiveFile();
+    ArchiveFile(const ArchiveFile &) = delete;
+    ArchiveFile &operator=(const ArchiveFile &) = delete;
+
+    const QString &path() const { return m_path; }
+    bool isOpen() const { return m_fd >= 0; }
+    int descriptor() const { return m_fd; }
+    Problem problem() const { return m_problem; }
+    // Why it is not open, naming the path: the system's reason, or what the
+    // path names instead of a file ("… is a folder, not an archive.").
+    const QString &description() const { return m_description; }
+
+    // True while the path names the same file as when it was opened (device
+    // and inode) and neither its size nor its modification time has changed.
+    bool isUnchanged() const;
+
+private:
+    struct Identity {
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        long long modified = 0;   // nanoseconds
+
+        friend bool operator==(const Identity &, const Identity &) = default;
+    };
+
+    void open();
+
+    QString m_path;
+    int m_fd = -1;
+    Problem m_problem = Problem::None;
+    QString m_description;
+    Identity m_identity;
+};

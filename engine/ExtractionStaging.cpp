@@ -1,0 +1,253 @@
+#include "engine/ExtractionStaging.h"
+
+#include "engine/ArchiveError.h"
+#include "engine/FileNames.h"
+#include "engine/FileOps.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace FileOps;
+
+// Inside the staging folder: what the tool writes, and what a Replace moved
+// out of the way, removed with the rest at the end.
+constexpr char content[] = "content";
+constexpr char replaced[] = "replaced";
+
+[[noreturn]] void fail(const QString &what, const QByteArray &path, int error)
+{
+    throw SystemError::fromErrno(QStringLiteral("%1 “%2”").arg(what, QFile::decodeName(path)), error);
+}
+
+QByteArray joined(const QByteArray &folder, const QByteArray &name)
+{
+    return folder.endsWith('/') ? folder + name : folder + '/' + name;
+}
+
+class Mover
+{
+public:
+    Mover(const QString &archive, const ExtractionStaging::Resolver &resolve, int replacedFd)
+        : m_archive(archive), m_resolve(resolve), m_replacedFd(replacedFd)
+    {
+    }
+
+    ExtractionStaging::Result result;
+
+    // Moves every item of `from` into `to`, which `toPath` names. False once cancelled.
+    bool moveAll(int from, int to, const QByteArray &toPath, bool topLevel)
+    {
+        for (const QByteArray &name : namesIn(from)) {
+            if (!move(from, to, toPath, name, topLevel))
+                return false;
+        }
+        return true;
+    }
+
+private:
+    bool move(int from, int to, const QByteArray &toPath, const QByteArray &name, bool topLevel)
+    {
+        const char *const n = name.constData();
+        const QByteArray target = joined(toPath, name);
+        auto placed = [&](const QByteArray &path) {
+            if (topLevel)
+                result.placed.append(QFile::decodeName(path));
+            return true;
+        };
+        // Retried only when what was in the way went away meanwhile.
+        for (;;) {
+            if (renameNoReplace(from, n, to, n) == 0)
+                return placed(target);
+            if (errno != EEXIST)
+                fail(QStringLiteral("Cannot move the extracted item to"), target, errno);
+
+            struct stat staged, existing;
+            if (::fstatat(from, n, &staged, AT_SYMLINK_NOFOLLOW) != 0)
+                fail(QStringLiteral("Cannot read the extracted item for"), target, errno);
+            if (::fstatat(to, n, &existing, AT_SYMLINK_NOFOLLOW) != 0) {
+                if (errno == ENOENT)
+                    continue;
+                fail(QStringLiteral("Cannot look at"), target, errno);
+            }
+            const bool newIsFolder = S_ISDIR(staged.st_mode);
+            const bool existingIsFolder = S_ISDIR(existing.st_mode);   // a link is never one
+            if (newIsFolder && existingIsFolder)
+                return merge(from, to, target, name) && placed(target);
+
+            const std::optional<ConflictChoice> choice = ask(target, existingIsFolder, newIsFolder);
+            if (!choice)
+                return false;
+            switch (*choice) {
+            case ConflictChoice::Skip:
+                return true;   // the staged item goes with the staging folder
+            case ConflictChoice::KeepBoth:
+                for (int number = 2;; ++number) {
+                    const QByteArray other = FileNames::numberedName(name, number, newIsFolder);
+                    if (renameNoReplace(from, n, to, other.constData()) == 0)
+                        return placed(joined(toPath, other));
+                    if (errno != EEXIST)
+                        fail(QStringLiteral("Cannot move the extracted item to"), joined(toPath, other), errno);
+                }
+            case ConflictChoice::Replace:
+                // One file (or link) for another: a single atomic step; a
+                // link is replaced as a link, its target untouched.
+                if (!newIsFolder && !existingIsFolder) {
+                    if (::renameat(from, n, to, n) != 0)
+                        fail(QStringLiteral("Cannot replace"), target, errno);
+                    return placed(target);
+                }
+                if (placeAfterMovingAside(from, to, target, name))
+                    return placed(target);
+                continue;
+            case ConflictChoice::Cancel:
+                return false;
+            }
+        }
+    }
+
+    bool merge(int from, int to, const QByteArray &target, const QByteArray &name)
+    {
+        const Fd staged(openOwnFolder(from, name.constData()));
+        if (staged.get() < 0)
+            fail(QStringLiteral("Cannot read the extracted folder for"), target, errno);
+        // O_NOFOLLOW: a folder swapped for a link meanwhile is not entered.
+        const Fd existing(::openat(to, name.constData(), openFolder));
+        if (existing.get() < 0)
+            fail(QStringLiteral("Cannot open the folder"), target, errno);
+        return moveAll(staged.get(), existing.get(), target, false);
+    }
+
+    std::optional<ConflictChoice> ask(const QByteArray &target, bool existingIsFolder, bool newIsFolder)
+    {
+        if (m_forAll)
+            return m_forAll;
+        Question question;
+        question.kind = Question::Kind::Conflict;
+        question.archive = m_archive;
+        question.existingPath = QFile::decodeName(target);
+        question.existingIsFolder = existingIsFolder;
+        question.newIsFolder = newIsFolder;
+        const std::optional<Answer> answer = m_resolve(question);
+        if (!answer || answer->cancelled || answer->choice == ConflictChoice::Cancel) {
+            result.cancelled = true;
+            return std::nullopt;
+        }
+        if (answer->applyToAll)
+            m_forAll = answer->choice;
+        return answer->choice;
+    }
+
+    // A Replace where a folder is involved: the existing item goes into the
+    // staging folder (to be removed with it), the new one takes its place.
+    // Should that fail, the existing one is put back. False when something
+    // new is in the way again.
+    bool placeAfterMovingAside(int from, int to, const QByteArray &target, const QByteArray &name)
+    {
+        const char *const n = name.constData();
+        QByteArray aside;
+        for (;;) {
+            aside = QByteArray::number(++m_asideCount);
+            if (renameNoReplace(to, n, m_replacedFd, aside.constData()) == 0)
+                break;
+            if (errno == EXDEV) {   // a mount point: nowhere to keep it
+                aside.clear();
+                removeTree(to, n);
+                break;
+            }
+            if (errno == ENOENT)
+                return false;
+            if (errno != EEXIST)
+                fail(QStringLiteral("Cannot replace"), target, errno);
+        }
+        if (renameNoReplace(from, n, to, n) == 0)
+            return true;
+        const int error = errno;
+        if (!aside.isEmpty())
+            renameNoReplace(m_replacedFd, aside.constData(), to, n);
+        if (error != EEXIST)
+            fail(QStringLiteral("Cannot replace"), target, error);
+        return false;
+    }
+
+    const QString &m_archive;
+    const ExtractionStaging::Resolver &m_resolve;
+    const int m_replacedFd;
+    std::optional<ConflictChoice> m_forAll;
+    int m_asideCount = 0;
+};
+
+QByteArray randomName()
+{
+    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    QByteArray name(".corvex-staging-");
+    for (int i = 0; i < 12; ++i)
+        name += letters[QRandomGenerator::system()->bounded(int(sizeof letters - 1))];
+    return name;
+}
+
+} // namespace
+
+ExtractionStaging::ExtractionStaging(const QString &destination) : m_destination(destination)
+{
+    const QByteArray native = QFile::encodeName(destination);
+    m_destinationFd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_destinationFd < 0)
+        fail(QStringLiteral("Cannot open the folder"), native, errno);
+    for (;;) {
+        m_name = randomName();
+        if (::mkdirat(m_destinationFd, m_name.constData(), S_IRWXU) == 0)
+            break;
+        if (errno != EEXIST) {
+            const int error = errno;
+            m_name.clear();   // not ours: never removed
+            remove();
+            fail(QStringLiteral("Cannot create a folder in"), native, error);
+        }
+    }
+    m_stagingFd = ::openat(m_destinationFd, m_name.constData(), openFolder);
+    if (m_stagingFd < 0 || ::mkdirat(m_stagingFd, content, S_IRWXU) != 0
+        || ::mkdirat(m_stagingFd, replaced, S_IRWXU) != 0) {
+        const int error = errno;
+        remove();
+        fail(QStringLiteral("Cannot create a folder in"), native, error);
+    }
+    m_path = QFile::decodeName(joined(joined(native, m_name), content));
+}
+
+ExtractionStaging::~ExtractionStaging()
+{
+    remove();
+}
+
+ExtractionStaging::Result ExtractionStaging::moveIntoPlace(const QString &archive, const Resolver &resolve)
+{
+    const Fd staged(openOwnFolder(m_stagingFd, content));
+    const Fd replacedFd(::openat(m_stagingFd, replaced, openFolder));
+    if (staged.get() < 0 || replacedFd.get() < 0)
+        fail(QStringLiteral("Cannot read the extracted items in"), QFile::encodeName(m_path), errno);
+    Mover mover(archive, resolve, replacedFd.get());
+    if (!mover.moveAll(staged.get(), m_destinationFd, QFile::encodeName(m_destination), true))
+        mover.result.cancelled = true;
+    return mover.result;
+}
+
+void ExtractionStaging::remove()
+{
+    if (m_stagingFd >= 0) {
+        ::close(m_stagingFd);
+        m_stagingFd = -1;
+    }
+    if (m_destinationFd >= 0) {
+        if (!m_name.isEmpty())
+            removeTree(m_destinationFd, m_name.constData());
+        ::close(m_destinationFd);
+        m_destinationFd = -1;
+    }
+}

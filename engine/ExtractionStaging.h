@@ -1,0 +1,58 @@
+#pragma once
+
+#include "engine/Operation.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <optional>
+
+// An extraction writes into a private folder (0700, hidden, unique) made
+// inside its destination, on the same file system, and only then are its
+// items moved into place with rename(2). Nothing that already exists at the
+// destination is written through: an existing link, even to a folder, is a
+// name conflict and never a way in; a real folder is merged item by item.
+// Conflicts are asked through a resolver. The destination folder's own
+// mode, owner and times are never set. The staging folder goes, without
+// following links, whatever happens: on success, failure and cancel.
+class ExtractionStaging
+{
+public:
+    // Answers a conflict question; nullopt (or a cancelled answer) cancels.
+    using Resolver = std::function<std::optional<Answer>(const Question &)>;
+
+    // Makes the staging folder inside `destination`, an existing folder
+    // (reached through links if its path has any). Throws SystemError.
+    explicit ExtractionStaging(const QString &destination);
+    ~ExtractionStaging();
+    ExtractionStaging(const ExtractionStaging &) = delete;
+    ExtractionStaging &operator=(const ExtractionStaging &) = delete;
+
+    const QString &destination() const { return m_destination; }
+    // Where the tool extracts to.
+    const QString &path() const { return m_path; }
+
+    struct Result {
+        // The top-level paths that received items (placed, numbered or
+        // merged into), for the reveal.
+        QStringList placed;
+        bool cancelled = false;
+    };
+    // Moves everything staged into the destination; `archive` is named in
+    // the questions. A cancel stops at that conflict and leaves what was
+    // already moved in place: items are moved one by one and there is no
+    // undoing a rename that replaced something. Throws SystemError when a
+    // move fails; what was moved before stays.
+    Result moveIntoPlace(const QString &archive, const Resolver &resolve);
+
+    // Removes the staging folder and all still in it; done by the destructor.
+    void remove();
+
+private:
+    QString m_destination;
+    QString m_path;
+    QByteArray m_name;
+    int m_destinationFd = -1;
+    int m_stagingFd = -1;
+};

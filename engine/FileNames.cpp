@@ -1,0 +1,147 @@
+#include "engine/FileNames.h"
+
+#include "engine/ArchiveError.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace FileNames {
+
+namespace {
+
+// On a QString or, for names that need not be UTF-8, on raw bytes.
+template <typename Text>
+qsizetype lastExtensionDot(const Text &path)
+{
+    const qsizetype nameStart = path.lastIndexOf('/') + 1;
+    const qsizetype dot = path.lastIndexOf('.');
+    if (dot <= nameStart)
+        return -1;
+    // "." and ".." are names, not extensions.
+    for (qsizetype i = nameStart; i < dot; ++i) {
+        if (path.at(i) != '.')
+            return dot;
+    }
+    return -1;
+}
+
+template <typename Text>
+Text numbered(const Text &path, int n, bool isFolder)
+{
+    if (n <= 1)
+        return path;
+    auto stemOf = [](const Text &text) {
+        const qsizetype dot = lastExtensionDot(text);
+        return dot < 0 ? text : text.left(dot);
+    };
+    Text stem = isFolder ? path : stemOf(path);
+    // "backup.tar.gz" numbers as "backup 2.tar.gz", not "backup.tar 2.gz".
+    const Text inner = stemOf(stem);
+    if (!isFolder && inner != stem && stem.mid(inner.size() + 1).compare("tar", Qt::CaseInsensitive) == 0)
+        stem = inner;
+    return stem + ' ' + Text::number(n) + path.mid(stem.size());
+}
+
+// A name that cannot be looked at (a folder without search permission)
+// counts as free: what is then done with it reports the system's reason.
+bool exists(const QByteArray &native)
+{
+    struct stat status;
+    return ::lstat(native.constData(), &status) == 0;
+}
+
+} // namespace
+
+QString lastExtension(const QString &path)
+{
+    const qsizetype dot = lastExtensionDot(path);
+    return dot < 0 ? QString() : path.mid(dot + 1);
+}
+
+QString withoutLastExtension(const QString &path)
+{
+    const qsizetype dot = lastExtensionDot(path);
+    return dot < 0 ? path : path.left(dot);
+}
+
+QString parentFolder(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
+}
+
+QString extractFolderFor(const QString &archive)
+{
+    return withoutLastExtension(archive);
+}
+
+QString zipDestinationFor(const QString &firstItem)
+{
+    const QString zipSuffix = QStringLiteral(".zip");
+    if (QFileInfo(firstItem).isDir())
+        return firstItem + zipSuffix;
+    if (lastExtension(firstItem).toLower() == QLatin1String("zip"))
+        return firstItem + zipSuffix;
+    return withoutLastExtension(firstItem) + zipSuffix;
+}
+
+QString numberedName(const QString &path, int n, bool isFolder)
+{
+    return numbered(path, n, isFolder);
+}
+
+QByteArray numberedName(const QByteArray &name, int n, bool isFolder)
+{
+    return numbered(name, n, isFolder);
+}
+
+QString firstFreeName(const QString &path, bool isFolder)
+{
+    for (int n = 1;; ++n) {
+        const QString candidate = numberedName(path, n, isFolder);
+        if (!exists(QFile::encodeName(candidate)))
+            return candidate;
+    }
+}
+
+void createFolder(const QString &path)
+{
+    const QByteArray native = QFile::encodeName(path);
+    if (::mkdir(native.constData(), 0777) == 0)
+        return;
+    int error = errno;
+    if (error == ENOENT && parentFolder(path) != path) {
+        createFolder(parentFolder(path));
+        if (::mkdir(native.constData(), 0777) == 0)
+            return;
+        error = errno;
+    }
+    struct stat status;
+    if (error == EEXIST && ::stat(native.constData(), &status) == 0 && S_ISDIR(status.st_mode))
+        return;
+    throw SystemError::fromErrno(QStringLiteral("Cannot create the folder “%1”").arg(path), error);
+}
+
+ExtractFolder makeExtractFolder(const QString &archive)
+{
+    const QString named = extractFolderFor(archive);
+    for (int n = 1;; ++n) {
+        const QString candidate = numberedName(named, n, true);
+        const QByteArray native = QFile::encodeName(candidate);
+        if (::mkdir(native.constData(), 0777) == 0)
+            return {candidate, true};
+        const int error = errno;
+        if (error != EEXIST)
+            throw SystemError::fromErrno(QStringLiteral("Cannot create the folder “%1”").arg(candidate), error);
+        // Only the archive's own name is reused, and only as a real folder:
+        // a link there would take the extraction wherever it points.
+        struct stat status;
+        if (n == 1 && ::lstat(native.constData(), &status) == 0 && S_ISDIR(status.st_mode))
+            return {candidate, false};
+    }
+}
+
+} // namespace FileNames

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <fcntl.h>
+#include <vector>
+
+// File-system steps on directory descriptors, for work that must never be
+// led elsewhere by a link: names are taken relative to a folder held open,
+// and folders are opened with O_NOFOLLOW.
+namespace FileOps {
+
+constexpr int openFolder = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+
+// Closes its descriptor when it goes.
+class Fd
+{
+public:
+    explicit Fd(int fd = -1) : m_fd(fd) {}
+    ~Fd();
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// rename(2) that never replaces: fails with EEXIST when `to` exists, even
+// as a dangling link. Returns 0 or -1 with errno set.
+int renameNoReplace(int fromFolder, const char *from, int toFolder, const char *to);
+// The names in a folder but "." and "..", sorted; empty when unreadable.
+std::vector<QByteArray> namesIn(int folder);
+// Opens a folder of our own to empty it, first giving it back the owner's
+// permissions (the tool may have set an archive's mode on it); -1 on failure.
+int openOwnFolder(int parent, const char *name);
+// Removes a file, link or whole folder; never follows a link. Best effort.
+void removeTree(int parent, const char *name);
+
+} // namespace FileOps
