@@ -7,6 +7,7 @@
 #include "engine/FailureReport.h"
 #include "engine/JobQueue.h"
 #include "engine/OperationJob.h"
+#include "ui/DesktopAnswers.h"
 
 #include <QDir>
 #include <QEventLoop>
@@ -71,6 +72,7 @@ Outcome runToEnd(const ArchiveEngine &engine, const OperationRequest &request, D
         if (window)
             window->setProgress(percent);
     };
+    callbacks.question = [&](const Question &question) { return answerThroughDesktop(desktop, question); };
     callbacks.finished = [&](Outcome outcome) {
         result = std::move(outcome);
         loop.quit();

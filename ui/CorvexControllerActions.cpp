@@ -11,6 +11,7 @@
 #include "engine/JobQueue.h"
 #include "engine/OperationJob.h"
 #include "ui/ActivityIndicator.h"
+#include "ui/DesktopAnswers.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -85,9 +86,9 @@ void CorvexController::operationFinished(const std::shared_ptr<OperationJob> &jo
     m_desktop.showErrorReport(report.message, report.informativeText, report.details);
 }
 
-Answer CorvexController::answer(const Question &)
+Answer CorvexController::answer(const Question &question)
 {
-    return Answer{true, {}, ConflictChoice::Cancel, false};
+    return answerThroughDesktop(m_desktop, question);
 }
 
 void CorvexController::cancelWork()
