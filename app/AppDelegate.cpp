@@ -31,8 +31,8 @@ AppDelegate::Outcome AppDelegate::start()
         return Outcome::engineMissing;
     }
 
-    if (CommandLineMode::handleCommandLine(m_arguments, *m_engine, m_desktop))
-        return Outcome::handledByCommandLine;
+    if (const std::optional<int> status = CommandLineMode::handleCommandLine(m_arguments, *m_engine, m_desktop))
+        return *status == 0 ? Outcome::handledByCommandLine : Outcome::commandLineFailed;
 
     showWindow();
     return Outcome::windowShown;

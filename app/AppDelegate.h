@@ -19,7 +19,8 @@ class AppDelegate : public QObject
 public:
     enum class Outcome {
         windowShown,            // run the event loop; it ends with the last window
-        handledByCommandLine,   // done: quit without a window
+        handledByCommandLine,   // done, all of it succeeded: quit without a window
+        commandLineFailed,      // done, not all of it succeeded: quit without a window
         engineMissing,          // the alert was shown: quit without a window
     };
 

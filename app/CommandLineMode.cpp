@@ -1,23 +1,18 @@
 #include "app/CommandLineMode.h"
 
 #include "engine/ArchiveEngine.h"
-#include "engine/ArchiveError.h"
-#include "platform/Desktop.h"
-
 #include "engine/FailureReport.h"
+#include "engine/FileNames.h"
 #include "engine/JobQueue.h"
 #include "engine/OperationJob.h"
+#include "platform/Desktop.h"
 #include "ui/DesktopAnswers.h"
+#include "ui/FailureAlert.h"
 
 #include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
-
-#include <cerrno>
-#include <exception>
-#include <sys/stat.h>
 
 namespace CommandLineMode {
 
@@ -35,20 +30,6 @@ Operation operationFor(const QString &option)
     if (lowered == QLatin1String("-add2archive"))
         return Operation::compressToZip;
     return Operation::none;
-}
-
-qsizetype lastExtensionDot(const QString &path)
-{
-    const qsizetype nameStart = path.lastIndexOf(QLatin1Char('/')) + 1;
-    const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
-    if (dot <= nameStart)
-        return -1;
-    // "." and ".." are names, not extensions.
-    for (qsizetype i = nameStart; i < dot; ++i) {
-        if (path.at(i) != QLatin1Char('.'))
-            return dot;
-    }
-    return -1;
 }
 
 // Quick work stays windowless; past this a window shows it and offers Cancel.
@@ -91,65 +72,79 @@ Outcome runToEnd(const ArchiveEngine &engine, const OperationRequest &request, D
     return std::move(*result);
 }
 
-// Shows what went wrong; a cancel shows nothing.
-void report(const OperationRequest &request, const Outcome &outcome, Desktop &desktop)
+// What the operations of one invocation came to: one reveal of every
+// result, one alert for every failure and refusal, and the exit status.
+class Results
 {
-    if (outcome.kind != Outcome::Kind::Failed)
-        return;
-    const FailureReport report = FailureReport::from(request, outcome);
-    desktop.showErrorReport(report.message, report.informativeText, report.details);
-}
-
-void extract(const QString &archive, bool intoOwnFolder, const ArchiveEngine &engine, Desktop &desktop)
-{
-    const QStringList unsafe = engine.unsafePaths(archive);
-    if (!unsafe.isEmpty()) {
-        desktop.showAlert(Desktop::AlertStyle::Warning, QStringLiteral("Unsafe archive paths detected"),
-                          QStringLiteral("Corvex found %1 item(s) that may write outside the destination. "
-                                         "Extraction was stopped.")
-                              .arg(unsafe.size()));
-        return;
-    }
-    OperationRequest request;
-    request.kind = OperationKind::Extract;
-    request.archive = archive;
-    request.destination = parentFolder(archive);
-    try {
-        if (intoOwnFolder) {
-            request.destination = extractFolderFor(archive);
-            createFolder(request.destination);
+public:
+    void add(const OperationRequest &request, const Outcome &outcome)
+    {
+        if (outcome.succeeded()) {
+            if (!m_revealed.contains(outcome.path))
+                m_revealed.append(outcome.path);
+            return;
         }
-    } catch (const std::exception &error) {
-        desktop.showError(describeError(error));
-        return;
+        m_allSucceeded = false;
+        if (outcome.kind != Outcome::Kind::Cancelled)
+            m_failures.append(FailureReport::from(request, outcome));
     }
-    const Outcome outcome = runToEnd(engine, request, desktop, QFileInfo(archive).fileName());
-    if (outcome.succeeded())
-        desktop.reveal({request.destination});
-    report(request, outcome, desktop);
+
+    int finish(Desktop &desktop) const
+    {
+        if (!m_revealed.isEmpty())
+            desktop.reveal(m_revealed);
+        if (!m_failures.isEmpty())
+            showFailure(desktop, FailureReport::combine(m_failures));
+        return m_allSucceeded ? 0 : 1;
+    }
+
+private:
+    QStringList m_revealed;
+    QList<FailureReport> m_failures;
+    bool m_allSucceeded = true;
+};
+
+// Every archive of the selection in turn; one that fails or is refused
+// does not stop the others, a cancel does.
+int extract(const QStringList &archives, bool intoOwnFolder, const ArchiveEngine &engine, Desktop &desktop)
+{
+    Results results;
+    for (const QString &archive : archives) {
+        OperationRequest request;
+        request.kind = OperationKind::Extract;
+        request.archive = archive;
+        request.destination = FileNames::parentFolder(archive);
+        request.ownFolder = intoOwnFolder;
+        const Outcome outcome = runToEnd(engine, request, desktop, QFileInfo(archive).fileName());
+        results.add(request, outcome);
+        if (outcome.kind == Outcome::Kind::Cancelled)
+            break;
+    }
+    return results.finish(desktop);
 }
 
-void compress(const QStringList &items, const ArchiveEngine &engine, Desktop &desktop)
+// Beside the first item, never over an existing file.
+int compress(const QStringList &items, const ArchiveEngine &engine, Desktop &desktop)
 {
     OperationRequest request;
     request.kind = OperationKind::Create;
-    request.archive = zipDestinationFor(items.first());
+    request.archive = FileNames::zipDestinationFor(items.first());
     request.inputs = items;
-    const Outcome outcome = runToEnd(engine, request, desktop, QFileInfo(request.archive).fileName());
-    if (outcome.succeeded())
-        desktop.reveal({request.archive});
-    report(request, outcome, desktop);
+    request.keepExisting = true;
+    Results results;
+    results.add(request, runToEnd(engine, request, desktop, QFileInfo(request.archive).fileName()));
+    return results.finish(desktop);
 }
 
 } // namespace
 
-bool handleCommandLine(const QStringList &arguments, const ArchiveEngine &engine, Desktop &desktop)
+std::optional<int> handleCommandLine(const QStringList &arguments, const ArchiveEngine &engine, Desktop &desktop)
 {
     if (arguments.size() < 3)
-        return false;
+        return std::nullopt;
     const Operation operation = operationFor(arguments.at(1));
     if (operation == Operation::none)
-        return false;
+        return std::nullopt;
 
     // Everything after the option is an item, even what looks like an option.
     QStringList items;
@@ -157,10 +152,8 @@ bool handleCommandLine(const QStringList &arguments, const ArchiveEngine &engine
         items.append(absoluteItemPath(arguments.at(i)));
 
     if (operation == Operation::compressToZip)
-        compress(items, engine, desktop);
-    else
-        extract(items.first(), operation == Operation::extractToFolder, engine, desktop);
-    return true;
+        return compress(items, engine, desktop);
+    return extract(items, operation == Operation::extractToFolder, engine, desktop);
 }
 
 QString absoluteItemPath(const QString &argument)
@@ -172,57 +165,6 @@ QString absoluteItemPath(const QString &argument)
             kept.append(component);
     }
     return QLatin1Char('/') + kept.join(QLatin1Char('/'));
-}
-
-QString lastExtension(const QString &path)
-{
-    const qsizetype dot = lastExtensionDot(path);
-    return dot < 0 ? QString() : path.mid(dot + 1);
-}
-
-QString withoutLastExtension(const QString &path)
-{
-    const qsizetype dot = lastExtensionDot(path);
-    return dot < 0 ? path : path.left(dot);
-}
-
-QString parentFolder(const QString &path)
-{
-    const qsizetype slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash <= 0 ? QStringLiteral("/") : path.left(slash);
-}
-
-QString extractFolderFor(const QString &archive)
-{
-    return withoutLastExtension(archive);
-}
-
-QString zipDestinationFor(const QString &firstItem)
-{
-    const QString zipSuffix = QStringLiteral(".zip");
-    if (QFileInfo(firstItem).isDir())
-        return firstItem + zipSuffix;
-    if (lastExtension(firstItem).toLower() == QLatin1String("zip"))
-        return firstItem + zipSuffix;
-    return withoutLastExtension(firstItem) + zipSuffix;
-}
-
-void createFolder(const QString &path)
-{
-    const QByteArray native = QFile::encodeName(path);
-    if (::mkdir(native.constData(), 0777) == 0)
-        return;
-    int error = errno;
-    if (error == ENOENT && parentFolder(path) != path) {
-        createFolder(parentFolder(path));
-        if (::mkdir(native.constData(), 0777) == 0)
-            return;
-        error = errno;
-    }
-    struct stat status;
-    if (error == EEXIST && ::stat(native.constData(), &status) == 0 && S_ISDIR(status.st_mode))
-        return;
-    throw SystemError::fromErrno(QStringLiteral("Cannot create the folder “%1”").arg(path), error);
 }
 
 } // namespace CommandLineMode

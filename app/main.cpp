@@ -27,13 +27,15 @@ int main(int argc, char *argv[])
         return 1;
     }
     AppDelegate delegate(desktop, resourceFolder, start.arguments());
-    switch (delegate.start()) {
+    const AppDelegate::Outcome outcome = delegate.start();
+    switch (outcome) {
     case AppDelegate::Outcome::windowShown:
         return application.exec();
     case AppDelegate::Outcome::handledByCommandLine:
+    case AppDelegate::Outcome::commandLineFailed:
         // Let the file manager hear of what to reveal before the process ends.
         desktop.waitForPendingReveals();
-        return 0;
+        return outcome == AppDelegate::Outcome::handledByCommandLine ? 0 : 1;
     case AppDelegate::Outcome::engineMissing:
         break;
     }

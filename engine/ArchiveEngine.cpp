@@ -1,6 +1,7 @@
 #include "engine/ArchiveEngine.h"
 
 #include "engine/ListingParser.h"
+#include "engine/NewZip.h"
 #include "engine/OperationJob.h"
 #include "engine/PathScreen.h"
 #include "engine/ProcessRunner.h"
@@ -11,11 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
-#include <QUuid>
-
-#include <cerrno>
-#include <cstdio>
-#include <sys/stat.h>
 
 namespace {
 
@@ -235,49 +231,30 @@ Outcome ArchiveEngine::extractInto(const OperationRequest &request, const QStrin
 
 Outcome ArchiveEngine::create(const OperationRequest &request, OperationJob &job) const
 {
-    // Written beside the target under a hidden name and renamed over it
-    // only when complete: an existing file is replaced whole, never updated,
+    // Written under a hidden temporary name beside the target and moved
+    // there only when complete (NewZip): an existing file is never updated,
     // and a cancel or failure leaves nothing behind.
-    const QFileInfo target(request.archive);
-    const QString temporary = target.absolutePath() + QStringLiteral("/.") + target.fileName() + QLatin1Char('.')
-        + QUuid::createUuid().toString(QUuid::WithoutBraces) + QStringLiteral(".zip");
-    Outcome outcome = runTool(createZipArguments(temporary, request.inputs, !request.password.isEmpty()), job,
-                              QString(), request.password);
-    if (outcome.succeeded() && job.isCancelled())
-        outcome = cancelled();
-    if (outcome.succeeded()) {
-        // rename() replaces the old file in one step; QFile::rename refuses to.
-        if (std::rename(QFile::encodeName(temporary).constData(), QFile::encodeName(request.archive).constData()) != 0)
-            outcome = systemFailure(SystemError::fromErrno(request.archive, errno).message());
+    struct NotWritten {};
+    Outcome outcome;
+    const auto write = [&](const QString &temporary) {
+        outcome = runTool(createZipArguments(temporary, request.inputs, !request.password.isEmpty()), job,
+                          QString(), request.password);
+        if (outcome.succeeded() && job.isCancelled())
+            outcome = cancelled();
+        if (!outcome.succeeded())
+            throw NotWritten();
+    };
+    QString placed = request.archive;
+    try {
+        if (request.keepExisting)
+            placed = NewZip::writeBeside(request.archive, write);
+        else
+            NewZip::writeReplacing(request.archive, write);
+    } catch (const NotWritten &) {
+    } catch (const SystemError &error) {
+        outcome = systemFailure(error.message());
     }
-    if (!outcome.succeeded())
-        QFile::remove(temporary);
-    outcome.path = request.archive;
-    return outcome;
-}
-
-Outcome ArchiveEngine::previewCopy(const OperationRequest &request, OperationJob &job) const
-{
-    if (request.members.size() != 1)
-        return systemFailure(QStringLiteral("Corvex can preview one member at a time."));
-    const QString member = request.members.first();
-    // The copy must land inside its preview folder, whatever the archive says.
-    if (PathScreen::isUnsafe(member))
-        return systemFailure(QStringLiteral("Corvex cannot preview “%1”: its path leads outside the archive.").arg(member));
-
-    const QString name = QStringLiteral("CorvexPreview-")
-        + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    const QString temporary = QDir::tempPath();
-    const QString folder = QDir(temporary).absoluteFilePath(name);
-    QDir().mkpath(temporary);
-    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0)
-        return systemFailure(SystemError::fromErrno(QStringLiteral("Cannot create the folder “%1”").arg(folder), errno).message());
-    Outcome outcome = extractInto(request, folder, job);
-    if (!outcome.succeeded()) {
-        QDir(folder).removeRecursively();
-        return outcome;
-    }
-    outcome.path = folder + QLatin1Char('/') + member;
+    outcome.path = placed;
     return outcome;
 }
 
@@ -286,19 +263,17 @@ Outcome ArchiveEngine::execute(const OperationRequest &request, OperationJob &jo
     Outcome outcome;
     switch (request.kind) {
     case OperationKind::List:
-        outcome = listing(request, job);
+        outcome = screenedListing(request, job);
         break;
     case OperationKind::Extract:
-        outcome = extractInto(request, request.destination, job);
+    case OperationKind::Preview:
+        outcome = extraction(request, job);
         break;
     case OperationKind::Test:
-        outcome = runTool(testArguments(request.archive), job, QString(), request.password);
+        outcome = testing(request, job);
         break;
     case OperationKind::Create:
         outcome = create(request, job);
-        break;
-    case OperationKind::Preview:
-        outcome = previewCopy(request, job);
         break;
     }
     if (outcome.succeeded())

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <vector>
 
+class ArchiveFile;
 class OperationJob;
 
 // The one way to the archiver tool. Holds only the tool's location and never
@@ -41,8 +42,8 @@ public:
     void extract(const QString &archive, const QString &destination) const;
     void test(const QString &archive) const;
     void createZip(const QString &zip, const QStringList &inputs) const;
-    // Unpacks one member into a fresh CorvexPreview-<UUID> folder in the
-    // temporary folder and returns where the member lies there.
+    // Unpacks one member into a fresh private folder (PreviewFolder) and
+    // returns where the member lies there.
     QString preview(const ArchiveEntry &entry, const QString &archive) const;
 
     // Argument lists, kept apart so they can be checked as data.
@@ -68,7 +69,15 @@ private:
     Outcome extractInto(const OperationRequest &request, const QString &folder, OperationJob &job) const;
     Outcome listing(const OperationRequest &request, OperationJob &job) const;
     Outcome create(const OperationRequest &request, OperationJob &job) const;
-    Outcome previewCopy(const OperationRequest &request, OperationJob &job) const;
+
+    // ArchiveEngineSafety.cpp: only a regular file is read, its listing is
+    // screened, and extractions go through a staging folder.
+    Outcome screenedListing(const OperationRequest &request, OperationJob &job) const;
+    Outcome testing(const OperationRequest &request, OperationJob &job) const;
+    Outcome extraction(const OperationRequest &request, OperationJob &job) const;
+    Outcome screen(const OperationRequest &request, const ArchiveFile &file, OperationJob &job) const;
+    Outcome stagedExtraction(const OperationRequest &request, const ArchiveFile &file, const QString &destination,
+                             OperationJob &job) const;
 
     QString m_executable;
 };

@@ -10,6 +10,12 @@
 
 namespace {
 
+FileIdentity identityOf(const struct stat &s)
+{
+    return {quint64(s.st_dev), quint64(s.st_ino), qint64(s.st_size),
+            qint64(s.st_mtim.tv_sec) * 1000000000LL + s.st_mtim.tv_nsec};
+}
+
 QString kindOf(mode_t mode)
 {
     if (S_ISDIR(mode))
@@ -69,8 +75,7 @@ void ArchiveFile::open()
         return notAFile(opened.st_mode);
     }
     m_fd = fd;
-    m_identity = {opened.st_dev, opened.st_ino, opened.st_size,
-                  opened.st_mtim.tv_sec * 1000000000LL + opened.st_mtim.tv_nsec};
+    m_identity = identityOf(opened);
 }
 
 ArchiveFile::~ArchiveFile()
@@ -83,11 +88,8 @@ bool ArchiveFile::isUnchanged() const
 {
     if (m_fd < 0)
         return false;
-    auto identity = [](const struct stat &s) {
-        return Identity{s.st_dev, s.st_ino, s.st_size, s.st_mtim.tv_sec * 1000000000LL + s.st_mtim.tv_nsec};
-    };
     // Both the file held open (written to in place?) and the path (replaced?).
     struct stat held, named;
-    return ::fstat(m_fd, &held) == 0 && identity(held) == m_identity
-        && ::stat(QFile::encodeName(m_path).constData(), &named) == 0 && identity(named) == m_identity;
+    return ::fstat(m_fd, &held) == 0 && identityOf(held) == m_identity
+        && ::stat(QFile::encodeName(m_path).constData(), &named) == 0 && identityOf(named) == m_identity;
 }

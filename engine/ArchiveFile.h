@@ -1,7 +1,8 @@
 #pragma once
 
+#include "engine/Operation.h"
+
 #include <QString>
-#include <sys/types.h>
 
 // The archive an operation reads, held open from the screen to the end of
 // the extraction. Only a regular file is an archive: a FIFO would block the
@@ -30,22 +31,15 @@ public:
     // True while the path names the same file as when it was opened (device
     // and inode) and neither its size nor its modification time has changed.
     bool isUnchanged() const;
+    // As it was when opened.
+    const FileIdentity &identity() const { return m_identity; }
 
 private:
-    struct Identity {
-        dev_t device = 0;
-        ino_t inode = 0;
-        off_t size = 0;
-        long long modified = 0;   // nanoseconds
-
-        friend bool operator==(const Identity &, const Identity &) = default;
-    };
-
     void open();
 
     QString m_path;
     int m_fd = -1;
     Problem m_problem = Problem::None;
     QString m_description;
-    Identity m_identity;
+    FileIdentity m_identity;
 };

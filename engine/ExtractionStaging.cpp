@@ -8,6 +8,7 @@
 #include <QRandomGenerator>
 
 #include <cerrno>
+#include <map>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,6 +41,35 @@ public:
     }
 
     ExtractionStaging::Result result;
+
+    // Asks about every item of `from` whose name exists in `to`, merging
+    // folders, without moving anything. False once cancelled.
+    bool askAll(int from, int to, const QByteArray &toPath)
+    {
+        for (const QByteArray &name : namesIn(from)) {
+            const char *const n = name.constData();
+            const QByteArray target = joined(toPath, name);
+            struct stat staged, existing;
+            if (::fstatat(to, n, &existing, AT_SYMLINK_NOFOLLOW) != 0
+                || ::fstatat(from, n, &staged, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;   // free, or left for the move to report
+            const bool newIsFolder = S_ISDIR(staged.st_mode);
+            const bool existingIsFolder = S_ISDIR(existing.st_mode);
+            if (newIsFolder && existingIsFolder) {
+                const Fd stagedFolder(openOwnFolder(from, n));
+                const Fd existingFolder(::openat(to, n, openFolder));
+                if (stagedFolder.get() >= 0 && existingFolder.get() >= 0
+                    && !askAll(stagedFolder.get(), existingFolder.get(), target))
+                    return false;
+                continue;
+            }
+            const std::optional<ConflictChoice> choice = ask(target, existingIsFolder, newIsFolder);
+            if (!choice)
+                return false;
+            m_answered.insert({target, *choice});
+        }
+        return true;
+    }
 
     // Moves every item of `from` into `to`, which `toPath` names. False once cancelled.
     bool moveAll(int from, int to, const QByteArray &toPath, bool topLevel)
@@ -81,7 +111,9 @@ private:
             if (newIsFolder && existingIsFolder)
                 return merge(from, to, target, name) && placed(target);
 
-            const std::optional<ConflictChoice> choice = ask(target, existingIsFolder, newIsFolder);
+            const auto answered = m_answered.find(target);
+            const std::optional<ConflictChoice> choice
+                = answered != m_answered.end() ? answered->second : ask(target, existingIsFolder, newIsFolder);
             if (!choice)
                 return false;
             switch (*choice) {
@@ -180,6 +212,8 @@ private:
     const ExtractionStaging::Resolver &m_resolve;
     const int m_replacedFd;
     std::optional<ConflictChoice> m_forAll;
+    // The answers asked before moving, by path.
+    std::map<QByteArray, ConflictChoice> m_answered;
     int m_asideCount = 0;
 };
 
@@ -198,8 +232,14 @@ ExtractionStaging::ExtractionStaging(const QString &destination) : m_destination
 {
     const QByteArray native = QFile::encodeName(destination);
     m_destinationFd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (m_destinationFd < 0)
-        fail(QStringLiteral("Cannot open the folder"), native, errno);
+    struct stat status;
+    if (m_destinationFd < 0 || ::fstat(m_destinationFd, &status) != 0) {
+        const int error = errno;
+        remove();
+        fail(QStringLiteral("Cannot open the folder"), native, error);
+    }
+    m_destinationTimes[0] = status.st_atim;
+    m_destinationTimes[1] = status.st_mtim;
     for (;;) {
         m_name = randomName();
         if (::mkdirat(m_destinationFd, m_name.constData(), S_IRWXU) == 0)
@@ -233,7 +273,13 @@ ExtractionStaging::Result ExtractionStaging::moveIntoPlace(const QString &archiv
     if (staged.get() < 0 || replacedFd.get() < 0)
         fail(QStringLiteral("Cannot read the extracted items in"), QFile::encodeName(m_path), errno);
     Mover mover(archive, resolve, replacedFd.get());
-    if (!mover.moveAll(staged.get(), m_destinationFd, QFile::encodeName(m_destination), true))
+    const QByteArray destination = QFile::encodeName(m_destination);
+    if (!mover.askAll(staged.get(), m_destinationFd, destination)) {
+        mover.result.cancelled = true;
+        return mover.result;
+    }
+    m_moving = true;
+    if (!mover.moveAll(staged.get(), m_destinationFd, destination, true))
         mover.result.cancelled = true;
     return mover.result;
 }
@@ -247,6 +293,9 @@ void ExtractionStaging::remove()
     if (m_destinationFd >= 0) {
         if (!m_name.isEmpty())
             removeTree(m_destinationFd, m_name.constData());
+        // As if the staging folder had never been there (only its owner may).
+        if (!m_moving && m_destinationTimes[1].tv_sec != 0)
+            ::futimens(m_destinationFd, m_destinationTimes);
         ::close(m_destinationFd);
         m_destinationFd = -1;
     }

@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <sys/stat.h>
 
 // An extraction writes into a private folder (0700, hidden, unique) made
 // inside its destination, on the same file system, and only then are its
@@ -40,13 +41,16 @@ public:
         bool cancelled = false;
     };
     // Moves everything staged into the destination; `archive` is named in
-    // the questions. A cancel stops at that conflict and leaves what was
-    // already moved in place: items are moved one by one and there is no
-    // undoing a rename that replaced something. Throws SystemError when a
-    // move fails; what was moved before stays.
+    // the questions. Every conflict is asked before anything moves, so a
+    // cancel leaves the destination as it was. Only a name that appears
+    // while the items move is asked about then, and a cancel there leaves
+    // what was already moved: there is no undoing a rename that replaced
+    // something. Throws SystemError when a move fails; what was moved
+    // before stays.
     Result moveIntoPlace(const QString &archive, const Resolver &resolve);
 
     // Removes the staging folder and all still in it; done by the destructor.
+    // When nothing was moved, the destination's times are put back too.
     void remove();
 
 private:
@@ -55,4 +59,6 @@ private:
     QByteArray m_name;
     int m_destinationFd = -1;
     int m_stagingFd = -1;
+    struct timespec m_destinationTimes[2] = {};
+    bool m_moving = false;
 };

@@ -267,6 +267,29 @@ QStringList readableLines(const QString &output)
     return lines;
 }
 
+FailureReport refusal(const OperationRequest &request, const Screening &screening)
+{
+    FailureReport report;
+    report.archive = request.archive;
+    report.refused = true;
+    report.message = QStringLiteral("Unsafe archive paths detected");
+    const qsizetype outside = screening.unsafePaths.size();
+    const qsizetype deleting = screening.antiItems.size();
+    if (deleting == 0)
+        report.informativeText = QStringLiteral("Corvex found %1 item(s) that may write outside the destination. "
+                                                "Extraction was stopped.").arg(outside);
+    else if (outside == 0)
+        report.informativeText = QStringLiteral("Corvex found %1 item(s) that would delete files in the "
+                                                "destination. Extraction was stopped.").arg(deleting);
+    else
+        report.informativeText = QStringLiteral("Corvex found %1 item(s) that may write outside the destination "
+                                                "and %2 that would delete files in it. Extraction was stopped.")
+                                     .arg(outside)
+                                     .arg(deleting);
+    report.details = (screening.unsafePaths + screening.antiItems).join(QLatin1Char('\n'));
+    return report;
+}
+
 } // namespace
 
 QString FailureReport::withoutProgress(const QString &output)
@@ -276,6 +299,8 @@ QString FailureReport::withoutProgress(const QString &output)
 
 FailureReport FailureReport::from(const OperationRequest &request, const Outcome &outcome)
 {
+    if (outcome.kind == Outcome::Kind::Refused && outcome.screening)
+        return refusal(request, *outcome.screening);
     FailureReport report;
     report.archive = request.archive;
     const QStringList lines = readableLines(outcome.output);
@@ -306,8 +331,12 @@ FailureReport FailureReport::combine(const QList<FailureReport> &reports)
         return reports.first();
     QStringList messages, informative, details;
     for (const FailureReport &report : reports) {
-        messages.append(report.message);
-        if (!report.informativeText.isEmpty())
+        if (report.refused) {
+            messages.append(QStringLiteral("“%1”: %2").arg(QFileInfo(report.archive).fileName(), report.informativeText));
+        } else {
+            messages.append(report.message);
+        }
+        if (!report.informativeText.isEmpty() && !report.refused)
             informative.append(QFileInfo(report.archive).fileName() + QStringLiteral(":\n") + report.informativeText);
         if (!report.details.isEmpty())
             details.append(report.archive + QStringLiteral(":\n") + report.details);

@@ -14,11 +14,15 @@ struct FailureReport {
     QString details;
     // The archive read, or the file being created.
     QString archive;
+    // The screen refused the archive: a warning, whose informative text
+    // says why; the details list the paths.
+    bool refused = false;
 
-    // For a Failed outcome of `request`.
+    // For a Failed or Refused outcome of `request`.
     static FailureReport from(const OperationRequest &request, const Outcome &outcome);
-    // One alert for several failed operations: one sentence a line, then each
-    // one's lines and details under its name.
+    // One alert for several failed operations: one sentence a line (a
+    // refusal's under the archive's name), then each one's lines and
+    // details under its name.
     static FailureReport combine(const QList<FailureReport> &reports);
 
     // The tool's output as a terminal shows it: progress texts, which the

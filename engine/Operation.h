@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
 
 // What one operation is asked to do, what it may ask the user on the way,
@@ -12,16 +13,47 @@
 
 enum class OperationKind { List, Extract, Test, Create, Preview };
 
+// Which file was read: the same path may name another file later.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modified = 0;   // nanoseconds
+
+    friend bool operator==(const FileIdentity &, const FileIdentity &) = default;
+};
+
+// What the screen found in one archive file's listing.
+struct Screening {
+    FileIdentity file;
+    // Members that could land outside the destination, and anti-items,
+    // which delete what they name; each in listing order.
+    QStringList unsafePaths;
+    QStringList antiItems;
+
+    bool passed() const { return unsafePaths.isEmpty() && antiItems.isEmpty(); }
+};
+
 struct OperationRequest {
     OperationKind kind = OperationKind::List;
     // The archive read, or (Create) the ZIP written.
     QString archive;
     // Extract: the folder the members land in.
     QString destination;
+    // Extract: instead, a folder beside the archive named after it; an
+    // existing real folder of that name is merged into, anything else
+    // there gives the next free name. Made only once the screen passed.
+    bool ownFolder = false;
+    // Extract and Preview: the screen of a listing the caller already has;
+    // used only while the archive is still that same file.
+    std::optional<Screening> screening;
     // Extract and Preview: the members to take; empty takes all (Extract).
     QStringList members;
     // Create: the files and folders that go in.
     QStringList inputs;
+    // Create: an existing file at `archive` is kept, and the ZIP takes the
+    // first free name beside it ("report 2.zip"); otherwise it is replaced.
+    bool keepExisting = false;
     // Reading: a password known to work; empty until one is needed.
     // Create: the new ZIP's password (AES-256); empty makes a plain ZIP.
     // Kept in memory only, and given to the tool on its standard input.
@@ -84,12 +116,12 @@ struct Outcome {
     int status = 0;
     QString output;
     QString description;
-    // Refused: the member paths that could land outside the destination or
-    // delete what is there.
-    QStringList unsafePaths;
+    // List, and Refused: what the screen found (Refused: why). List leaves
+    // it unset when the file changed while it was read.
+    std::optional<Screening> screening;
 
-    // Results. List: the members. Extract: where they went. Create: the ZIP.
-    // Preview: the extracted member's path.
+    // Results. List: the members. Extract: the folder they went into.
+    // Create: the ZIP. Preview: the extracted member's path.
     std::vector<ArchiveEntry> entries;
     QString path;
     // A password that worked, for the caller to keep while the archive stays open.

@@ -1,28 +1,58 @@
 #include "engine/PathScreen.h"
 
-bool PathScreen::isUnsafe(QStringView path)
+namespace {
+
+// `at(i)` gives the i-th code unit as a char16_t. A million-member listing
+// is screened as it loads, so nothing is copied.
+template <typename At>
+bool unsafe(qsizetype size, At at)
 {
-    QString normalised = path.toString();
-    normalised.replace(QLatin1Char('\\'), QLatin1Char('/'));
-    if (normalised.startsWith(QLatin1Char('/')))
+    auto slash = [&](qsizetype i) { return i >= 0 && i < size && (at(i) == u'/' || at(i) == u'\\'); };
+    if (slash(0))
         return true;
-    if (normalised.contains(QLatin1String("../")) || normalised.contains(QLatin1String("/..")))
-        return true;
+    for (qsizetype i = 0; i + 1 < size; ++i) {
+        if (at(i) == u'.' && at(i + 1) == u'.' && (slash(i - 1) || slash(i + 2)))
+            return true;
+    }
     // A drive letter: only ASCII letters count.
-    if (normalised.size() >= 2 && normalised.at(1) == QLatin1Char(':')) {
-        const char16_t c = normalised.at(0).unicode();
+    if (size >= 2 && at(1) == u':') {
+        const char16_t c = at(0);
         return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z');
     }
     return false;
+}
+
+} // namespace
+
+bool PathScreen::isUnsafe(QStringView path)
+{
+    return unsafe(path.size(), [path](qsizetype i) { return path[i].unicode(); });
+}
+
+bool PathScreen::isUnsafe(QByteArrayView path)
+{
+    // Bytes of multi-byte sequences are never ASCII, as no decoded character is.
+    return unsafe(path.size(), [path](qsizetype i) { return char16_t(uchar(path[i])); });
 }
 
 QStringList PathScreen::unsafePaths(const std::vector<ArchiveEntry> &entries)
 {
     QStringList result;
     for (const ArchiveEntry &entry : entries) {
-        const QString path = entry.path();
-        if (entry.isAnti() || isUnsafe(path))
-            result.append(path);
+        if (entry.isAnti() || isUnsafe(entry.pathUtf8()))
+            result.append(entry.path());
     }
     return result;
+}
+
+Screening PathScreen::screen(const std::vector<ArchiveEntry> &entries)
+{
+    Screening found;
+    for (const ArchiveEntry &entry : entries) {
+        if (entry.isAnti())
+            found.antiItems.append(entry.path());
+        else if (isUnsafe(entry.pathUtf8()))
+            found.unsafePaths.append(entry.path());
+    }
+    return found;
 }

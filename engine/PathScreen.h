@@ -1,7 +1,9 @@
 #pragma once
 
 #include "engine/ArchiveEntry.h"
+#include "engine/Operation.h"
 
+#include <QByteArrayView>
 #include <QStringList>
 #include <QStringView>
 #include <vector>
@@ -11,7 +13,11 @@
 // count as slashes), and a leading drive letter.
 namespace PathScreen {
 bool isUnsafe(QStringView path);
+// The same on the listing's UTF-8 bytes, without decoding them.
+bool isUnsafe(QByteArrayView path);
 // The unsafe paths, and the anti-items (which delete what they name), as
 // listed and in listing order.
 QStringList unsafePaths(const std::vector<ArchiveEntry> &entries);
+// The same kept apart; the file's identity is the caller's to fill in.
+Screening screen(const std::vector<ArchiveEntry> &entries);
 }

@@ -132,6 +132,9 @@ private:
     EntryArranger *m_arranger = nullptr;
     QMenu *m_memberMenu = nullptr;
     QString m_archivePath;
+    // What the screen found in the current archive's listing, which spares
+    // its extraction a second listing while the file stays the same.
+    std::optional<Screening> m_screening;
     // The running operations; the newest load is also kept apart, so that
     // opening another archive stops it.
     std::vector<std::shared_ptr<OperationJob>> m_running;

@@ -12,6 +12,7 @@
 #include "engine/OperationJob.h"
 #include "ui/ActivityIndicator.h"
 #include "ui/DesktopAnswers.h"
+#include "ui/FailureAlert.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -75,15 +76,7 @@ void CorvexController::operationFinished(const std::shared_ptr<OperationJob> &jo
     }
     if (request.kind == OperationKind::List && ownsStatus)
         setStatus(QStringLiteral("Ready"));
-    if (outcome.kind == Outcome::Kind::Refused) {
-        m_desktop.showAlert(Desktop::AlertStyle::Warning, QStringLiteral("Unsafe archive paths detected"),
-                            QStringLiteral("Corvex found %1 item(s) that may write outside the destination. "
-                                           "Extraction was stopped.")
-                                .arg(outcome.unsafePaths.size()));
-        return;
-    }
-    const FailureReport report = FailureReport::from(request, outcome);
-    m_desktop.showErrorReport(report.message, report.informativeText, report.details);
+    showFailure(m_desktop, FailureReport::from(request, outcome));
 }
 
 Answer CorvexController::answer(const Question &question)
@@ -108,6 +101,7 @@ void CorvexController::loadArchive(const QString &path)
         m_loading.reset();
         const auto count = outcome.entries.size();
         m_archivePath = path;
+        m_screening = std::move(outcome.screening);
         m_model->setEntries(std::move(outcome.entries));
         m_pathLabel->setText(path);
         setStatus(QStringLiteral("%1 items").arg(count));
@@ -174,6 +168,7 @@ void CorvexController::extractArchive()
     request.kind = OperationKind::Extract;
     request.archive = archive;
     request.destination = folder;
+    request.screening = m_screening;
     runOperation(request, QStringLiteral("Extracting…"), [this, folder](const Outcome &) {
         setStatus(QStringLiteral("Extracted to ") + folder);
         m_desktop.reveal({folder});
@@ -249,6 +244,7 @@ void CorvexController::viewSelected()
     request.kind = OperationKind::Preview;
     request.archive = archive;
     request.members = {selected->path()};
+    request.screening = m_screening;
     runOperation(request, QStringLiteral("Opening preview…"), [this](const Outcome &outcome) {
         setStatus(QStringLiteral("Ready"));
         m_desktop.open(outcome.path);

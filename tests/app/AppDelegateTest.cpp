@@ -47,6 +47,8 @@ private slots:
         QTest::newRow("no engine") << QStringList{m_program} << false << StartOutcome::engineMissing << error << "";
         QTest::newRow("no engine, option")
             << QStringList{m_program, "-corvexextracthere", m_zip} << false << StartOutcome::engineMissing << error << "";
+        QTest::newRow("option failed") << QStringList{m_program, "-corvexextracthere", "missing.zip"} << true
+                                       << StartOutcome::commandLineFailed << QStringList{"errorReport"} << "";
         QTest::newRow("option handled") << QStringList{m_program, "-CorvexExtractFolder", m_zip} << true
                                         << StartOutcome::handledByCommandLine << QStringList{"reveal"} << "";
         QTest::newRow("no options") << QStringList{m_program} << true << StartOutcome::windowShown << QStringList() << "";

@@ -88,7 +88,9 @@ PY
   xdotool key --clearmodifiers Return
   for _ in $(seq 1 100); do kill -0 "$pid" 2>/dev/null && sleep 0.1; done
   kill -0 "$pid" 2>/dev/null && { kill "$pid"; fail "the alert did not go away on Return"; }
-  wait "$pid" || fail "ended with status $?"
+  status=0
+  wait "$pid" || status=$?
+  [ "$status" -eq 1 ] || fail "a refusal ended with status $status, not 1"
   after="$(listing "$scratch")"
   [ "$before" = "$after" ] || fail "files changed: $(diff <(echo "$before") <(echo "$after") || true)"
   [ ! -e "$scratch/opened.log" ] || fail "something was revealed"

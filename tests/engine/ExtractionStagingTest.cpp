@@ -73,7 +73,7 @@ private slots:
         QTest::newRow("keep both numbers before the extension")
             << "r.tar.gz=o; r 2.tar.gz=o2 | r.tar.gz=n | K | r 2.tar.gz=o2; r 3.tar.gz=n; r.tar.gz=o | r 3.tar.gz | r.tar.gz --";
         QTest::newRow("apply to all asks once") << "a=o; b=o; c=o | a=n; b=n; c=n | R* | a=n; b=n; c=n | a, b, c | a --";
-        QTest::newRow("cancel keeps what was moved") << "b=o | a=n; b=n; c=n | C | a=n; b=o | a | b -- | cancelled";
+        QTest::newRow("a cancel moves nothing") << "b=o | a=n; b=n; c=n | C | b=o | | b -- | cancelled";
         QTest::newRow("unanswered is a cancel") << "a=o | a=n | | a=o | | a -- | cancelled";
         QTest::newRow("folders merge item by item")
             << "d/; d/old=o; d/same=o | d/; d/new=n; d/same=n | S | d/; d/new=n; d/old=o; d/same=o | d | d/same --";

@@ -88,6 +88,18 @@ private slots:
         QCOMPARE(both.message, one.message + "\n" + two.message);
         QCOMPARE(both.informativeText, "one.zip:\nERROR: one.zip\nIs not archive\n\ntwo.zip:\nERRORS:\nHeaders Error");
         QCOMPARE(both.details, "/a/one.zip:\n" + one.details + "\n\n/b/two.zip:\n" + two.details);
+
+        // A refusal says what it found; among others it stands under the archive's name.
+        Outcome refused;
+        refused.kind = Outcome::Kind::Refused;
+        refused.screening = Screening{{}, {"../a", "/b"}, {"gone"}};
+        OperationRequest request;
+        request.archive = "/c/evil.7z";
+        const FailureReport refusal = FailureReport::from(request, refused);
+        QVERIFY(refusal.refused);
+        QCOMPARE(refusal.informativeText, "Corvex found 2 item(s) that may write outside the destination and 1 that "
+                                          "would delete files in it. Extraction was stopped.");
+        QCOMPARE(FailureReport::combine({one, refusal}).message, one.message + "\n“evil.7z”: " + refusal.informativeText);
     }
 
     void realRuns()

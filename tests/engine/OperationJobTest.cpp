@@ -103,18 +103,23 @@ private slots:
     }
 
     // Stopped at its first progress report: the tool is reaped, the outcome
-    // says cancelled, and nothing it was writing is left.
+    // says cancelled, and nothing it was writing is left. An extraction
+    // whose archive is replaced while the tool reads it places nothing.
     void realRunsStopPartWay_data()
     {
         QTest::addColumn<int>("kind");
-        QTest::newRow("list") << int(OperationKind::List);
-        QTest::newRow("test") << int(OperationKind::Test);
-        QTest::newRow("create over an existing ZIP") << int(OperationKind::Create);
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("list") << int(OperationKind::List) << false;
+        QTest::newRow("test") << int(OperationKind::Test) << false;
+        QTest::newRow("create over an existing ZIP") << int(OperationKind::Create) << false;
+        QTest::newRow("extract over an existing file") << int(OperationKind::Extract) << false;
+        QTest::newRow("extract of an archive replaced") << int(OperationKind::Extract) << true;
     }
 
     void realRunsStopPartWay()
     {
         QFETCH(int, kind);
+        QFETCH(bool, replace);
         QTemporaryDir dir;
         QByteArray noise(48 << 20, Qt::Uninitialized);
         for (qsizetype i = 0; i < noise.size(); i += 4096)
@@ -123,19 +128,33 @@ private slots:
         for (int i = 0; i < 300; ++i)
             QVERIFY(writeFile(dir.filePath(QStringLiteral("in/small/%1.txt").arg(i)), QByteArray::number(i)));
         QVERIFY(makeZip(dir.filePath("big.zip"), dir.filePath("in"), {"noise.bin", "small"}));
+        QVERIFY(makeZip(dir.filePath("other.zip"), dir.filePath("in/small"), {"1.txt"}));
         QVERIFY(writeFile(dir.filePath("out/keep.zip"), "old"));
-        const QStringList before = tree(dir.path());
+        QVERIFY(writeFile(dir.filePath("out/noise.bin"), "old"));
+        QStringList before = tree(dir.path());
 
         OperationRequest request;
         request.kind = OperationKind(kind);
         request.archive = kind == int(OperationKind::Create) ? dir.filePath("out/keep.zip") : dir.filePath("big.zip");
         request.inputs = {dir.filePath("in/noise.bin"), dir.filePath("in/small")};
+        request.destination = dir.filePath("out");
         OperationJob job;
-        job.setProgressSink([&job](const OperationProgress &) { job.cancel(); });
+        job.setProgressSink([&](const OperationProgress &progress) {
+            // An extraction lists first, without a percentage: the tool's own run is what is stopped.
+            if (progress.percent < 0 && kind != int(OperationKind::List))
+                return;
+            if (!replace)
+                job.cancel();
+            else if (before.removeOne("other.zip"))
+                QVERIFY(std::rename(qPrintable(dir.filePath("other.zip")), qPrintable(request.archive)) == 0);
+        });
         const Outcome outcome = ArchiveEngine(kResources).execute(request, job);
-        QCOMPARE(int(outcome.kind), int(Outcome::Kind::Cancelled));
+        QCOMPARE(int(outcome.kind), int(replace ? Outcome::Kind::Failed : Outcome::Kind::Cancelled));
+        QCOMPARE(int(outcome.failure), int(replace ? Outcome::Failure::Changed : Outcome::Failure::None));
+        QVERIFY(replace ? !before.contains("other.zip") : job.isCancelled());
         QCOMPARE(tree(dir.path()), before);
         QCOMPARE(readFile(dir.filePath("out/keep.zip")), QByteArray("old"));
+        QCOMPARE(readFile(dir.filePath("out/noise.bin")), QByteArray("old"));
     }
 };
 

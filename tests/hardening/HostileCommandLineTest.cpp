@@ -1,6 +1,8 @@
 // Every hostile archive through the command-line mode, Extract Here and Extract to Folder, in-process with a
-// recording desktop. A refused archive leaves the file system exactly as it was; any other writes only inside.
+// recording desktop; then several archives at once, and Compress to ZIP beside what exists. Anything but an
+// extraction leaves the file system exactly as it was; an extraction writes only inside its destination.
 #include "engine/ArchiveEngine.h"
+#include "engine/FileNames.h"
 #include "app/CommandLineMode.h"
 #include "HostileCorpus.h"
 
@@ -8,9 +10,54 @@
 #include <QFileInfo>
 #include <QTest>
 
+#include <sys/stat.h>
+
+namespace {
+
+// A copy of the archive, whatever it is: a pipe stays a pipe, a link a link, a folder a folder.
+bool copyArchive(const QString &from, const QString &to)
+{
+    struct stat status;
+    if (::lstat(QFile::encodeName(from).constData(), &status) == 0 && S_ISFIFO(status.st_mode))
+        return ::mkfifo(QFile::encodeName(to).constData(), 0644) == 0;
+    std::error_code error;
+    hostile::fs::copy(hostile::bytes(from), hostile::bytes(to),
+                      hostile::fs::copy_options::recursive | hostile::fs::copy_options::copy_symlinks, error);
+    return !error;
+}
+
+} // namespace
+
 class HostileCommandLineTest : public QObject
 {
     Q_OBJECT
+
+    const hostile::Case &named(const QString &name) const
+    {
+        return *std::find_if(m_corpus.cases.begin(), m_corpus.cases.end(),
+                             [&](const hostile::Case &c) { return c.name == name; });
+    }
+
+    // A new folder of the corpus, private as a destination can be, holding copies of `archives`.
+    QStringList place(const QString &folder, const QStringList &archives)
+    {
+        QStringList copies;
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        for (const QString &archive : archives) {
+            copies.append(folder + QLatin1Char('/') + QFileInfo(archive).fileName());
+            if (!copyArchive(archive, copies.last()))
+                return {};
+        }
+        return copies;
+    }
+
+    std::optional<int> handle(const QString &option, const QStringList &items, FakeDesktop &desktop)
+    {
+        return CommandLineMode::handleCommandLine(QStringList{QStringLiteral("corvex"), option} + items,
+                                                  ArchiveEngine(QStringLiteral(CORVEX_RESOURCE_DIR)), desktop);
+    }
+
 private slots:
     void initTestCase() { QVERIFY2(m_corpus.build(), qPrintable(m_corpus.error)); }
 
@@ -31,25 +78,92 @@ private slots:
         const hostile::Case &c = m_corpus.cases[size_t(index)];
         // The archive alone in its own folder, which Extract Here fills.
         const QString folder = m_corpus.root.filePath(QStringLiteral("cases/%1/%2").arg(c.name, intoFolder ? "folder" : "here"));
-        const QString archive = folder + QLatin1Char('/') + QFileInfo(c.archive).fileName();
-        QVERIFY(QDir().mkpath(folder) && QFile::copy(c.archive, archive));
-        const QString destination = intoFolder ? CommandLineMode::extractFolderFor(archive) : folder;
+        const QStringList archive = place(folder, {c.archive});
+        QVERIFY(!archive.isEmpty());
+        FakeDesktop desktop;
+        hostile::prepare(c, folder, desktop);
+        const QString ownFolder = intoFolder ? FileNames::extractFolderFor(archive.first()) : folder;
 
-        ArchiveEngine engine(QStringLiteral(CORVEX_RESOURCE_DIR));
+        const hostile::Snapshot before = hostile::snapshot(m_corpus.root.path());
+        const std::optional<int> status = handle(intoFolder ? QStringLiteral("-corvexextractfolder")
+                                                            : QStringLiteral("-corvexextracthere"), archive, desktop);
+        const hostile::Snapshot after = hostile::snapshot(m_corpus.root.path());
+        const QString got = hostile::outcome(desktop);
+        const QString expected = intoFolder ? c.folder : c.here;
+        QVERIFY2(got == expected, qPrintable(QStringLiteral("%1, expected %2 (%3)").arg(got, expected, c.guard)));
+        QCOMPARE(status, got == QLatin1String("extracted") ? 0 : 1);
+
+        QStringList problems;
+        if (got == QLatin1String("extracted")) {
+            // Extract to Folder may have taken the next free name: the reveal says which.
+            const QStringList revealed = desktop.calls.last().values;
+            QCOMPARE(revealed.size(), 1);
+            QVERIFY(intoFolder ? revealed.first().startsWith(ownFolder) : revealed.first() == folder);
+            problems = m_corpus.problems(before, after, revealed.first(), archive.first());
+        } else {
+            // A folder made for Extract to Folder went again: only its parent's times show it.
+            const bool made = intoFolder && !before.count(hostile::bytes(ownFolder));
+            problems = hostile::differences(before, after, made ? hostile::bytes(folder) : std::string());
+        }
+        problems += hostile::changedKept(c, folder, before, after);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+    }
+
+    // One refused, one failed, one not an archive among them: the others are extracted all the same, one alert
+    // names the three, one reveal shows the rest.
+    void severalArchives()
+    {
+        const QStringList archives = place(m_corpus.root.filePath(QStringLiteral("cases/several")),
+                                           {named("zip-two-dots-in-names").archive, named("zip-absolute").archive,
+                                            named("zip-duplicates").archive, named("fifo-as-archive").archive,
+                                            named("tar-invalid-utf8-safe").archive});
+        QVERIFY(!archives.isEmpty());
         FakeDesktop desktop;
         const hostile::Snapshot before = hostile::snapshot(m_corpus.root.path());
-        const QString option = intoFolder ? QStringLiteral("-corvexextractfolder") : QStringLiteral("-corvexextracthere");
-        QVERIFY(CommandLineMode::handleCommandLine({QStringLiteral("corvex"), option, archive}, engine, desktop));
+        QCOMPARE(handle(QStringLiteral("-corvexextractfolder"), archives, desktop), 1);
         const hostile::Snapshot after = hostile::snapshot(m_corpus.root.path());
-        const QStringList problems = m_corpus.problems(before, after, destination, archive);
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
 
-        const QString got = hostile::outcome(desktop);
-        QVERIFY2(got == c.cli, qPrintable(QStringLiteral("command line %1, expected %2 (%3)").arg(got, c.cli, c.guard)));
-        // Refused: nothing created, not even the folder of Extract to Folder.
-        QVERIFY(got != QLatin1String("refused") || before == after);
-        if (got == QLatin1String("extracted"))
-            QCOMPARE(desktop.calls.last().values, QStringList{destination});
+        QCOMPARE(desktop.kinds(), (QStringList{QStringLiteral("reveal"), QStringLiteral("errorReport")}));
+        const QStringList folders{FileNames::extractFolderFor(archives[0]), FileNames::extractFolderFor(archives[4])};
+        QCOMPARE(desktop.calls[0].values, folders);
+        const QStringList sentences = desktop.calls[1].values.first().split(QLatin1Char('\n'));
+        QCOMPARE(sentences.size(), 3);
+        QVERIFY2(sentences[0].startsWith(QStringLiteral("“absolute.zip”: Corvex found 1 item(s) that may write outside"))
+                     && sentences[1].contains(QLatin1String("duplicates.zip")) && sentences[2].contains(QLatin1String("pipe.zip")),
+                 qPrintable(sentences.join(QLatin1Char('|'))));
+        // But the two new folders, nothing changed, the archives neither: only their folder's times.
+        hostile::Snapshot rest = after;
+        std::erase_if(rest, [&](const auto &item) {
+            return hostile::isUnder(item.first, hostile::bytes(folders[0])) || hostile::isUnder(item.first, hostile::bytes(folders[1]));
+        });
+        const QStringList problems = hostile::differences(before, rest, hostile::bytes(QFileInfo(archives[0]).path()));
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+        QVERIFY(QFileInfo(folders[0]).isDir() && QFileInfo(folders[1]).isDir());
+    }
+
+    // Compress to ZIP takes the next free name: what has the name stays as it is, a link and its target too.
+    void compressBesideWhatExists()
+    {
+        const std::pair<const char *, std::function<void(const hostile::fs::path &)>> existing[] = {
+            {"a file", [](const hostile::fs::path &p) { std::ofstream(p) << "old"; }},
+            {"a link out", [this](const hostile::fs::path &p) { hostile::fs::create_symlink(hostile::bytes(m_corpus.root.filePath(QStringLiteral("outside/victim.txt"))), p); }},
+            {"a dangling link", [](const hostile::fs::path &p) { hostile::fs::create_symlink("nowhere.zip", p); }},
+            {"a folder", [](const hostile::fs::path &p) { hostile::fs::create_directory(p); }},
+        };
+        for (const auto &[what, make] : existing) {
+            const QString folder = m_corpus.root.filePath(QStringLiteral("cases/compress/") + QLatin1String(what));
+            QVERIFY(QDir().mkpath(folder));
+            std::ofstream(hostile::bytes(folder + QStringLiteral("/notes.txt"))) << "notes";
+            make(hostile::bytes(folder + QStringLiteral("/notes.zip")));
+            FakeDesktop desktop;
+            const hostile::Snapshot before = hostile::snapshot(m_corpus.root.path());
+            QCOMPARE(handle(QStringLiteral("-add2archive"), {folder + QStringLiteral("/notes.txt")}, desktop), 0);
+            const QString zip = folder + QStringLiteral("/notes 2.zip");
+            QCOMPARE(desktop.kinds(), QStringList{QStringLiteral("reveal")});
+            QCOMPARE(desktop.calls.first().values, QStringList{zip});
+            const QStringList problems = m_corpus.problems(before, hostile::snapshot(m_corpus.root.path()), zip);
+            QVERIFY2(problems.isEmpty() && QFileInfo(zip).isFile(), qPrintable(what + problems.join(QLatin1Char('\n'))));
+        }
     }
 
 private:

@@ -15,6 +15,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
 #include <tuple>
@@ -24,8 +25,10 @@ namespace hostile {
 namespace fs = std::filesystem;
 
 struct Case {
-    QString name, archive, cli, window, guard;   // see the generator for what each outcome means
-    std::vector<std::string> inside, noLink;     // relative to the window's destination
+    QString name, archive, here, folder, window, guard, answers;   // see the generator for what each means
+    std::vector<std::string> inside, noLink;                       // relative to the window's destination
+    std::vector<std::string> kept;                                 // relative to where the setup goes
+    std::vector<std::pair<std::string, std::optional<std::string>>> setup;
 };
 
 // mode, size, mtime, inode, link count, and a file's bytes or a link's target, as lstat sees them.
@@ -102,14 +105,23 @@ struct Corpus {
                 return result;
             };
             auto text = [&](const char *key) { return o[QLatin1String(key)].toString(); };
-            cases.push_back({text("name"), root.filePath(text("archive")), text("cli"), text("window"), text("guard"),
-                             paths("inside"), paths("nolink")});
+            const QJsonArray outcomes = o[QLatin1String("outcomes")].toArray();
+            Case c{text("name"), root.filePath(text("archive")), outcomes[0].toString(), outcomes[1].toString(),
+                   outcomes[2].toString(), text("guard"), text("answers"), paths("inside"), paths("nolink"),
+                   paths("kept"), {}};
+            for (const QJsonValue &item : o[QLatin1String("setup")].toArray()) {
+                const QJsonArray pair = item.toArray();
+                auto hex = [](const QJsonValue &v) { return QByteArray::fromHex(v.toString().toLatin1()).toStdString(); };
+                c.setup.emplace_back(hex(pair[0]), pair[1].isNull() ? std::nullopt : std::optional(hex(pair[1])));
+            }
+            cases.push_back(std::move(c));
         }
         return !cases.empty();
     }
 
     // What an extraction into `destination` did wrong: any change outside it (but the parent times a new
-    // destination changes) or to `kept` even inside; links inside leading out, taken lexically; devices,
+    // destination changes) or to `kept` even inside, or to the destination's own mode; new links inside leading
+    // out, taken lexically; devices,
     // pipes, sockets or set-id files inside; escape-named files in any folder above the root.
     QStringList problems(const Snapshot &before, const Snapshot &after, const QString &destination,
                          const QString &kept = QString()) const
@@ -123,6 +135,8 @@ struct Corpus {
         auto outside = [&](const std::string &path) { return !isUnder(path, dest) || path == keep; };
         for (const auto &[path, node] : before) {
             const auto now = after.find(path);
+            if (path == dest && now != after.end() && std::get<0>(now->second) != std::get<0>(node))
+                report("mode changed", path);
             if (now == after.end() ? outside(path)
                                    : now->second != node && path != dest && outside(path)
                                          && !(path == parent && std::get<0>(now->second) == std::get<0>(node)
@@ -136,7 +150,8 @@ struct Corpus {
             if (!isUnder(path, dest))
                 continue;
             const fs::path target = std::get<5>(node);
-            if (S_ISLNK(mode)
+            const auto earlier = before.find(path);
+            if (S_ISLNK(mode) && (earlier == before.end() || earlier->second != node)
                 && !isUnder((target.is_absolute() ? target : fs::path(path).parent_path() / target).lexically_normal().native(),
                             dest))
                 report("link leading out", path);
@@ -155,7 +170,60 @@ struct Corpus {
     }
 };
 
-// What the desktop saw: the unsafe-paths alert, an error alert, or a reveal.
+// Paths whose entries differ between the snapshots; `timesMayChange` may differ in its times only.
+inline QStringList differences(const Snapshot &before, const Snapshot &after, const std::string &timesMayChange = {})
+{
+    QStringList found;
+    auto check = [&](const Snapshot &one, const Snapshot &other) {
+        for (const auto &[path, node] : one) {
+            const auto there = other.find(path);
+            auto timeless = [](auto node) {
+                std::get<2>(node) = 0;
+                return node;
+            };
+            if (there == other.end()
+                || (path == timesMayChange ? timeless(there->second) != timeless(node) : there->second != node))
+                found.append(QString::fromStdString(path));
+        }
+    };
+    check(before, after);
+    check(after, before);
+    found.removeDuplicates();
+    return found;
+}
+
+// The case's items where the archive's items land (or beside the archive), and its conflict answers.
+inline void prepare(const Case &c, const QString &folder, FakeDesktop &desktop)
+{
+    for (const auto &[relative, value] : c.setup) {
+        const fs::path path = fs::path(bytes(folder)) / relative;
+        if (!value)
+            fs::create_directories(path);
+        else if (value->rfind("->", 0) == 0)
+            fs::create_symlink(value->substr(2), path);
+        else
+            std::ofstream(path, std::ios::binary) << *value;
+    }
+    for (qsizetype i = 0; i < c.answers.size(); ++i) {
+        const bool all = c.answers.mid(i + 1, 1) == QLatin1String("*");
+        desktop.queueConflictAnswer(ConflictChoice(QStringLiteral("RKSC").indexOf(c.answers.at(i))), all);
+        i += all;
+    }
+}
+
+// The kept paths, relative to `folder`, as they were.
+inline QStringList changedKept(const Case &c, const QString &folder, const Snapshot &before, const Snapshot &after)
+{
+    QStringList found;
+    for (const std::string &relative : c.kept) {
+        const std::string path = bytes(folder) + '/' + relative;
+        if (!before.count(path) || !after.count(path) || before.at(path) != after.at(path))
+            found.append(QString::fromStdString(path));
+    }
+    return found;
+}
+
+// What the desktop saw: the unsafe-paths alert, an error alert, a reveal, or a conflict question alone.
 inline QString outcome(const FakeDesktop &desktop)
 {
     for (const FakeDesktop::Call &call : desktop.calls) {
@@ -166,6 +234,9 @@ inline QString outcome(const FakeDesktop &desktop)
         if (call.kind == QLatin1String("reveal"))
             return QStringLiteral("extracted");
     }
+    const int asked = desktop.count(QStringLiteral("conflict"));
+    if (asked > 0 && asked + desktop.count(QStringLiteral("openPanel")) == desktop.calls.size())
+        return QStringLiteral("asked");
     return QStringLiteral("nothing: ") + desktop.kinds().join(QLatin1Char(','));
 }
 

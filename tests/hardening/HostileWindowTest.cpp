@@ -1,5 +1,6 @@
 // Every hostile archive extracted through the window as a user would: loaded, then Extract into a folder
-// chosen in the panel. The window has no screen of its own, so the tool's guards are what protect it.
+// chosen in the panel; then an archive replaced between loading and extracting. The window screens like the
+// command line, and the file extracted must be the file screened.
 #include "ui/CorvexController.h"
 #include "HostileCorpus.h"
 
@@ -11,6 +12,32 @@
 class HostileWindowTest : public QObject
 {
     Q_OBJECT
+
+    // A private destination, as the one whose mode a "./" member changed.
+    QString destination(const QString &name)
+    {
+        const QString folder = m_corpus.root.filePath(QStringLiteral("cases/window/") + name);
+        QDir().mkpath(folder);
+        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        return folder;
+    }
+
+    // Extract with `destination` chosen in the panel; what the desktop saw.
+    QString extract(CorvexController &controller, FakeDesktop &desktop, const QString &destination,
+                    const QString &expected)
+    {
+        desktop.queueOpenPanelAnswer({destination});
+        controller.extractArchive();
+        // A question answered is followed by more: only an outcome other than that is the end.
+        (void)QTest::qWaitFor([&] {
+            const QString got = hostile::outcome(desktop);
+            return got == expected || !(got.startsWith(QLatin1String("nothing")) || got == QLatin1String("asked"));
+        }, 60000);
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        return hostile::outcome(desktop);
+    }
+
 private slots:
     void initTestCase() { QVERIFY2(m_corpus.build(), qPrintable(m_corpus.error)); }
 
@@ -25,8 +52,7 @@ private slots:
     {
         QFETCH(int, index);
         const hostile::Case &c = m_corpus.cases[size_t(index)];
-        const QString destination = m_corpus.root.filePath(QStringLiteral("cases/window/") + c.name);
-        QVERIFY(QDir().mkpath(destination));
+        const QString folder = destination(c.name);
         ArchiveEngine engine(QStringLiteral(CORVEX_RESOURCE_DIR));
         FakeDesktop desktop;
         CorvexController controller(engine, desktop);
@@ -37,25 +63,50 @@ private slots:
             return;
         }
         QTRY_COMPARE_WITH_TIMEOUT(controller.archivePath(), c.archive, 30000);
+        hostile::prepare(c, folder, desktop);
 
         const hostile::Snapshot before = hostile::snapshot(m_corpus.root.path());
-        desktop.queueOpenPanelAnswer({destination});
-        controller.extractArchive();
-        QTRY_VERIFY_WITH_TIMEOUT(!hostile::outcome(desktop).startsWith(QLatin1String("nothing")), 60000);
-        QThreadPool::globalInstance()->waitForDone();
-        const QStringList problems = m_corpus.problems(before, hostile::snapshot(m_corpus.root.path()), destination);
+        const QString got = extract(controller, desktop, folder, c.window);
+        const hostile::Snapshot after = hostile::snapshot(m_corpus.root.path());
+        QVERIFY2(got == c.window, qPrintable(QStringLiteral("%1, expected %2 (%3)").arg(got, c.window, c.guard)));
+        const bool extracted = got == QLatin1String("extracted");
+        QStringList problems = extracted ? m_corpus.problems(before, after, folder) : hostile::differences(before, after);
+        problems += hostile::changedKept(c, folder, before, after);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
-
-        const QString got = hostile::outcome(desktop);
-        QVERIFY2(got == c.window, qPrintable(QStringLiteral("window %1, expected %2 (%3)").arg(got, c.window, c.guard)));
-        if (got == QLatin1String("extracted"))
-            QCOMPARE(controller.window()->findChild<QLabel *>(QStringLiteral("statusLabel"))->text(),
-                     QStringLiteral("Extracted to ") + destination);
+        if (!extracted)
+            return;
+        QCOMPARE(controller.window()->findChild<QLabel *>(QStringLiteral("statusLabel"))->text(),
+                 QStringLiteral("Extracted to ") + folder);
         // Where the tool's guard protects, its effect shows: stripped names, literal backslashes, a "C:" folder.
         for (const std::string &path : c.inside)
-            QVERIFY2(hostile::typeOf(destination, path) != hostile::fs::file_type::not_found, path.c_str());
+            QVERIFY2(hostile::typeOf(folder, path) != hostile::fs::file_type::not_found, path.c_str());
         for (const std::string &path : c.noLink)
-            QVERIFY2(hostile::typeOf(destination, path) != hostile::fs::file_type::symlink, path.c_str());
+            QVERIFY2(hostile::typeOf(folder, path) != hostile::fs::file_type::symlink, path.c_str());
+    }
+
+    // Loaded and screened, then replaced by a hostile archive under the same name: the listing the window has
+    // is not the file's, so the file is screened again and refused.
+    void archiveReplacedAfterLoading()
+    {
+        const QString folder = destination(QStringLiteral("replaced"));
+        const QString archive = folder + QStringLiteral("/../replaced.zip");
+        auto source = [this](const char *name) {
+            return std::find_if(m_corpus.cases.begin(), m_corpus.cases.end(),
+                                [&](const hostile::Case &c) { return c.name == QLatin1String(name); })->archive;
+        };
+        QVERIFY(QFile::copy(source("zip-two-dots-in-names"), archive));
+        ArchiveEngine engine(QStringLiteral(CORVEX_RESOURCE_DIR));
+        FakeDesktop desktop;
+        CorvexController controller(engine, desktop);
+        controller.loadArchive(archive);
+        QTRY_COMPARE_WITH_TIMEOUT(controller.archivePath(), archive, 30000);
+        QVERIFY(QFile::copy(source("zip-absolute"), archive + QStringLiteral(".new"))
+                && std::rename(qPrintable(archive + QStringLiteral(".new")), qPrintable(archive)) == 0);
+
+        const hostile::Snapshot before = hostile::snapshot(m_corpus.root.path());
+        QCOMPARE(extract(controller, desktop, folder, QStringLiteral("refused")), QStringLiteral("refused"));
+        const QStringList problems = hostile::differences(before, hostile::snapshot(m_corpus.root.path()));
+        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }
 
 private:

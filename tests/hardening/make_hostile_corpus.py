@@ -1,9 +1,12 @@
 #!/usr/bin/env python3
 # Usage: make_hostile_corpus.py ROOT TOOL TOKEN. Writes hostile archives to ROOT/corpus, decoys that no
-# extraction may touch to ROOT/outside, and ROOT/manifest.json: per case what the command line must do
-# (refused, extracted, failed), what the window must do (extracted, failed, not loaded), which paths must
-# exist in the window's destination and which must not be links there, and which guard protects it. TOKEN makes escape names
+# extraction may touch to ROOT/outside, and ROOT/manifest.json: per case what Extract Here, Extract to Folder and
+# the window must do (refused, extracted, failed, asked: a name conflict asked about and left unanswered; the
+# window also: not loaded), what to make where the archive's items land first (beside the archive for Extract to
+# Folder), how to answer conflicts, which paths there must stay as they were, which paths must exist in the
+# window's destination and which must not be links there, and which guard protects it. TOKEN makes escape names
 # unique so they can be looked for anywhere above ROOT; TOOL is the 7zz that builds the 7z archives.
+import gzip
 import io
 import json
 import os
@@ -131,9 +134,33 @@ WILD = ["*", "?", "star*.txt", "q?.txt", "[ab].txt"]
 ODD = ["-lead.txt", "*star.txt", "q?.txt", "back\\slash.txt", "..dots.txt", "nl\nname.txt"]
 OK = [("ok.txt", b"ok\n")]
 seven("links.7z", "links", [], ["-snl"], ["out", "absout"])   # links first, then files through them
-# Outcome codes: command line, window. R: the screen refuses; in the window the tool's guard keeps it inside.
-OUTCOMES = {"R": ("refused", "extracted"), "X": ("extracted", "extracted"), "F": ("failed", "failed"),
-            "C": ("refused", "not loaded")}
+def gz(name, inner_name, data=b"hostile\n"):
+    path = os.path.join(CORPUS, name)
+    with open(path, "wb") as raw, gzip.GzipFile(inner_name, "wb", fileobj=raw, mtime=1700000000) as out:
+        out.write(data)
+    return path
+
+
+# Not files at all: a pipe, a folder holding an archive, a link to a device.
+def special(name, kind):
+    path = os.path.join(CORPUS, name)
+    if kind == "fifo":
+        os.mkfifo(path)
+    elif kind == "folder":
+        os.makedirs(path)
+        with zipfile.ZipFile(os.path.join(path, "inner.zip"), "w") as archive:
+            archive.writestr(f"{E}-recursed.txt", b"x")
+    else:
+        os.symlink("/dev/zero", path)
+    return path
+
+
+# Outcome codes: Extract Here, Extract to Folder, window. C: the listing fails part-way, the window shows nothing.
+# Q: a name exists where an item lands: asked (answered, the extraction goes on); Extract to Folder has a new folder.
+OUTCOMES = {"R": ("refused",) * 3, "X": ("extracted",) * 3, "F": ("failed",) * 3,
+            "C": ("refused", "refused", "not loaded"), "N": ("failed", "failed", "not loaded"),
+            "Q": ("asked", "extracted", "asked")}
+ASKED = "nothing is written through an existing link, over an existing item or into the destination's own mode"
 STRIP = "the tool strips leading '/' and '../'"
 LITERAL = "a backslash or 'C:' is an ordinary character or folder name: written literally"
 CLIMB = "the tool refuses a link that climbs out ('Dangerous link path was ignored')"
@@ -217,8 +244,58 @@ CASES = [
     ("7z-symlinks-then-write", seven("links.7z", "through", [f"out/{E}-7z-rel.txt", f"absout/{E}-7z-abs.txt"], [],
                                      ["out", "absout"]), "F", [], ["out"], CLIMB + "; it rewrites the absolute one"),
 ]
-manifest = [{"name": name, "archive": os.path.relpath(path, ROOT), "cli": OUTCOMES[code][0], "window": OUTCOMES[code][1],
-             "inside": [b(p).hex() for p in inside], "nolink": [b(p).hex() for p in nolink],   # bytes travel as hex
-             "guard": guard or {"R": STRIP}.get(code, "")}
-            for name, path, code, inside, nolink, guard in (c + ([], [], None)[len(c) - 3:] for c in CASES)]
+
+
+def hexes(paths):
+    return [b(p).hex() for p in paths]   # bytes travel as hex
+
+
+GUARDS = {"R": STRIP, "Q": ASKED, "N": "only a regular file is an archive"}
+
+
+# setup: (path, None) a folder, (path, "text") a file, (path, "->target") a link; answers: R K S C, * for all.
+# kept: paths that must stay as they were, relative to where the setup goes.
+def case(name, path, code, inside=(), nolink=(), guard=None, setup=(), answers="", kept=()):
+    found = OUTCOMES[code] if isinstance(code, str) else code
+    return {"name": name, "archive": os.path.relpath(path, ROOT),
+            "outcomes": ["extracted" if o == "asked" and answers else o for o in found],
+            "setup": [[b(p).hex(), None if v is None else b(v).hex()] for p, v in setup], "answers": answers,
+            "kept": hexes(kept), "inside": hexes(inside), "nolink": hexes(nolink),
+            "guard": guard or GUARDS.get(code if isinstance(code, str) else "Q", "")}
+
+
+LINK_OUT = "->" + OUTSIDE
+EXISTING = [
+    case("link-in-destination", zip_("link-dest.zip", [f"docs/{E}-via-link.txt"]), "Q", setup=[("docs", LINK_OUT)],
+         kept=["docs"]),
+    case("link-in-destination-replaced", zip_("link-replaced.zip", ["docs/x.txt"]), "Q", ["docs/x.txt"], ["docs"],
+         setup=[("docs", LINK_OUT)], answers="R"),
+    case("link-in-destination-kept-both", zip_("link-both.zip", ["docs/x.txt"]), "Q", ["docs 2/x.txt"],
+         setup=[("docs", "->../../outside")], answers="K", kept=["docs"]),
+    case("link-inside-a-folder", zip_("link-deeper.zip", ["a/ok.txt", f"a/b/{E}-deeper.txt"]), "Q", ["a/ok.txt"],
+         setup=[("a", None), ("a/b", LINK_OUT)], answers="S", kept=["a/b"]),
+    case("extract-folder-is-a-link", zip_("proj.zip", ["x.txt"]), "X", ["x.txt"],
+         setup=[("proj", LINK_OUT + "/folder")], kept=["proj"]),
+    case("dot-folder-merged", tar(".cache.tar", ["new.txt", ("same.txt", "file", b"new\n")]),
+         ("extracted", "asked", "extracted"), ["new.txt"], setup=[(".cache", None), (".cache/same.txt", "old\n")],
+         kept=[".cache/same.txt"]),
+    case("dot-folder-merged-replaced", tar(".conf.tar", ["new.txt", ("same.txt", "file", b"new\n")]), "X",
+         ["same.txt"], setup=[(".conf", None), (".conf/same.txt", "old\n"), ("same.txt", "old\n")], answers="R*"),
+    case("file-beside-replaced", zip_("beside.zip", [("notes.txt", b"new\n")]), "Q", ["notes.txt"],
+         setup=[("notes.txt", "mine\n")], answers="R"),
+    case("file-beside-skipped", zip_("skipped.zip", [("notes.txt", b"new\n"), "ok.txt"]), "Q", ["ok.txt"],
+         setup=[("notes.txt", "mine\n")], answers="S", kept=["notes.txt"]),
+    case("member-named-like-the-archive", zip_("self.zip", [("self.zip", b"inner\n")]),
+         ("asked", "extracted", "extracted"), ["self.zip"]),
+    case("gz-name-from-its-header", gz("report.gz", "victim.txt"), "Q", setup=[("victim.txt", "mine\n")],
+         kept=["victim.txt"]),
+    case("link-member-over-empty-folder", tar("link-over.tar", ["ok.txt", ("e", "symlink", b"", "ok.txt")]), "Q",
+         setup=[("e", None)], kept=["e"]),
+    case("anti-items-through-a-link", anti("anti-link.7z", ["lnk/victim.txt"]), "R", setup=[("lnk", LINK_OUT)],
+         guard="the screen refuses anti-items"),
+    case("fifo-as-archive", special("pipe.zip", "fifo"), "N"),
+    case("folder-as-archive", special("folder.zip", "folder"), "N"),
+    case("device-as-archive", special("device.zip", "device"), "N"),
+]
+manifest = [case(*c) for c in CASES] + EXISTING
 json.dump({"escape": E, "cases": manifest}, open(os.path.join(ROOT, "manifest.json"), "w"), indent=1)

@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(desktop.savePanels[0].requiredSuffix, QStringLiteral("zip"));
     }
 
-    void extractsIntoTheChosenFolderOverwriting()
+    void extractsIntoTheChosenFolderAskingFirst()
     {
         FakeDesktop desktop;
         CorvexController c(*m_engine, desktop, QString());
@@ -100,12 +100,13 @@ private slots:
         const QString into = path("extract here");
         QVERIFY(writeFile(into + "/docs/readme.txt", "stale\n"));
         desktop.queueOpenPanelAnswer({into});
+        desktop.queueConflictAnswer(ConflictChoice::Replace);
         click(c, "extractButton");
         QCOMPARE(statusText(c), QStringLiteral("Extracting\u2026"));
         UI_WAIT_FOR_STATUS(c, QStringLiteral("Extracted to ") + into);
         QCOMPARE(readFile(into + "/docs/readme.txt"), QByteArray("fresh readme\n"));
         QCOMPARE(tree(into), (QStringList{"-dash.txt", "docs", "docs/deep", "docs/deep/note.md", "docs/readme.txt"}));
-        QCOMPARE(desktop.kinds(), QStringList({"openPanel", "reveal"}));
+        QCOMPARE(desktop.kinds(), QStringList({"openPanel", "conflict", "reveal"}));
         QCOMPARE(desktop.calls.last().values, QStringList{into});
     }
 

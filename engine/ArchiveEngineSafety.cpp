@@ -1,0 +1,182 @@
+// What stands between an archive and the file system: only a regular file
+// is handed to the tool, an extraction is screened first (failing closed)
+// and reads the very file that was screened, and the tool writes only into
+// a private staging folder whose items are then moved into place, asking
+// about every name that exists.
+#include "engine/ArchiveEngine.h"
+
+#include "engine/ArchiveFile.h"
+#include "engine/ExtractionStaging.h"
+#include "engine/FileNames.h"
+#include "engine/FileOps.h"
+#include "engine/OperationJob.h"
+#include "engine/PathScreen.h"
+#include "engine/PreviewFolder.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+Outcome failed(Outcome::Failure failure, const QString &description)
+{
+    Outcome outcome;
+    outcome.kind = Outcome::Kind::Failed;
+    outcome.failure = failure;
+    outcome.description = description;
+    return outcome;
+}
+
+Outcome cancelled()
+{
+    Outcome outcome;
+    outcome.kind = Outcome::Kind::Cancelled;
+    return outcome;
+}
+
+// Nothing is run on what is not a regular file: a FIFO would block the
+// tool for ever, a folder would be searched for archives to extract.
+std::optional<Outcome> unusable(const ArchiveFile &file)
+{
+    if (file.isOpen())
+        return std::nullopt;
+    return failed(file.problem() == ArchiveFile::Problem::NotAFile ? Outcome::Failure::NotAFile
+                                                                   : Outcome::Failure::System,
+                  file.description());
+}
+
+Outcome changed()
+{
+    return failed(Outcome::Failure::Changed, QString());
+}
+
+} // namespace
+
+Outcome ArchiveEngine::screenedListing(const OperationRequest &request, OperationJob &job) const
+{
+    const ArchiveFile file(request.archive);
+    if (auto problem = unusable(file))
+        return *problem;
+    Outcome outcome = listing(request, job);
+    // A listing of a file that changed meanwhile vouches for nothing.
+    if (outcome.succeeded() && file.isUnchanged()) {
+        outcome.screening = PathScreen::screen(outcome.entries);
+        outcome.screening->file = file.identity();
+    }
+    return outcome;
+}
+
+Outcome ArchiveEngine::testing(const OperationRequest &request, OperationJob &job) const
+{
+    const ArchiveFile file(request.archive);
+    if (auto problem = unusable(file))
+        return *problem;
+    return runTool(testArguments(request.archive), job, QString(), request.password);
+}
+
+Outcome ArchiveEngine::screen(const OperationRequest &request, const ArchiveFile &file, OperationJob &job) const
+{
+    Outcome outcome;
+    // The caller's listing is good for as long as the file is the one listed.
+    if (request.screening && request.screening->file == file.identity()) {
+        outcome.screening = request.screening;
+    } else {
+        Outcome listed = listing(request, job);
+        if (listed.kind == Outcome::Kind::Cancelled)
+            return listed;
+        outcome.screening = PathScreen::screen(listed.entries);
+        outcome.screening->file = file.identity();
+        // A listing that failed part-way still refuses what it reached; with
+        // nothing to refuse, it fails: what was not listed was not screened.
+        if (outcome.screening->passed() && !listed.succeeded()) {
+            listed.entries.clear();
+            return listed;
+        }
+        if (outcome.screening->passed() && !file.isUnchanged())
+            return changed();
+    }
+    if (!outcome.screening->passed())
+        outcome.kind = Outcome::Kind::Refused;
+    return outcome;
+}
+
+Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob &job) const
+{
+    const bool preview = request.kind == OperationKind::Preview;
+    if (preview && request.members.size() != 1)
+        return failed(Outcome::Failure::System, QStringLiteral("Corvex can preview one member at a time."));
+    // The copy must land inside its preview folder, whatever the archive says.
+    if (preview && PathScreen::isUnsafe(request.members.first()))
+        return failed(Outcome::Failure::System,
+                      QStringLiteral("Corvex cannot preview “%1”: its path leads outside the archive.")
+                          .arg(request.members.first()));
+
+    const ArchiveFile file(request.archive);
+    if (auto problem = unusable(file))
+        return *problem;
+    Outcome screened = screen(request, file, job);
+    if (!screened.succeeded())
+        return screened;
+
+    // The destination is made only now: a refused archive leaves no trace.
+    QString destination;
+    bool made = false;
+    try {
+        if (preview) {
+            destination = PreviewFolder::create();
+            made = true;
+        } else if (request.ownFolder) {
+            const FileNames::ExtractFolder folder = FileNames::makeExtractFolder(request.archive);
+            destination = folder.path;
+            made = folder.created;
+        } else {
+            destination = request.destination;
+            FileNames::createFolder(destination);
+        }
+    } catch (const SystemError &error) {
+        return failed(Outcome::Failure::System, error.message());
+    }
+
+    Outcome outcome = stagedExtraction(request, file, destination, job);
+    const QByteArray native = QFile::encodeName(destination);
+    // The tool takes a name the archive lacks for a selection of nothing.
+    struct stat previewed;
+    if (preview && outcome.succeeded()
+        && ::lstat(QFile::encodeName(destination + QLatin1Char('/') + request.members.first()), &previewed) != 0)
+        outcome = failed(Outcome::Failure::System,
+                         QStringLiteral("“%1” holds no “%2”.").arg(QFileInfo(request.archive).fileName(), request.members.first()));
+    if (!outcome.succeeded() && made) {
+        // A preview folder is private and ours; a new extraction folder goes only if empty.
+        if (preview)
+            FileOps::removeTree(AT_FDCWD, native.constData());
+        else
+            ::rmdir(native.constData());
+    }
+    if (outcome.succeeded())
+        outcome.path = preview ? destination + QLatin1Char('/') + request.members.first() : destination;
+    return outcome;
+}
+
+Outcome ArchiveEngine::stagedExtraction(const OperationRequest &request, const ArchiveFile &file,
+                                        const QString &destination, OperationJob &job) const
+{
+    try {
+        ExtractionStaging staging(destination);
+        Outcome outcome = extractInto(request, staging.path(), job);
+        if (!outcome.succeeded())
+            return outcome;
+        // What the tool read must be what was screened.
+        if (!file.isUnchanged())
+            return changed();
+        if (job.isCancelled())
+            return cancelled();
+        const ExtractionStaging::Result placed
+            = staging.moveIntoPlace(request.archive, [&job](const Question &question) { return job.ask(question); });
+        return placed.cancelled ? cancelled() : outcome;
+    } catch (const SystemError &error) {
+        return failed(Outcome::Failure::System, error.message());
+    }
+}
