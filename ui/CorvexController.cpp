@@ -124,7 +124,7 @@ QWidget *CorvexController::buildToolbar()
         {"compressButton", QStringLiteral("Compress to ZIP"), QStringLiteral("archivebox"),
          &CorvexController::createZip},
         {"viewButton", QStringLiteral("View"), QStringLiteral("eye"), &CorvexController::viewSelected},
-        {"finderActionsButton", QStringLiteral("Finder Actions"), QStringLiteral("cursorarrow.click.2"),
+        {"finderActionsButton", QStringLiteral("File Manager Actions"), QStringLiteral("cursorarrow.click.2"),
          &CorvexController::installFinderActions},
     };
 
@@ -182,7 +182,7 @@ QWidget *CorvexController::buildSidebar()
         {"documentsButton", QStringLiteral("Documents"), QStringLiteral("doc"), &CorvexController::openDocuments},
         {"desktopButton", QStringLiteral("Desktop"), QStringLiteral("desktopcomputer"),
          &CorvexController::openDesktop},
-        {"sidebarFinderActionsButton", QStringLiteral("Finder Actions"), QStringLiteral("cursorarrow.click.2"),
+        {"sidebarFinderActionsButton", QStringLiteral("File Manager Actions"), QStringLiteral("cursorarrow.click.2"),
          &CorvexController::installFinderActions},
     };
 

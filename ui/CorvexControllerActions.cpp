@@ -265,8 +265,8 @@ void CorvexController::installFinderActions()
         showError(describeError(error));
         return;
     }
-    setStatus(QStringLiteral("Finder actions installed"));
-    m_desktop.showAlert(Desktop::AlertStyle::Informational, QStringLiteral("Finder actions installed"),
-                        QStringLiteral("Extract Here, Extract to Folder, and Compress to ZIP are now enabled in "
-                                       "Finder Services."));
+    setStatus(QStringLiteral("File manager actions installed"));
+    m_desktop.showAlert(Desktop::AlertStyle::Informational, QStringLiteral("File manager actions installed"),
+                        QStringLiteral("Extract Here, Extract to Folder, and Compress to ZIP are now in your file "
+                                       "manager's context menu."));
 }
