@@ -198,6 +198,9 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, OperationJob &jo
     ProcessRunner::Options options = toolOptions();
     options.keepLimit = listingErrorLimit;
     options.cancelFd = job.cancelFd();
+    // A listing writes nothing, and the tool reads a stop request only
+    // between archives: there is nothing to wait for.
+    options.graceMs = 10;
     if (!request.password.isEmpty())
         options.input = request.password.toUtf8() + '\n';
     options.onOutput = [&parser, &job](QByteArrayView chunk) {

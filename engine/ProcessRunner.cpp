@@ -253,7 +253,7 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
             }
             if (cancelIndex < count && fds[cancelIndex].fd == options.cancelFd && fds[cancelIndex].revents) {
                 cancelled = true;
-                killAt = monotonicMs() + graceMs;
+                killAt = monotonicMs() + options.graceMs;
                 ::kill(pid, SIGTERM);
             }
             if (inputIndex < count && fds[inputIndex].fd == inputWrite.fd && fds[inputIndex].revents) {

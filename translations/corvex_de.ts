@@ -161,10 +161,6 @@
         <translation>Ansehen</translation>
     </message>
     <message>
-        <source>Finder Actions</source>
-        <translation>Finder-Aktionen</translation>
-    </message>
-    <message>
         <source>QUICK ACCESS</source>
         <translation>SCHNELLZUGRIFF</translation>
     </message>
@@ -247,14 +243,6 @@
         <translation>Vorschau wird geöffnet…</translation>
     </message>
     <message>
-        <source>Finder actions installed</source>
-        <translation>Finder-Aktionen installiert</translation>
-    </message>
-    <message>
-        <source>Extract Here, Extract to Folder, and Compress to ZIP are now enabled in Finder Services.</source>
-        <translation>„Extract Here“, „Extract to Folder“ und „Compress to ZIP“ sind jetzt in den Finder-Diensten aktiviert.</translation>
-    </message>
-    <message>
         <source>Extract Selected…</source>
         <translation>Auswahl entpacken…</translation>
     </message>
@@ -275,6 +263,18 @@
             <numerusform>Das Entpacken von %n ausgewähltem Element ist noch nicht verfügbar</numerusform>
             <numerusform>Das Entpacken von %n ausgewählten Elementen ist noch nicht verfügbar</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>File Manager Actions</source>
+        <translation>Dateimanager-Menü</translation>
+    </message>
+    <message>
+        <source>File manager actions installed</source>
+        <translation>Dateimanager-Aktionen installiert</translation>
+    </message>
+    <message>
+        <source>Extract Here, Extract to Folder, and Compress to ZIP are now in your file manager&apos;s context menu.</source>
+        <translation>„Extract Here“, „Extract to Folder“ und „Compress to ZIP“ stehen jetzt im Kontextmenü Ihres Dateimanagers.</translation>
     </message>
 </context>
 <context>
@@ -449,8 +449,8 @@
 <context>
     <name>FinderActionsInstaller</name>
     <message>
-        <source>Finder actions are missing from this build.</source>
-        <translation>Die Finder-Aktionen fehlen in diesem Build.</translation>
+        <source>File manager actions are missing from this build.</source>
+        <translation>Die Dateimanager-Aktionen fehlen in diesem Build.</translation>
     </message>
 </context>
 <context>

@@ -124,7 +124,7 @@ QWidget *CorvexController::buildToolbar()
         {"compressButton", tr("Compress to ZIP"), QStringLiteral("archivebox"),
          &CorvexController::createZip},
         {"viewButton", tr("View"), QStringLiteral("eye"), &CorvexController::viewSelected},
-        {"finderActionsButton", tr("Finder Actions"), QStringLiteral("cursorarrow.click.2"),
+        {"finderActionsButton", tr("File Manager Actions"), QStringLiteral("cursorarrow.click.2"),
          &CorvexController::installFinderActions},
     };
 
@@ -182,7 +182,7 @@ QWidget *CorvexController::buildSidebar()
         {"documentsButton", tr("Documents"), QStringLiteral("doc"), &CorvexController::openDocuments},
         {"desktopButton", tr("Desktop"), QStringLiteral("desktopcomputer"),
          &CorvexController::openDesktop},
-        {"sidebarFinderActionsButton", tr("Finder Actions"), QStringLiteral("cursorarrow.click.2"),
+        {"sidebarFinderActionsButton", tr("File Manager Actions"), QStringLiteral("cursorarrow.click.2"),
          &CorvexController::installFinderActions},
     };
 

@@ -265,8 +265,8 @@ void CorvexController::installFinderActions()
         showError(describeError(error));
         return;
     }
-    setStatus(tr("Finder actions installed"));
-    m_desktop.showAlert(Desktop::AlertStyle::Informational, tr("Finder actions installed"),
-                        tr("Extract Here, Extract to Folder, and Compress to ZIP are now enabled in "
-                           "Finder Services."));
+    setStatus(tr("File manager actions installed"));
+    m_desktop.showAlert(Desktop::AlertStyle::Informational, tr("File manager actions installed"),
+                        tr("Extract Here, Extract to Folder, and Compress to ZIP are now in your file "
+                           "manager's context menu."));
 }

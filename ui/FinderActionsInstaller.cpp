@@ -24,8 +24,8 @@ QString FinderActionsInstaller::scriptPath() const
 void FinderActionsInstaller::install() const
 {
     if (m_resourceFolder.isEmpty())
-        throw ArchiveError::commandFailed(
-            QCoreApplication::translate("FinderActionsInstaller", "Finder actions are missing from this build."));
+        throw ArchiveError::commandFailed(QCoreApplication::translate(
+            "FinderActionsInstaller", "File manager actions are missing from this build."));
 
     // The shell reads the script, so it needs no execute permission; a
     // missing script is reported by the shell itself.

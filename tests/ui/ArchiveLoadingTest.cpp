@@ -119,6 +119,40 @@ private slots:
         QVERIFY(desktop.calls.isEmpty());
     }
 
+    // A long test shows the bar and Cancel; Escape, the button or closing
+    // the window stop it, and the status is as before with no alert.
+    void longWorkShowsProgressAndStops_data()
+    {
+        QTest::addColumn<int>("how");
+        QTest::newRow("Escape") << 0;
+        QTest::newRow("Cancel button") << 1;
+        QTest::newRow("window closed") << 2;
+    }
+
+    void longWorkShowsProgressAndStops()
+    {
+        QFETCH(int, how);
+        FakeDesktop desktop;
+        CorvexController c(*m_slowEngine, desktop, QString());
+        c.window()->show();
+        QVERIFY(QFile::exists(path("slow three.zip")) || QFile::copy(m_three, path("slow three.zip")));
+        load(c, path("slow three.zip"), QStringLiteral("3 items"));
+        click(c, "testButton");
+        QCOMPARE(statusText(c), QStringLiteral("Testing…"));
+        QWidget *activity = part<QWidget>(c, "activity");
+        QTRY_VERIFY(activity->isVisible());
+        if (how == 0)
+            QTest::keyClick(c.window(), Qt::Key_Escape);
+        else if (how == 1)
+            click(c, "cancelButton");
+        else
+            c.window()->close();
+        drainWork();
+        QCOMPARE(statusText(c), QStringLiteral("3 items"));
+        QVERIFY(!activity->isVisible());
+        QVERIFY(desktop.calls.isEmpty());
+    }
+
     void completionAfterTheWindowIsGoneIsDropped()
     {
         FakeDesktop desktop;

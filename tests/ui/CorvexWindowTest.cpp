@@ -44,9 +44,9 @@ private slots:
                 result.append(b->text());
             return result;
         };
-        QCOMPARE(titles("toolbar"), QStringList({"Open", "Extract", "Test", "Compress to ZIP", "View", "Finder Actions"}));
+        QCOMPARE(titles("toolbar"), QStringList({"Open", "Extract", "Test", "Compress to ZIP", "View", "File Manager Actions"}));
         QCOMPARE(titles("sidebar"),
-                 QStringList({"Open Archive", "Home", "Downloads", "Documents", "Desktop", "Finder Actions"}));
+                 QStringList({"Open Archive", "Home", "Downloads", "Documents", "Desktop", "File Manager Actions"}));
     }
 
     void frames_data()

@@ -1,4 +1,4 @@
-// The "Finder Actions" buttons run the installer script with /bin/zsh.
+// The "File Manager Actions" buttons run the installer script with /bin/zsh.
 #include "UiTestSupport.h"
 
 using namespace ui_test;
@@ -34,8 +34,8 @@ private slots:
         QTest::addColumn<QStringList>("texts");
         QTest::newRow("success, output not shown")
             << QByteArray("print 'installed three actions'\nexit 0\n") << "alert"
-            << QStringList{"Finder actions installed",
-                           "Extract Here, Extract to Folder, and Compress to ZIP are now enabled in Finder Services."};
+            << QStringList{"File manager actions installed",
+                           "Extract Here, Extract to Folder, and Compress to ZIP are now in your file manager's context menu."};
         QTest::newRow("stderr line, status 1")
             << QByteArray("print -u2 'cannot write ~/.local'\nexit 1\n") << "error" << QStringList{"cannot write ~/.local\n"};
         QTest::newRow("both streams in order")
@@ -77,7 +77,7 @@ private slots:
         desktop.clear();
         CorvexController bare(*m_engine, desktop, QString());
         click(bare, "finderActionsButton");
-        QCOMPARE(desktop.calls.value(0).values, QStringList{"Finder actions are missing from this build."});
+        QCOMPARE(desktop.calls.value(0).values, QStringList{"File manager actions are missing from this build."});
     }
 
     void theShellGetsOnlyTheScriptsPath()
