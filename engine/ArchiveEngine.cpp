@@ -69,13 +69,15 @@ std::unique_ptr<QTemporaryFile> memberList(const QStringList &members)
 {
     auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/corvex-members-XXXXXX"));
     if (!file->open())
-        throw SystemError(QStringLiteral("Cannot write the list of members: %1").arg(file->errorString()));
+        throw SystemError(QCoreApplication::translate("ArchiveEngine", "Cannot write the list of members: %1")
+                              .arg(file->errorString()));
     for (const QString &member : members) {
         file->write(member.toUtf8());
         file->write("\n", 1);
     }
     if (!file->flush())
-        throw SystemError(QStringLiteral("Cannot write the list of members: %1").arg(file->errorString()));
+        throw SystemError(QCoreApplication::translate("ArchiveEngine", "Cannot write the list of members: %1")
+                              .arg(file->errorString()));
     return file;
 }
 
@@ -192,6 +194,9 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, OperationJob &jo
     ProcessRunner::Options options = toolOptions();
     options.keepLimit = listingErrorLimit;
     options.cancelFd = job.cancelFd();
+    // A listing writes nothing, and the tool reads a stop request only
+    // between archives: there is nothing to wait for.
+    options.graceMs = 10;
     if (!request.password.isEmpty())
         options.input = request.password.toUtf8() + '\n';
     options.onOutput = [&parser, &job](QByteArrayView chunk) {

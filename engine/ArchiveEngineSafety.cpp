@@ -13,6 +13,7 @@
 #include "engine/PathScreen.h"
 #include "engine/PreviewFolder.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -107,11 +108,13 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
 {
     const bool preview = request.kind == OperationKind::Preview;
     if (preview && request.members.size() != 1)
-        return failed(Outcome::Failure::System, QStringLiteral("Corvex can preview one member at a time."));
+        return failed(Outcome::Failure::System,
+                      QCoreApplication::translate("ArchiveEngine", "Corvex can preview one member at a time."));
     // The copy must land inside its preview folder, whatever the archive says.
     if (preview && PathScreen::isUnsafe(request.members.first()))
         return failed(Outcome::Failure::System,
-                      QStringLiteral("Corvex cannot preview “%1”: its path leads outside the archive.")
+                      QCoreApplication::translate("ArchiveEngine",
+                                                  "Corvex cannot preview “%1”: its path leads outside the archive.")
                           .arg(request.members.first()));
 
     const ArchiveFile file(request.archive);
@@ -147,7 +150,8 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
     if (preview && outcome.succeeded()
         && ::lstat(QFile::encodeName(destination + QLatin1Char('/') + request.members.first()), &previewed) != 0)
         outcome = failed(Outcome::Failure::System,
-                         QStringLiteral("“%1” holds no “%2”.").arg(QFileInfo(request.archive).fileName(), request.members.first()));
+                         QCoreApplication::translate("ArchiveEngine", "“%1” holds no “%2”.")
+                             .arg(QFileInfo(request.archive).fileName(), request.members.first()));
     if (!outcome.succeeded() && made) {
         // A preview folder is private and ours; a new extraction folder goes only if empty.
         if (preview)
