@@ -3,7 +3,6 @@
 #include "engine/ListingParser.h"
 #include "engine/NewZip.h"
 #include "engine/OperationJob.h"
-#include "engine/PathScreen.h"
 #include "engine/ProcessRunner.h"
 #include "engine/ProgressParser.h"
 
@@ -303,20 +302,6 @@ std::vector<ArchiveEntry> ArchiveEngine::list(const QString &archive) const
     Outcome outcome = executeToEnd(*this, request);
     throwOnFailure(outcome);
     return std::move(outcome.entries);
-}
-
-QStringList ArchiveEngine::unsafePaths(const QString &archive) const noexcept
-{
-    try {
-        // A damaged archive's listing fails part-way, yet the tool goes on
-        // to extract the members it could read: those it listed are
-        // screened all the same.
-        OperationRequest request;
-        request.archive = archive;
-        return PathScreen::unsafePaths(executeToEnd(*this, request).entries);
-    } catch (...) {
-        return QStringList();
-    }
 }
 
 void ArchiveEngine::extract(const QString &archive, const QString &destination) const

@@ -37,8 +37,6 @@ public:
     QString run(const QStringList &arguments, const QString &workingFolder = QString()) const;
 
     std::vector<ArchiveEntry> list(const QString &archive) const;
-    // Never throws: a listing that fails screens the members it reached.
-    QStringList unsafePaths(const QString &archive) const noexcept;
     void extract(const QString &archive, const QString &destination) const;
     void test(const QString &archive) const;
     void createZip(const QString &zip, const QStringList &inputs) const;

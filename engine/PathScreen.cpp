@@ -35,16 +35,6 @@ bool PathScreen::isUnsafe(QByteArrayView path)
     return unsafe(path.size(), [path](qsizetype i) { return char16_t(uchar(path[i])); });
 }
 
-QStringList PathScreen::unsafePaths(const std::vector<ArchiveEntry> &entries)
-{
-    QStringList result;
-    for (const ArchiveEntry &entry : entries) {
-        if (entry.isAnti() || isUnsafe(entry.pathUtf8()))
-            result.append(entry.path());
-    }
-    return result;
-}
-
 Screening PathScreen::screen(const std::vector<ArchiveEntry> &entries)
 {
     Screening found;

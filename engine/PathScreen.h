@@ -15,9 +15,7 @@ namespace PathScreen {
 bool isUnsafe(QStringView path);
 // The same on the listing's UTF-8 bytes, without decoding them.
 bool isUnsafe(QByteArrayView path);
-// The unsafe paths, and the anti-items (which delete what they name), as
-// listed and in listing order.
-QStringList unsafePaths(const std::vector<ArchiveEntry> &entries);
-// The same kept apart; the file's identity is the caller's to fill in.
+// The unsafe paths, and apart the anti-items (which delete what they name),
+// as listed and in listing order; the file's identity is the caller's.
 Screening screen(const std::vector<ArchiveEntry> &entries);
 }

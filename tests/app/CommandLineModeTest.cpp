@@ -114,19 +114,6 @@ private slots:
         QCOMPARE(tree(m_dir->path()), QStringList{"a.zip"});
     }
 
-    void extractHereTakesEveryArchive()
-    {
-        // The first item starts with a hyphen: still an item, not an option.
-        QVERIFY(makeZip(path("-first.zip"), {"one.txt", "sub/two.txt"}));
-        QVERIFY(makeZip(path("other/second.zip"), {"second.txt"}));
-        QCOMPARE(handle({"-corvexextracthere", "-first.zip", path("other/second.zip")}), 0);
-        QCOMPARE(readFile(path("one.txt")), QByteArray("one.txt"));
-        QCOMPARE(readFile(path("sub/two.txt")), QByteArray("sub/two.txt"));
-        QCOMPARE(tree(path("other")), (QStringList{"second.txt", "second.zip"}));
-        QCOMPARE(m_desktop.kinds(), QStringList{"reveal"});
-        QCOMPARE(m_desktop.calls.first().values, (QStringList{m_dir->path(), path("other")}));
-    }
-
     void extractToFolderDestinations()
     {
         QVERIFY(writeFile(path("src/photo.jpg"), "jpeg"));
@@ -136,35 +123,15 @@ private slots:
         QCOMPARE(tree(path("b/photos.tar")), QStringList{"photos.tar"});
         expectOnly("reveal", path("b/photos.tar"));
 
-        // An existing folder is reused.
-        m_desktop.clear();
-        QVERIFY(makeZip(path("docs.zip"), {"new.txt"}));
-        QVERIFY(writeFile(path("docs/old.txt"), "kept"));
-        QCOMPARE(handle({"-corvexextractfolder", path("docs.zip")}), 0);
-        QCOMPARE(tree(path("docs")), (QStringList{"new.txt", "old.txt"}));
-        QCOMPARE(readFile(path("docs/old.txt")), QByteArray("kept"));
-        expectOnly("reveal", path("docs"));
-
         // A missing archive: nothing is made.
         m_desktop.clear();
         QCOMPARE(handle({"-corvexextractfolder", path("gone/deeper/lost.zip")}), 1);
         QVERIFY(!QFileInfo::exists(path("gone")));
         expectOnly("errorReport", "lost.zip");
-
-        // Without an extension the folder's name is the archive's: the next one is free.
-        m_desktop.clear();
-        QVERIFY(QFile::rename(path("docs.zip"), path("archive")));
-        QCOMPARE(handle({"-corvexextractfolder", path("archive")}), 0);
-        QCOMPARE(tree(path("archive 2")), QStringList{"new.txt"});
-        expectOnly("reveal", path("archive 2"));
     }
 
     void failuresAreShown()
     {
-        QVERIFY(writeFile(path("broken.zip"), QByteArray("PK\x03\x04 certainly not a zip")));
-        QCOMPARE(handle({"-corvexextracthere", path("broken.zip")}), 1);
-        expectOnly("errorReport", "broken.zip");
-        m_desktop.clear();
         QCOMPARE(handle({"-add2archive", path("missing.txt")}), 1);
         expectOnly("errorReport", "missing.txt");
     }

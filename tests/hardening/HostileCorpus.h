@@ -170,28 +170,6 @@ struct Corpus {
     }
 };
 
-// Paths whose entries differ between the snapshots; `timesMayChange` may differ in its times only.
-inline QStringList differences(const Snapshot &before, const Snapshot &after, const std::string &timesMayChange = {})
-{
-    QStringList found;
-    auto check = [&](const Snapshot &one, const Snapshot &other) {
-        for (const auto &[path, node] : one) {
-            const auto there = other.find(path);
-            auto timeless = [](auto node) {
-                std::get<2>(node) = 0;
-                return node;
-            };
-            if (there == other.end()
-                || (path == timesMayChange ? timeless(there->second) != timeless(node) : there->second != node))
-                found.append(QString::fromStdString(path));
-        }
-    };
-    check(before, after);
-    check(after, before);
-    found.removeDuplicates();
-    return found;
-}
-
 // The case's items where the archive's items land (or beside the archive), and its conflict answers.
 inline void prepare(const Case &c, const QString &folder, FakeDesktop &desktop)
 {
