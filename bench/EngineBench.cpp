@@ -151,7 +151,10 @@ int startup(const QStringList &command)
 int progress(bool on, const QString &archive, const QString &folder)
 {
     const ArchiveEngine e = engine();
-    QStringList arguments = ArchiveEngine::extractArguments(archive, folder).arguments;
+    // The tool runs inside the folder, as the engine runs it.
+    QDir().mkpath(folder);
+    const ArchiveEngine::Extraction extraction = ArchiveEngine::extractArguments(archive, folder);
+    QStringList arguments = extraction.arguments;
     if (!on)
         arguments.removeAll(QStringLiteral("-bsp1"));
     OperationJob job;
@@ -160,6 +163,7 @@ int progress(bool on, const QString &archive, const QString &folder)
     ProgressParser parser;
     ProcessRunner::Options options;
     options.keepLimit = 4 << 20;
+    options.workingFolder = extraction.workingFolder;
     options.cancelFd = job.cancelFd();
     if (on) {
         options.onOutput = [&parser, &job](QByteArrayView chunk) {

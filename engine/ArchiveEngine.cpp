@@ -149,13 +149,9 @@ ArchiveEngine::Extraction ArchiveEngine::extractArguments(const QString &archive
                                                           const QString &memberList)
 {
     Extraction extraction;
-    // The tool puts the archive's name in place of every '*' of "-o".
-    const bool literalFolder = !folder.contains(QLatin1Char('*'));
-    const QString output = literalFolder ? folder : QStringLiteral(".");
-    if (!literalFolder)
-        extraction.workingFolder = folder;
+    extraction.workingFolder = folder;
     extraction.arguments = {QStringLiteral("x"), QStringLiteral("-bsp1"), QStringLiteral("-spd"),
-                            QStringLiteral("-o") + output, QStringLiteral("-y")};
+                            QStringLiteral("-o."), QStringLiteral("-y")};
     if (!memberList.isEmpty())
         extraction.arguments += {QStringLiteral("-scsUTF-8"), QStringLiteral("-i@") + memberList};
     extraction.arguments += {QStringLiteral("--"), archive};
@@ -223,7 +219,7 @@ Outcome ArchiveEngine::extractInto(const OperationRequest &request, const QStrin
             members = memberList(request.members);
         const Extraction extraction = extractArguments(request.archive, folder, members ? members->fileName() : QString());
         // Run inside the folder: the tool would have made it for "-o" too.
-        if (!extraction.workingFolder.isEmpty() && !QFileInfo(folder).isDir())
+        if (!QFileInfo(folder).isDir())
             QDir().mkpath(folder);
         Outcome outcome = runTool(extraction.arguments, job, extraction.workingFolder, request.password);
         outcome.path = folder;

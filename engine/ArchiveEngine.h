@@ -49,9 +49,10 @@ public:
     static QStringList testArguments(const QString &archive);
     // With `encrypted` the tool reads the new password from its standard input.
     static QStringList createZipArguments(const QString &zip, const QStringList &inputs, bool encrypted = false);
-    // Extraction into `folder`, optionally of one member. When the folder's
-    // path holds '*', which the tool would replace by the archive's name,
-    // the tool runs inside the folder and is told "-o." instead.
+    // Extraction into `folder`, optionally of some members. The tool runs
+    // inside the folder and is told "-o.": it would replace each '*' of a
+    // path given there by the archive's name, and with relative paths the
+    // system resolves no folder above for each of a million files.
     struct Extraction {
         QStringList arguments;
         QString workingFolder;
