@@ -2,9 +2,12 @@
 
 #include "engine/ListingParser.h"
 #include "engine/OperationJob.h"
+#include "engine/PasswordRetry.h"
+#include "engine/PasswordSignals.h"
 #include "engine/PathScreen.h"
 #include "engine/ProcessRunner.h"
 #include "engine/ProgressParser.h"
+#include "engine/ToolPassword.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -25,18 +28,6 @@ constexpr qsizetype listingErrorLimit = 16 * 1024 * 1024;
 // Other runs print a line or two per file at most.
 constexpr qsizetype outputLimit = 4 * 1024 * 1024;
 
-// The tool turns every member's time into local time. With no TZ set the C
-// library looks at /etc/localtime again for each one, which is half the time
-// of a large listing; naming that same file gives the same times without
-// the checks. A TZ of the user's own is left alone.
-ProcessRunner::Options toolOptions()
-{
-    ProcessRunner::Options options;
-    if (!qEnvironmentVariableIsSet("TZ"))
-        options.environment = QStringList{QStringLiteral("TZ=:/etc/localtime")};
-    return options;
-}
-
 Outcome cancelled()
 {
     Outcome outcome;
@@ -53,7 +44,9 @@ Outcome systemFailure(const QString &description, Outcome::Failure failure = Out
     return outcome;
 }
 
-Outcome toolOutcome(const ProcessRunner::Result &result, const OperationJob &job)
+// The tool's password prompt ends in "Break signaled" and 255, which reads
+// like a stop: the signals, seen in the whole output, decide first.
+Outcome toolOutcome(const ProcessRunner::Result &result, const OperationJob &job, const PasswordSignals &password)
 {
     if (result.cancelled || job.isCancelled())
         return cancelled();
@@ -63,6 +56,16 @@ Outcome toolOutcome(const ProcessRunner::Result &result, const OperationJob &job
         outcome.failure = Outcome::Failure::Tool;
         outcome.status = result.status;
         outcome.output = QString::fromUtf8(result.output);
+        switch (password.verdict(result.status)) {
+        case PasswordSignals::Verdict::Wrong:
+            outcome.failure = Outcome::Failure::WrongPassword;
+            break;
+        case PasswordSignals::Verdict::Needed:
+            outcome.failure = Outcome::Failure::PasswordNeeded;
+            break;
+        case PasswordSignals::Verdict::None:
+            break;
+        }
     }
     return outcome;
 }
@@ -87,7 +90,7 @@ void throwOnFailure(const Outcome &outcome)
 {
     if (outcome.kind == Outcome::Kind::Succeeded)
         return;
-    if (outcome.failure == Outcome::Failure::Tool)
+    if (outcome.failure == Outcome::Failure::Tool || PasswordRetry::isPasswordFailure(outcome))
         throw ArchiveError::commandFailed(outcome.output);
     throw SystemError(outcome.description);
 }
@@ -112,6 +115,21 @@ QString ArchiveEngine::applicationResourceFolder()
         return QString();
     const QString folder = QDir::cleanPath(programFolder + QStringLiteral("/../share/corvex"));
     return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+// The tool turns every member's time into local time. With no TZ set the C
+// library looks at /etc/localtime again for each one, which is half the time
+// of a large listing; naming that same file gives the same times without
+// the checks. A TZ of the user's own is left alone.
+ProcessRunner::Options ArchiveEngine::toolOptions(const QString &password)
+{
+    ProcessRunner::Options options;
+    if (!qEnvironmentVariableIsSet("TZ"))
+        options.environment = QStringList{QStringLiteral("TZ=:/etc/localtime")};
+    // With no input the tool reads the null device: a prompt ends the run.
+    if (!password.isEmpty())
+        options.input = ToolPassword::standardInput(password);
+    return options;
 }
 
 QString ArchiveEngine::run(const QStringList &arguments, const QString &workingFolder) const
@@ -171,18 +189,18 @@ Outcome ArchiveEngine::runTool(const QStringList &arguments, OperationJob &job, 
     if (job.isCancelled())
         return cancelled();
     ProgressParser progress;
-    ProcessRunner::Options options = toolOptions();
+    PasswordSignals passwordSignals;
+    ProcessRunner::Options options = toolOptions(password);
     options.workingFolder = workingFolder;
     options.keepLimit = outputLimit;
     options.cancelFd = job.cancelFd();
-    if (!password.isEmpty())
-        options.input = password.toUtf8() + '\n';
-    options.onOutput = [&progress, &job](QByteArrayView chunk) {
+    options.onOutput = [&progress, &passwordSignals, &job](QByteArrayView chunk) {
+        passwordSignals.feed(chunk);
         if (auto latest = progress.feed(chunk))
             job.report(*latest);
     };
     try {
-        return toolOutcome(ProcessRunner::run(m_executable, arguments, options), job);
+        return toolOutcome(ProcessRunner::run(m_executable, arguments, options), job, passwordSignals);
     } catch (const SystemError &error) {
         return systemFailure(error.message());
     }
@@ -193,19 +211,20 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, OperationJob &jo
     if (job.isCancelled())
         return cancelled();
     ListingParser parser;
-    ProcessRunner::Options options = toolOptions();
+    PasswordSignals passwordSignals;
+    ProcessRunner::Options options = toolOptions(request.password);
     options.keepLimit = listingErrorLimit;
     options.cancelFd = job.cancelFd();
-    if (!request.password.isEmpty())
-        options.input = request.password.toUtf8() + '\n';
-    options.onOutput = [&parser, &job](QByteArrayView chunk) {
+    options.onOutput = [&parser, &passwordSignals, &job](QByteArrayView chunk) {
+        passwordSignals.feed(chunk);
         parser.feed(chunk);
         OperationProgress progress;
         progress.items = qint64(parser.entryCount());
         job.report(progress);
     };
     try {
-        Outcome outcome = toolOutcome(ProcessRunner::run(m_executable, listArguments(request.archive), options), job);
+        Outcome outcome = toolOutcome(ProcessRunner::run(m_executable, listArguments(request.archive), options), job,
+                                      passwordSignals);
         // A failed listing still gives what it reached: the screen needs it.
         if (outcome.kind != Outcome::Kind::Cancelled)
             outcome.entries = parser.finish();
@@ -235,6 +254,9 @@ Outcome ArchiveEngine::extractInto(const OperationRequest &request, const QStrin
 
 Outcome ArchiveEngine::create(const OperationRequest &request, OperationJob &job) const
 {
+    // The tool would fail the whole run on a password it cannot use.
+    if (const QString problem = ToolPassword::newZipProblem(request.password); !problem.isEmpty())
+        return systemFailure(problem);
     // Written beside the target under a hidden name and renamed over it
     // only when complete: an existing file is replaced whole, never updated,
     // and a cancel or failure leaves nothing behind.
@@ -283,27 +305,29 @@ Outcome ArchiveEngine::previewCopy(const OperationRequest &request, OperationJob
 
 Outcome ArchiveEngine::execute(const OperationRequest &request, OperationJob &job) const
 {
-    Outcome outcome;
+    // A new ZIP's password is given, never asked for.
+    if (request.kind == OperationKind::Create)
+        return create(request, job);
+    return PasswordRetry::run(request, job, [this, &job](const OperationRequest &attempt) {
+        return executeOnce(attempt, job);
+    });
+}
+
+Outcome ArchiveEngine::executeOnce(const OperationRequest &request, OperationJob &job) const
+{
     switch (request.kind) {
     case OperationKind::List:
-        outcome = listing(request, job);
-        break;
+        return listing(request, job);
     case OperationKind::Extract:
-        outcome = extractInto(request, request.destination, job);
-        break;
+        return extractInto(request, request.destination, job);
     case OperationKind::Test:
-        outcome = runTool(testArguments(request.archive), job, QString(), request.password);
-        break;
+        return runTool(testArguments(request.archive), job, QString(), request.password);
     case OperationKind::Create:
-        outcome = create(request, job);
-        break;
+        return create(request, job);
     case OperationKind::Preview:
-        outcome = previewCopy(request, job);
-        break;
+        return previewCopy(request, job);
     }
-    if (outcome.succeeded())
-        outcome.password = request.password;
-    return outcome;
+    return systemFailure(QStringLiteral("Unknown operation."));
 }
 
 namespace {

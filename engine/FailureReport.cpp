@@ -19,6 +19,7 @@ enum class Problem {
     Unreadable,
     UnsafeLink,
     WrongPassword,
+    PasswordNeeded,
     OutOfMemory,
     Stopped,
     Folder,
@@ -44,6 +45,7 @@ const Sentence sentences[] = {
     {Problem::Unreadable, u"“%1” cannot be read: %2.", u"An item to be put in “%1” cannot be read: %2."},
     {Problem::UnsafeLink, u"“%1” holds a link that leads outside the destination; it was left out."},
     {Problem::WrongPassword, u"The password for “%1” is wrong."},
+    {Problem::PasswordNeeded, u"“%1” is encrypted: Corvex needs its password to %3 it."},
     {Problem::OutOfMemory, u"There is not enough memory to %3 “%1”."},
     {Problem::Stopped, u"Corvex's archive tool was stopped before it could %3 “%1”."},
     {Problem::Folder, u"“%1” is a folder, not an archive."},
@@ -187,6 +189,8 @@ Problem problemOf(const OperationRequest &request, const Outcome &outcome, const
     switch (outcome.failure) {
     case Outcome::Failure::WrongPassword:
         return Problem::WrongPassword;
+    case Outcome::Failure::PasswordNeeded:
+        return Problem::PasswordNeeded;
     case Outcome::Failure::EngineMissing:
         return Problem::EngineMissing;
     case Outcome::Failure::NotAFile:
