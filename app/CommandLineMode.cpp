@@ -7,6 +7,7 @@
 #include "engine/FailureReport.h"
 #include "engine/JobQueue.h"
 #include "engine/OperationJob.h"
+#include "engine/PathScreen.h"
 #include "ui/DesktopAnswers.h"
 
 #include <QDir>
@@ -102,7 +103,16 @@ void report(const OperationRequest &request, const Outcome &outcome, Desktop &de
 
 void extract(const QString &archive, bool intoOwnFolder, const ArchiveEngine &engine, Desktop &desktop)
 {
-    const QStringList unsafe = engine.unsafePaths(archive);
+    const QString title = QFileInfo(archive).fileName();
+    // The screen's listing asks for the password when the names are
+    // encrypted; the extraction then uses the one that worked. A failed
+    // listing still screens the members it reached.
+    OperationRequest listing;
+    listing.archive = archive;
+    const Outcome listed = runToEnd(engine, listing, desktop, title);
+    if (listed.kind == Outcome::Kind::Cancelled)
+        return;
+    const QStringList unsafe = PathScreen::unsafePaths(listed.entries);
     if (!unsafe.isEmpty()) {
         desktop.showAlert(Desktop::AlertStyle::Warning, QStringLiteral("Unsafe archive paths detected"),
                           QStringLiteral("Corvex found %1 item(s) that may write outside the destination. "
@@ -114,18 +124,23 @@ void extract(const QString &archive, bool intoOwnFolder, const ArchiveEngine &en
     request.kind = OperationKind::Extract;
     request.archive = archive;
     request.destination = parentFolder(archive);
+    request.password = listed.password;
+    bool madeFolder = false;
     try {
         if (intoOwnFolder) {
             request.destination = extractFolderFor(archive);
+            madeFolder = !QFileInfo::exists(request.destination);
             createFolder(request.destination);
         }
     } catch (const std::exception &error) {
         desktop.showError(describeError(error));
         return;
     }
-    const Outcome outcome = runToEnd(engine, request, desktop, QFileInfo(archive).fileName());
+    const Outcome outcome = runToEnd(engine, request, desktop, title);
     if (outcome.succeeded())
         desktop.reveal({request.destination});
+    else if (madeFolder)
+        QDir().rmdir(request.destination);   // only when nothing is in it
     report(request, outcome, desktop);
 }
 

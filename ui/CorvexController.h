@@ -102,6 +102,8 @@ private:
     // Until extraction runs as a job: says that it did not happen.
     void extractMembers(const QString &archive, const QStringList &members, const QString &folder);
 
+    // `password`, when known (a ZIP just made), is kept like one the user typed.
+    void startLoading(const QString &path, const QString &password);
     void setStatus(const QString &text);
     void showError(const QString &description);
     // Runs one operation with the status line's progress and Cancel. `status`
@@ -113,6 +115,8 @@ private:
                            const OperationRequest &request, Outcome outcome,
                            const std::function<void(Outcome)> &succeeded);
     Answer answer(const Question &question);
+    // An operation on the current archive, with the password that worked for it.
+    OperationRequest currentArchiveRequest(OperationKind kind) const;
     // Opens a standard folder in the file manager, when it exists.
     void revealFolder(const QString &folder);
     // The current row's entry if it is selected, else the first selected
@@ -132,6 +136,9 @@ private:
     EntryArranger *m_arranger = nullptr;
     QMenu *m_memberMenu = nullptr;
     QString m_archivePath;
+    // The password that last worked for the current archive: in memory only,
+    // and gone when another archive becomes current or the window closes.
+    QString m_archivePassword;
     // The running operations; the newest load is also kept apart, so that
     // opening another archive stops it.
     std::vector<std::shared_ptr<OperationJob>> m_running;

@@ -10,6 +10,7 @@
 #include "engine/FailureReport.h"
 #include "engine/JobQueue.h"
 #include "engine/OperationJob.h"
+#include "engine/ToolPassword.h"
 #include "ui/ActivityIndicator.h"
 #include "ui/DesktopAnswers.h"
 
@@ -62,6 +63,10 @@ void CorvexController::operationFinished(const std::shared_ptr<OperationJob> &jo
 
     switch (outcome.kind) {
     case Outcome::Kind::Succeeded:
+        // Unless another archive has become current since.
+        if (request.kind != OperationKind::Create && request.kind != OperationKind::List
+            && request.archive == m_archivePath && !outcome.password.isEmpty())
+            m_archivePassword = outcome.password;
         succeeded(std::move(outcome));
         return;
     case Outcome::Kind::Cancelled:
@@ -91,6 +96,15 @@ Answer CorvexController::answer(const Question &question)
     return answerThroughDesktop(m_desktop, question);
 }
 
+OperationRequest CorvexController::currentArchiveRequest(OperationKind kind) const
+{
+    OperationRequest request;
+    request.kind = kind;
+    request.archive = m_archivePath;
+    request.password = m_archivePassword;
+    return request;
+}
+
 void CorvexController::cancelWork()
 {
     for (const auto &job : m_running)
@@ -99,15 +113,24 @@ void CorvexController::cancelWork()
 
 void CorvexController::loadArchive(const QString &path)
 {
+    startLoading(path, QString());
+}
+
+void CorvexController::startLoading(const QString &path, const QString &password)
+{
     // The archive the user chose last wins over one still being read.
     if (m_loading)
         m_loading->cancel();
     OperationRequest request;
     request.archive = path;
+    request.password = password;
+    // An archive whose names are encrypted asks here; a cancel leaves the
+    // current archive as it was.
     m_loading = runOperation(request, QStringLiteral("Reading archive…"), [this, path](Outcome outcome) {
         m_loading.reset();
         const auto count = outcome.entries.size();
         m_archivePath = path;
+        m_archivePassword = outcome.password;
         m_model->setEntries(std::move(outcome.entries));
         m_pathLabel->setText(path);
         setStatus(QStringLiteral("%1 items").arg(count));
@@ -170,9 +193,7 @@ void CorvexController::extractArchive()
         return;
     const QString folder = chosen.first();
 
-    OperationRequest request;
-    request.kind = OperationKind::Extract;
-    request.archive = archive;
+    OperationRequest request = currentArchiveRequest(OperationKind::Extract);
     request.destination = folder;
     runOperation(request, QStringLiteral("Extracting…"), [this, folder](const Outcome &) {
         setStatus(QStringLiteral("Extracted to ") + folder);
@@ -187,10 +208,7 @@ void CorvexController::testArchive()
         m_desktop.beep();
         return;
     }
-    OperationRequest request;
-    request.kind = OperationKind::Test;
-    request.archive = archive;
-    runOperation(request, QStringLiteral("Testing…"), [this, archive](const Outcome &) {
+    runOperation(currentArchiveRequest(OperationKind::Test), QStringLiteral("Testing…"), [this, archive](const Outcome &) {
         setStatus(QStringLiteral("Archive test passed"));
         m_desktop.showAlert(Desktop::AlertStyle::Informational, QStringLiteral("Archive test passed"),
                             QFileInfo(archive).fileName());
@@ -215,6 +233,11 @@ void CorvexController::createZip()
     if (!chosen || chosen->isEmpty())
         return;
     const QString zip = *chosen;
+    // Optional; empty makes a plain ZIP, Cancel makes none.
+    const std::optional<QString> password
+        = m_desktop.askNewPassword(Desktop::NewPasswordPrompt{zip, &ToolPassword::newZipProblem});
+    if (!password)
+        return;
 
     // The save panel has had the user agree to replace an existing file:
     // the new ZIP replaces it whole once complete, never merged into it.
@@ -222,7 +245,9 @@ void CorvexController::createZip()
     request.kind = OperationKind::Create;
     request.archive = zip;
     request.inputs = inputs;
-    runOperation(request, QStringLiteral("Creating ZIP…"), [this, zip](const Outcome &) { loadArchive(zip); });
+    request.password = *password;
+    runOperation(request, QStringLiteral("Creating ZIP…"),
+                 [this, zip, password = *password](const Outcome &) { startLoading(zip, password); });
 }
 
 const ArchiveEntry *CorvexController::selectedEntry() const
@@ -245,9 +270,7 @@ void CorvexController::viewSelected()
         m_desktop.beep();
         return;
     }
-    OperationRequest request;
-    request.kind = OperationKind::Preview;
-    request.archive = archive;
+    OperationRequest request = currentArchiveRequest(OperationKind::Preview);
     request.members = {selected->path()};
     runOperation(request, QStringLiteral("Opening preview…"), [this](const Outcome &outcome) {
         setStatus(QStringLiteral("Ready"));

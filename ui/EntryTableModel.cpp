@@ -79,6 +79,12 @@ int EntryTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant EntryTableModel::data(const QModelIndex &index, int role) const
 {
+    if ((role == Qt::DecorationRole || role == Qt::ToolTipRole) && index.column() == Name) {
+        const ArchiveEntry *entry = entryAt(index.row());
+        if (!entry || !entry->isEncrypted())
+            return {};
+        return role == Qt::DecorationRole ? QVariant(m_lockIcon) : QVariant(QStringLiteral("Encrypted"));
+    }
     const ArchiveEntry *shown = role == Qt::DisplayRole && index.isValid() ? entryAt(index.row()) : nullptr;
     if (!shown)
         return {};

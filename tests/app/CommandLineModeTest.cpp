@@ -173,10 +173,10 @@ private slots:
         QCOMPARE(readFile(path("docs/old.txt")), QByteArray("kept"));
         expectOnly("reveal", path("docs"));
 
-        // A missing archive: its folder and those above are made, then the tool's failure shown.
+        // A missing archive: the tool's failure shown, the folder made for it gone again.
         m_desktop.clear();
         QVERIFY(handle({"-corvexextractfolder", path("gone/deeper/lost.zip")}));
-        QCOMPARE(tree(path("gone")), (QStringList{"deeper", "deeper/lost"}));
+        QCOMPARE(tree(path("gone")), QStringList{"deeper"});
         expectOnly("errorReport", "lost.zip");
 
         // Without an extension the folder would be the archive itself.
@@ -215,6 +215,46 @@ private slots:
                                              "Extraction was stopped.").arg(unsafe)}));
         QCOMPARE(tree(m_dir->path()), (QStringList{"inner", "inner/evil.tar"}));
         QVERIFY(!QFileInfo::exists("/tmp/corvex-absolute.txt"));
+    }
+
+    void encryptedArchives_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<QStringList>("answers");   // a null string cancels
+        QTest::addColumn<QStringList>("left");
+        const QString here = QStringLiteral("-corvexextracthere"), folder = QStringLiteral("-corvexextractfolder");
+        const QString cancel;
+        QTest::newRow("names: wrong, right") << int(Encryption::SevenZipNames) << here << QStringList{"x", "pw"}
+                                             << QStringList{"a.7z", "a.txt", "b.txt"};
+        QTest::newRow("names: wrong, cancel") << int(Encryption::SevenZipNames) << here << QStringList{"x", cancel}
+                                              << QStringList{"a.7z"};
+        QTest::newRow("zip: wrong, cancel") << int(Encryption::ZipCrypto) << here << QStringList{"x", cancel}
+                                            << QStringList{"a.zip"};
+        QTest::newRow("aes to folder: cancel") << int(Encryption::ZipAes) << folder << QStringList{cancel}
+                                               << QStringList{"a.zip"};
+        QTest::newRow("7z to folder: right") << int(Encryption::SevenZipData) << folder << QStringList{"pw"}
+                                             << QStringList{"a", "a.7z", "a/a.txt", "a/b.txt"};
+    }
+
+    // Asked in the same dialog; a cancel leaves nothing and reveals nothing.
+    void encryptedArchives()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, option);
+        QFETCH(QStringList, answers);
+        QFETCH(QStringList, left);
+        QVERIFY(writeFile(path("src/a.txt"), "a") && writeFile(path("src/b.txt"), "b"));
+        const QString archive = path(left.contains("a.7z") ? "x/a.7z" : "x/a.zip");
+        QVERIFY(makeEncrypted(Encryption(kind), archive, path("src"), {"a.txt", "b.txt"}, "pw"));
+        for (const QString &answer : answers)
+            m_desktop.queuePasswordAnswer(answer.isNull() ? std::nullopt : std::optional(answer));
+        QVERIFY(handle({option, archive}));
+        QCOMPARE(tree(path("x")), left);
+        QStringList calls(answers.size(), QStringLiteral("password"));
+        if (!answers.last().isNull())
+            calls.append(QStringLiteral("reveal"));
+        QCOMPARE(m_desktop.kinds(), calls);
     }
 
     void failuresAreShown()
