@@ -76,13 +76,15 @@ std::unique_ptr<QTemporaryFile> memberList(const QStringList &members)
 {
     auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/corvex-members-XXXXXX"));
     if (!file->open())
-        throw SystemError(QStringLiteral("Cannot write the list of members: %1").arg(file->errorString()));
+        throw SystemError(QCoreApplication::translate("ArchiveEngine", "Cannot write the list of members: %1")
+                              .arg(file->errorString()));
     for (const QString &member : members) {
         file->write(member.toUtf8());
         file->write("\n", 1);
     }
     if (!file->flush())
-        throw SystemError(QStringLiteral("Cannot write the list of members: %1").arg(file->errorString()));
+        throw SystemError(QCoreApplication::translate("ArchiveEngine", "Cannot write the list of members: %1")
+                              .arg(file->errorString()));
     return file;
 }
 
@@ -215,6 +217,9 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, OperationJob &jo
     ProcessRunner::Options options = toolOptions(request.password);
     options.keepLimit = listingErrorLimit;
     options.cancelFd = job.cancelFd();
+    // A listing writes nothing, and the tool reads a stop request only
+    // between archives: there is nothing to wait for.
+    options.graceMs = 10;
     options.onOutput = [&parser, &passwordSignals, &job](QByteArrayView chunk) {
         passwordSignals.feed(chunk);
         parser.feed(chunk);
@@ -281,11 +286,13 @@ Outcome ArchiveEngine::create(const OperationRequest &request, OperationJob &job
 Outcome ArchiveEngine::previewCopy(const OperationRequest &request, OperationJob &job) const
 {
     if (request.members.size() != 1)
-        return systemFailure(QStringLiteral("Corvex can preview one member at a time."));
+        return systemFailure(QCoreApplication::translate("ArchiveEngine", "Corvex can preview one member at a time."));
     const QString member = request.members.first();
     // The copy must land inside its preview folder, whatever the archive says.
     if (PathScreen::isUnsafe(member))
-        return systemFailure(QStringLiteral("Corvex cannot preview “%1”: its path leads outside the archive.").arg(member));
+        return systemFailure(QCoreApplication::translate(
+                                 "ArchiveEngine", "Corvex cannot preview “%1”: its path leads outside the archive.")
+                                 .arg(member));
 
     const QString name = QStringLiteral("CorvexPreview-")
         + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
@@ -293,7 +300,10 @@ Outcome ArchiveEngine::previewCopy(const OperationRequest &request, OperationJob
     const QString folder = QDir(temporary).absoluteFilePath(name);
     QDir().mkpath(temporary);
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0)
-        return systemFailure(SystemError::fromErrno(QStringLiteral("Cannot create the folder “%1”").arg(folder), errno).message());
+        return systemFailure(
+            SystemError::fromErrno(QCoreApplication::translate("ArchiveEngine", "Cannot create the folder “%1”").arg(folder),
+                                   errno)
+                .message());
     Outcome outcome = extractInto(request, folder, job);
     if (!outcome.succeeded()) {
         QDir(folder).removeRecursively();

@@ -79,12 +79,12 @@ void CorvexController::operationFinished(const std::shared_ptr<OperationJob> &jo
         break;
     }
     if (request.kind == OperationKind::List && ownsStatus)
-        setStatus(QStringLiteral("Ready"));
+        setStatus(tr("Ready"));
     if (outcome.kind == Outcome::Kind::Refused) {
-        m_desktop.showAlert(Desktop::AlertStyle::Warning, QStringLiteral("Unsafe archive paths detected"),
-                            QStringLiteral("Corvex found %1 item(s) that may write outside the destination. "
-                                           "Extraction was stopped.")
-                                .arg(outcome.unsafePaths.size()));
+        m_desktop.showAlert(Desktop::AlertStyle::Warning, tr("Unsafe archive paths detected"),
+                            tr("Corvex found %n item(s) that may write outside the destination. "
+                               "Extraction was stopped.",
+                               nullptr, int(outcome.unsafePaths.size())));
         return;
     }
     const FailureReport report = FailureReport::from(request, outcome);
@@ -126,21 +126,21 @@ void CorvexController::startLoading(const QString &path, const QString &password
     request.password = password;
     // An archive whose names are encrypted asks here; a cancel leaves the
     // current archive as it was.
-    m_loading = runOperation(request, QStringLiteral("Reading archive…"), [this, path](Outcome outcome) {
+    m_loading = runOperation(request, tr("Reading archive…"), [this, path](Outcome outcome) {
         m_loading.reset();
         const auto count = outcome.entries.size();
         m_archivePath = path;
         m_archivePassword = outcome.password;
         m_model->setEntries(std::move(outcome.entries));
         m_pathLabel->setText(path);
-        setStatus(QStringLiteral("%1 items").arg(count));
+        setStatus(tr("%n items", nullptr, int(count)));
     });
 }
 
 void CorvexController::openArchive()
 {
     Desktop::OpenPanel panel;
-    panel.title = QStringLiteral("Open an archive");
+    panel.title = tr("Open an archive");
     panel.canChooseFiles = true;
     panel.canChooseDirectories = false;
     panel.allowsMultipleSelection = false;
@@ -184,7 +184,7 @@ void CorvexController::extractArchive()
         return;
     }
     Desktop::OpenPanel panel;
-    panel.prompt = QStringLiteral("Extract");
+    panel.prompt = tr("Extract");
     panel.canChooseFiles = false;
     panel.canChooseDirectories = true;
     panel.canCreateDirectories = true;
@@ -195,8 +195,8 @@ void CorvexController::extractArchive()
 
     OperationRequest request = currentArchiveRequest(OperationKind::Extract);
     request.destination = folder;
-    runOperation(request, QStringLiteral("Extracting…"), [this, folder](const Outcome &) {
-        setStatus(QStringLiteral("Extracted to ") + folder);
+    runOperation(request, tr("Extracting…"), [this, folder](const Outcome &) {
+        setStatus(tr("Extracted to %1").arg(folder));
         m_desktop.reveal({folder});
     });
 }
@@ -208,9 +208,9 @@ void CorvexController::testArchive()
         m_desktop.beep();
         return;
     }
-    runOperation(currentArchiveRequest(OperationKind::Test), QStringLiteral("Testing…"), [this, archive](const Outcome &) {
-        setStatus(QStringLiteral("Archive test passed"));
-        m_desktop.showAlert(Desktop::AlertStyle::Informational, QStringLiteral("Archive test passed"),
+    runOperation(currentArchiveRequest(OperationKind::Test), tr("Testing…"), [this, archive](const Outcome &) {
+        setStatus(tr("Archive test passed"));
+        m_desktop.showAlert(Desktop::AlertStyle::Informational, tr("Archive test passed"),
                             QFileInfo(archive).fileName());
     });
 }
@@ -218,7 +218,7 @@ void CorvexController::testArchive()
 void CorvexController::createZip()
 {
     Desktop::OpenPanel itemsPanel;
-    itemsPanel.title = QStringLiteral("Choose files and folders");
+    itemsPanel.title = tr("Choose files and folders");
     itemsPanel.canChooseFiles = true;
     itemsPanel.canChooseDirectories = true;
     itemsPanel.allowsMultipleSelection = true;
@@ -227,7 +227,7 @@ void CorvexController::createZip()
         return;
 
     Desktop::SavePanel savePanel;
-    savePanel.proposedName = QStringLiteral("Archive.zip");
+    savePanel.proposedName = tr("Archive.zip");
     savePanel.requiredSuffix = QStringLiteral("zip");
     const std::optional<QString> chosen = m_desktop.runSavePanel(savePanel);
     if (!chosen || chosen->isEmpty())
@@ -246,7 +246,7 @@ void CorvexController::createZip()
     request.archive = zip;
     request.inputs = inputs;
     request.password = *password;
-    runOperation(request, QStringLiteral("Creating ZIP…"),
+    runOperation(request, tr("Creating ZIP…"),
                  [this, zip, password = *password](const Outcome &) { startLoading(zip, password); });
 }
 
@@ -272,8 +272,8 @@ void CorvexController::viewSelected()
     }
     OperationRequest request = currentArchiveRequest(OperationKind::Preview);
     request.members = {selected->path()};
-    runOperation(request, QStringLiteral("Opening preview…"), [this](const Outcome &outcome) {
-        setStatus(QStringLiteral("Ready"));
+    runOperation(request, tr("Opening preview…"), [this](const Outcome &outcome) {
+        setStatus(tr("Ready"));
         m_desktop.open(outcome.path);
     });
 }
@@ -288,8 +288,8 @@ void CorvexController::installFinderActions()
         showError(describeError(error));
         return;
     }
-    setStatus(QStringLiteral("Finder actions installed"));
-    m_desktop.showAlert(Desktop::AlertStyle::Informational, QStringLiteral("Finder actions installed"),
-                        QStringLiteral("Extract Here, Extract to Folder, and Compress to ZIP are now enabled in "
-                                       "Finder Services."));
+    setStatus(tr("File manager actions installed"));
+    m_desktop.showAlert(Desktop::AlertStyle::Informational, tr("File manager actions installed"),
+                        tr("Extract Here, Extract to Folder, and Compress to ZIP are now in your file "
+                           "manager's context menu."));
 }
