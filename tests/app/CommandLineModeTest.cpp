@@ -158,44 +158,21 @@ private slots:
         QVERIFY(QFileInfo(path("archive")).isFile());
     }
 
-    void encryptedArchives_data()
-    {
-        QTest::addColumn<int>("kind");
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QStringList>("answers");   // a null string cancels
-        QTest::addColumn<QStringList>("left");
-        const QString here = QStringLiteral("-corvexextracthere"), folder = QStringLiteral("-corvexextractfolder");
-        const QString cancel;
-        QTest::newRow("names: wrong, right") << int(Encryption::SevenZipNames) << here << QStringList{"x", "pw"}
-                                             << QStringList{"a.7z", "a.txt", "b.txt"};
-        QTest::newRow("names: wrong, cancel") << int(Encryption::SevenZipNames) << here << QStringList{"x", cancel}
-                                              << QStringList{"a.7z"};
-        QTest::newRow("zip: wrong, cancel") << int(Encryption::ZipCrypto) << here << QStringList{"x", cancel}
-                                            << QStringList{"a.zip"};
-        QTest::newRow("aes to folder: cancel") << int(Encryption::ZipAes) << folder << QStringList{cancel}
-                                               << QStringList{"a.zip"};
-        QTest::newRow("7z to folder: right") << int(Encryption::SevenZipData) << folder << QStringList{"pw"}
-                                             << QStringList{"a", "a.7z", "a/a.txt", "a/b.txt"};
-    }
-
-    // Asked in the same dialog; a cancel leaves nothing and reveals nothing.
+    // Asked in the same dialog: names once, for the screen's listing, and the extraction uses that password.
+    // A cancel leaves nothing (no folder either) and reveals nothing.
     void encryptedArchives()
     {
-        QFETCH(int, kind);
-        QFETCH(QString, option);
-        QFETCH(QStringList, answers);
-        QFETCH(QStringList, left);
-        QVERIFY(writeFile(path("src/a.txt"), "a") && writeFile(path("src/b.txt"), "b"));
-        const QString archive = path(left.contains("a.7z") ? "x/a.7z" : "x/a.zip");
-        QVERIFY(makeEncrypted(Encryption(kind), archive, path("src"), {"a.txt", "b.txt"}, "pw"));
-        for (const QString &answer : answers)
-            m_desktop.queuePasswordAnswer(answer.isNull() ? std::nullopt : std::optional(answer));
-        QVERIFY(handle({option, archive}));
-        QCOMPARE(tree(path("x")), left);
-        QStringList calls(answers.size(), QStringLiteral("password"));
-        if (!answers.last().isNull())
-            calls.append(QStringLiteral("reveal"));
-        QCOMPARE(m_desktop.kinds(), calls);
+        QVERIFY(writeFile(path("src/a.txt"), "a"));
+        QVERIFY(makeEncrypted(Encryption::SevenZipNames, path("x/a.7z"), path("src"), {"a.txt"}, "pw"));
+        QVERIFY(makeEncrypted(Encryption::ZipCrypto, path("y/a.zip"), path("src"), {"a.txt"}, "pw"));
+        m_desktop.queuePasswordAnswer(QStringLiteral("x"));
+        m_desktop.queuePasswordAnswer(QStringLiteral("pw"));
+        QVERIFY(handle({"-corvexextracthere", path("x/a.7z")}));
+        m_desktop.queuePasswordAnswer(QStringLiteral("x"));
+        QVERIFY(handle({"-corvexextractfolder", path("y/a.zip")}));
+        QCOMPARE(tree(path("x")), (QStringList{"a.7z", "a.txt"}));
+        QCOMPARE(tree(path("y")), QStringList{"a.zip"});
+        QCOMPARE(m_desktop.kinds(), (QStringList{"password", "password", "reveal", "password", "password"}));
     }
 
     void failuresAreShown()
