@@ -46,7 +46,7 @@ Outcome systemFailure(const QString &description, Outcome::Failure failure = Out
 
 // The tool's password prompt ends in "Break signaled" and 255, which reads
 // like a stop: the signals, seen in the whole output, decide first.
-Outcome toolOutcome(const ProcessRunner::Result &result, const OperationJob &job, const PasswordSignals &password)
+Outcome toolOutcome(const ProcessRunner::Result &result, const OperationJob &job, PasswordSignals::Verdict password)
 {
     if (result.cancelled || job.isCancelled())
         return cancelled();
@@ -56,7 +56,7 @@ Outcome toolOutcome(const ProcessRunner::Result &result, const OperationJob &job
         outcome.failure = Outcome::Failure::Tool;
         outcome.status = result.status;
         outcome.output = QString::fromUtf8(result.output);
-        switch (password.verdict(result.status)) {
+        switch (password) {
         case PasswordSignals::Verdict::Wrong:
             outcome.failure = Outcome::Failure::WrongPassword;
             break;
@@ -202,7 +202,8 @@ Outcome ArchiveEngine::runTool(const QStringList &arguments, OperationJob &job, 
             job.report(*latest);
     };
     try {
-        return toolOutcome(ProcessRunner::run(m_executable, arguments, options), job, passwordSignals);
+        const ProcessRunner::Result result = ProcessRunner::run(m_executable, arguments, options);
+        return toolOutcome(result, job, passwordSignals.verdict(result.status));
     } catch (const SystemError &error) {
         return systemFailure(error.message());
     }
@@ -213,23 +214,26 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, OperationJob &jo
     if (job.isCancelled())
         return cancelled();
     ListingParser parser;
-    PasswordSignals passwordSignals;
     ProcessRunner::Options options = toolOptions(request.password);
     options.keepLimit = listingErrorLimit;
     options.cancelFd = job.cancelFd();
     // A listing writes nothing, and the tool reads a stop request only
     // between archives: there is nothing to wait for.
     options.graceMs = 10;
-    options.onOutput = [&parser, &passwordSignals, &job](QByteArrayView chunk) {
-        passwordSignals.feed(chunk);
+    options.onOutput = [&parser, &job](QByteArrayView chunk) {
         parser.feed(chunk);
         OperationProgress progress;
         progress.items = qint64(parser.entryCount());
         job.report(progress);
     };
     try {
-        Outcome outcome = toolOutcome(ProcessRunner::run(m_executable, listArguments(request.archive), options), job,
-                                      passwordSignals);
+        const ProcessRunner::Result result = ProcessRunner::run(m_executable, listArguments(request.archive), options);
+        // Only a failed listing is read for passwords, from what was kept: the
+        // tool asks or refuses before any record, so that is never cut out.
+        // Reading a million records as they come would cost the load time.
+        const auto password = result.status != 0 ? PasswordSignals::read(result.status, result.output)
+                                                 : PasswordSignals::Verdict::None;
+        Outcome outcome = toolOutcome(result, job, password);
         // A failed listing still gives what it reached: the screen needs it.
         if (outcome.kind != Outcome::Kind::Cancelled)
             outcome.entries = parser.finish();
