@@ -175,8 +175,8 @@ void CorvexController::extractMembers(const QString &archive, const MemberSelect
 
 // A drag needs its files when it starts, and the selection must be extracted
 // first. The window is not blocked meanwhile: the drag starts when the
-// extraction ends if the button is still down; after a release the copies
-// are kept, and dragging the same selection again starts at once.
+// extraction ends if the press that began it is still held; after a release
+// the copies are kept, and dragging the same selection again starts at once.
 void CorvexController::dragSelected()
 {
     const QString archive = m_archivePath;
@@ -204,7 +204,7 @@ void CorvexController::dragSelected()
     runOperation(request, tr("Extracting for the drag…"), [this, archive, members, folder](const Outcome &) {
         m_dragOut->keep(archive, members, folder);
         const QList<QUrl> urls = DragOut::urls(folder, members);
-        if (QGuiApplication::mouseButtons() & Qt::LeftButton) {
+        if (m_table->isDragHeld() && (QGuiApplication::mouseButtons() & Qt::LeftButton)) {
             setStatus(tr("Ready"));
             // Not inside this completion: the drag runs an event loop of its own.
             QMetaObject::invokeMethod(this, [this, urls] { dragOut(urls); }, Qt::QueuedConnection);

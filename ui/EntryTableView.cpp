@@ -46,20 +46,20 @@ void EntryTableView::contextMenuEvent(QContextMenuEvent *event)
 
 void EntryTableView::startDrag(Qt::DropActions)
 {
-    m_dragAsked = true;
+    m_dragHeld = true;
     emit dragRequested();
 }
 
 void EntryTableView::mousePressEvent(QMouseEvent *event)
 {
-    m_dragAsked = false;
+    m_dragHeld = false;
     QTableView::mousePressEvent(event);
 }
 
 void EntryTableView::mouseMoveEvent(QMouseEvent *event)
 {
     // The view would go on selecting rows under the pointer.
-    if (m_dragAsked && event->buttons() != Qt::NoButton)
+    if (m_dragHeld && event->buttons() != Qt::NoButton)
         return;
     QTableView::mouseMoveEvent(event);
 }
@@ -67,7 +67,7 @@ void EntryTableView::mouseMoveEvent(QMouseEvent *event)
 void EntryTableView::mouseReleaseEvent(QMouseEvent *event)
 {
     // The view would select the row under the pointer alone.
-    if (std::exchange(m_dragAsked, false))
+    if (std::exchange(m_dragHeld, false))
         return;
     QTableView::mouseReleaseEvent(event);
 }

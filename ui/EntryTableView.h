@@ -14,6 +14,9 @@ class EntryTableView : public QTableView
 public:
     explicit EntryTableView(QWidget *parent = nullptr);
 
+    // The press that asked for a drag is still held, as far as the view knows.
+    bool isDragHeld() const { return m_dragHeld; }
+
 signals:
     void doubleClickedAnywhere();
     void returnPressed();
@@ -30,5 +33,5 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
-    bool m_dragAsked = false;
+    bool m_dragHeld = false;
 };
