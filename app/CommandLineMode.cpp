@@ -9,6 +9,7 @@
 #include "engine/OperationJob.h"
 #include "ui/DesktopAnswers.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -104,10 +105,12 @@ void extract(const QString &archive, bool intoOwnFolder, const ArchiveEngine &en
 {
     const QStringList unsafe = engine.unsafePaths(archive);
     if (!unsafe.isEmpty()) {
-        desktop.showAlert(Desktop::AlertStyle::Warning, QStringLiteral("Unsafe archive paths detected"),
-                          QStringLiteral("Corvex found %1 item(s) that may write outside the destination. "
-                                         "Extraction was stopped.")
-                              .arg(unsafe.size()));
+        desktop.showAlert(Desktop::AlertStyle::Warning,
+                          QCoreApplication::translate("CommandLineMode", "Unsafe archive paths detected"),
+                          QCoreApplication::translate("CommandLineMode",
+                                                      "Corvex found %n item(s) that may write outside the "
+                                                      "destination. Extraction was stopped.",
+                                                      nullptr, int(unsafe.size())));
         return;
     }
     OperationRequest request;
@@ -222,7 +225,8 @@ void createFolder(const QString &path)
     struct stat status;
     if (error == EEXIST && ::stat(native.constData(), &status) == 0 && S_ISDIR(status.st_mode))
         return;
-    throw SystemError::fromErrno(QStringLiteral("Cannot create the folder “%1”").arg(path), error);
+    throw SystemError::fromErrno(
+        QCoreApplication::translate("CommandLineMode", "Cannot create the folder “%1”").arg(path), error);
 }
 
 } // namespace CommandLineMode

@@ -17,13 +17,13 @@ StartArguments::StartArguments(int argc, const char *const *argv)
 QString StartArguments::refusalMessage() const
 {
     return m_unreadable.size() == 1
-        ? QStringLiteral("Corvex cannot work with “%1”.").arg(m_unreadable.first())
-        : QStringLiteral("Corvex cannot work with %1 of the items.").arg(m_unreadable.size());
+        ? tr("Corvex cannot work with “%1”.").arg(m_unreadable.first())
+        : tr("Corvex cannot work with %n of the items.", nullptr, int(m_unreadable.size()));
 }
 
 QString StartArguments::refusalInformativeText() const
 {
-    return QStringLiteral("Its name is not valid UTF-8, so Corvex could not be sure to act on that item and no "
-                          "other. Nothing was done. Rename it and try again.\n\n%1")
+    return tr("Its name is not valid UTF-8, so Corvex could not be sure to act on that item and no "
+              "other. Nothing was done. Rename it and try again.\n\n%1")
         .arg(m_unreadable.join(QLatin1Char('\n')));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -9,6 +10,8 @@
 // an item of such a name would be lost, or read as an instruction to Qt.
 class StartArguments
 {
+    Q_DECLARE_TR_FUNCTIONS(StartArguments)
+
 public:
     StartArguments(int argc, const char *const *argv);
 

@@ -1,5 +1,6 @@
 #include "app/AppDelegate.h"
 #include "app/StartArguments.h"
+#include "app/Translations.h"
 #include "engine/ArchiveEngine.h"
 #include "platform/QtDesktop.h"
 
@@ -18,6 +19,7 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("io.github.corvex.Corvex"));
 
     const QString resourceFolder = ArchiveEngine::applicationResourceFolder();
+    Translations::install(resourceFolder.isEmpty() ? QString() : resourceFolder + QStringLiteral("/translations"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("corvex"),
                                                  QIcon(resourceFolder + QStringLiteral("/corvex.svg"))));
 

@@ -11,10 +11,22 @@
 //                                            members, as Extract Selected does
 //   corvex_bench startup <program>           process start to the moment the
 //                                            program prints "painted=<clock>"
+//   corvex_bench progress on|off <archive> <folder>
+//                                            extraction with progress read, or
+//                                            the same run without it
+//   corvex_bench cancel list|extract|create <archive> <path> <ms>
+//                                            an operation cancelled after <ms>:
+//                                            cancel until it has returned
 #include "engine/ArchiveEngine.h"
 #include "BenchSupport.h"
 #include "engine/ListingParser.h"
 #include "engine/OperationJob.h"
+#include "engine/ProcessRunner.h"
+#include "engine/ProgressParser.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <thread>
 
 #include <QCoreApplication>
 
@@ -155,6 +167,63 @@ int startup(const QStringList &command)
     return 1;
 }
 
+// The window's way of running the tool, with and without progress: the
+// only difference is -bsp1 and reading what it prints.
+int progress(bool on, const QString &archive, const QString &folder)
+{
+    const ArchiveEngine e = engine();
+    QStringList arguments = ArchiveEngine::extractArguments(archive, folder).arguments;
+    if (!on)
+        arguments.removeAll(QStringLiteral("-bsp1"));
+    OperationJob job;
+    int reports = 0;
+    job.setProgressSink([&reports](const OperationProgress &) { ++reports; });
+    ProgressParser parser;
+    ProcessRunner::Options options;
+    options.keepLimit = 4 << 20;
+    options.cancelFd = job.cancelFd();
+    if (on) {
+        options.onOutput = [&parser, &job](QByteArrayView chunk) {
+            if (auto latest = parser.feed(chunk))
+                job.report(*latest);
+        };
+    }
+    const double start = now();
+    const ProcessRunner::Result result = ProcessRunner::run(e.executable(), arguments, options);
+    std::printf("seconds=%.4f\nreports=%d\nstatus=%d\n", now() - start, reports, result.status);
+    return result.status;
+}
+
+int cancel(const QString &kind, const QString &archive, const QString &path, int delayMs)
+{
+    OperationRequest request;
+    request.archive = archive;
+    if (kind == QLatin1String("extract")) {
+        request.kind = OperationKind::Extract;
+        request.destination = path;
+    } else if (kind == QLatin1String("create")) {
+        request.kind = OperationKind::Create;
+        request.archive = path;
+        request.inputs = {archive};
+    }
+    const ArchiveEngine e = engine();
+    OperationJob job;
+    Outcome outcome;
+    std::thread worker([&] { outcome = e.execute(request, job); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+    const double start = now();
+    job.cancel();
+    worker.join();
+    const double seconds = now() - start;
+    // What a cancel must leave: no ZIP, and no extracted file.
+    const bool clean = kind == QLatin1String("create")
+        ? QDir(QFileInfo(path).absolutePath()).entryList(QDir::Files | QDir::Hidden).isEmpty()
+        : kind == QLatin1String("list") || QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    std::printf("cancel_ms=%.1f\ncancelled=%d\nclean=%d\n", seconds * 1000,
+                int(outcome.kind == Outcome::Kind::Cancelled), int(clean));
+    return outcome.kind == Outcome::Kind::Cancelled ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -178,6 +247,10 @@ int main(int argc, char *argv[])
             return extractMembers(args.mid(2));
         if (command == QLatin1String("startup"))
             return startup(args.mid(2));
+        if (command == QLatin1String("progress") && args.size() == 5)
+            return progress(path == QLatin1String("on"), args[3], args[4]);
+        if (command == QLatin1String("cancel") && args.size() == 6)
+            return cancel(path, args[3], args[4], args[5].toInt());
         if (command == QLatin1String("parse"))
             return parse(path, args.size() > 3 ? std::max(1, args[3].toInt()) : 5);
     } catch (const std::exception &error) {

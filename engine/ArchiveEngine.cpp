@@ -75,19 +75,22 @@ std::unique_ptr<QTemporaryFile> memberList(const QStringList &members)
 {
     for (const QString &member : members) {
         if (member.contains(QLatin1Char('\n')) || member.contains(QLatin1Char('\r')))
-            throw SystemError(QStringLiteral("Corvex cannot extract “%1” alone: its name holds a line break.")
+            throw SystemError(QCoreApplication::translate("ArchiveEngine",
+                                                          "Corvex cannot extract “%1” alone: its name holds a line break.")
                                   .arg(member.simplified()));
     }
     auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/corvex-members-XXXXXX"));
     if (!file->open())
-        throw SystemError(QStringLiteral("Cannot write the list of members: %1").arg(file->errorString()));
+        throw SystemError(QCoreApplication::translate("ArchiveEngine", "Cannot write the list of members: %1")
+                              .arg(file->errorString()));
     for (const QString &member : members) {
         file->write("\"", 1);
         file->write(member.toUtf8());
         file->write("\"\n", 2);
     }
     if (!file->flush())
-        throw SystemError(QStringLiteral("Cannot write the list of members: %1").arg(file->errorString()));
+        throw SystemError(QCoreApplication::translate("ArchiveEngine", "Cannot write the list of members: %1")
+                              .arg(file->errorString()));
     return file;
 }
 
@@ -209,6 +212,9 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, OperationJob &jo
     ProcessRunner::Options options = toolOptions();
     options.keepLimit = listingErrorLimit;
     options.cancelFd = job.cancelFd();
+    // A listing writes nothing, and the tool reads a stop request only
+    // between archives: there is nothing to wait for.
+    options.graceMs = 10;
     if (!request.password.isEmpty())
         options.input = request.password.toUtf8() + '\n';
     options.onOutput = [&parser, &job](QByteArrayView chunk) {
@@ -242,7 +248,8 @@ Outcome ArchiveEngine::extractInto(const OperationRequest &request, const QStrin
         // The tool ends with success when none of the names it was given is
         // in the archive; asked for members, that is no success.
         if (members && outcome.succeeded() && outcome.output.contains(QLatin1String("No files to process")))
-            outcome = systemFailure(QStringLiteral("None of the chosen items was found in the archive."));
+            outcome = systemFailure(
+                QCoreApplication::translate("ArchiveEngine", "None of the chosen items was found in the archive."));
         outcome.path = folder;
         return outcome;
     } catch (const SystemError &error) {
@@ -276,11 +283,13 @@ Outcome ArchiveEngine::create(const OperationRequest &request, OperationJob &job
 Outcome ArchiveEngine::previewCopy(const OperationRequest &request, OperationJob &job) const
 {
     if (request.members.size() != 1)
-        return systemFailure(QStringLiteral("Corvex can preview one member at a time."));
+        return systemFailure(QCoreApplication::translate("ArchiveEngine", "Corvex can preview one member at a time."));
     const QString member = request.members.first();
     // The copy must land inside its preview folder, whatever the archive says.
     if (PathScreen::isUnsafe(member))
-        return systemFailure(QStringLiteral("Corvex cannot preview “%1”: its path leads outside the archive.").arg(member));
+        return systemFailure(QCoreApplication::translate(
+                                 "ArchiveEngine", "Corvex cannot preview “%1”: its path leads outside the archive.")
+                                 .arg(member));
 
     const QString name = QStringLiteral("CorvexPreview-")
         + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
@@ -288,7 +297,10 @@ Outcome ArchiveEngine::previewCopy(const OperationRequest &request, OperationJob
     const QString folder = QDir(temporary).absoluteFilePath(name);
     QDir().mkpath(temporary);
     if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0)
-        return systemFailure(SystemError::fromErrno(QStringLiteral("Cannot create the folder “%1”").arg(folder), errno).message());
+        return systemFailure(
+            SystemError::fromErrno(QCoreApplication::translate("ArchiveEngine", "Cannot create the folder “%1”").arg(folder),
+                                   errno)
+                .message());
     Outcome outcome = extractInto(request, folder, job);
     if (!outcome.succeeded()) {
         QDir(folder).removeRecursively();

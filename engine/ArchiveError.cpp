@@ -1,5 +1,7 @@
 #include "engine/ArchiveError.h"
 
+#include <QCoreApplication>
+
 #include <cstring>
 
 ArchiveError::ArchiveError(Kind kind, const QString &output)
@@ -11,9 +13,9 @@ ArchiveError::ArchiveError(Kind kind, const QString &output)
 QString ArchiveError::errorDescription() const
 {
     if (m_kind == Kind::engineMissing)
-        return QStringLiteral("Corvex's archive engine is missing.");
+        return QCoreApplication::translate("ArchiveError", "Corvex's archive engine is missing.");
     if (m_output.isEmpty())
-        return QStringLiteral("The archive operation failed.");
+        return QCoreApplication::translate("ArchiveError", "The archive operation failed.");
     return m_output;
 }
 

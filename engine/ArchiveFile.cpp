@@ -1,5 +1,6 @@
 #include "engine/ArchiveFile.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -10,19 +11,21 @@
 
 namespace {
 
-QString kindOf(mode_t mode)
+// Whole sentences, with the path as %1, so that a translation can decline
+// each kind.
+const char *notAnArchive(mode_t mode)
 {
     if (S_ISDIR(mode))
-        return QStringLiteral("a folder");
+        return QT_TRANSLATE_NOOP("ArchiveFile", "“%1” is a folder, not an archive.");
     if (S_ISFIFO(mode))
-        return QStringLiteral("a named pipe");
+        return QT_TRANSLATE_NOOP("ArchiveFile", "“%1” is a named pipe, not an archive.");
     if (S_ISCHR(mode))
-        return QStringLiteral("a character device");
+        return QT_TRANSLATE_NOOP("ArchiveFile", "“%1” is a character device, not an archive.");
     if (S_ISBLK(mode))
-        return QStringLiteral("a block device");
+        return QT_TRANSLATE_NOOP("ArchiveFile", "“%1” is a block device, not an archive.");
     if (S_ISSOCK(mode))
-        return QStringLiteral("a socket");
-    return QStringLiteral("not a regular file");
+        return QT_TRANSLATE_NOOP("ArchiveFile", "“%1” is a socket, not an archive.");
+    return QT_TRANSLATE_NOOP("ArchiveFile", "“%1” is not a regular file, not an archive.");
 }
 
 } // namespace
@@ -41,10 +44,11 @@ void ArchiveFile::open()
         m_description = description;
     };
     auto notAFile = [&](mode_t mode) {
-        fail(Problem::NotAFile, QStringLiteral("“%1” is %2, not an archive.").arg(path, kindOf(mode)));
+        fail(Problem::NotAFile, QCoreApplication::translate("ArchiveFile", notAnArchive(mode)).arg(path));
     };
     auto systemError = [&](int error) {
-        fail(Problem::System, QStringLiteral("Cannot open “%1”: %2").arg(path, QString::fromLocal8Bit(std::strerror(error))));
+        fail(Problem::System, QCoreApplication::translate("ArchiveFile", "Cannot open “%1”: %2")
+                                  .arg(path, QString::fromLocal8Bit(std::strerror(error))));
     };
 
     // Look before opening: opening a device can have effects of its own.

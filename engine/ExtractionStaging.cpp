@@ -4,6 +4,7 @@
 #include "engine/FileNames.h"
 #include "engine/FileOps.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -21,9 +22,11 @@ using namespace FileOps;
 constexpr char content[] = "content";
 constexpr char replaced[] = "replaced";
 
-[[noreturn]] void fail(const QString &what, const QByteArray &path, int error)
+// `what` names the path as %1.
+[[noreturn]] void fail(const char *what, const QByteArray &path, int error)
 {
-    throw SystemError::fromErrno(QStringLiteral("%1 “%2”").arg(what, QFile::decodeName(path)), error);
+    throw SystemError::fromErrno(
+        QCoreApplication::translate("ExtractionStaging", what).arg(QFile::decodeName(path)), error);
 }
 
 QByteArray joined(const QByteArray &folder, const QByteArray &name)
@@ -66,15 +69,17 @@ private:
             if (renameNoReplace(from, n, to, n) == 0)
                 return placed(target);
             if (errno != EEXIST)
-                fail(QStringLiteral("Cannot move the extracted item to"), target, errno);
+                fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot move the extracted item to “%1”"), target,
+                     errno);
 
             struct stat staged, existing;
             if (::fstatat(from, n, &staged, AT_SYMLINK_NOFOLLOW) != 0)
-                fail(QStringLiteral("Cannot read the extracted item for"), target, errno);
+                fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot read the extracted item for “%1”"), target,
+                     errno);
             if (::fstatat(to, n, &existing, AT_SYMLINK_NOFOLLOW) != 0) {
                 if (errno == ENOENT)
                     continue;
-                fail(QStringLiteral("Cannot look at"), target, errno);
+                fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot look at “%1”"), target, errno);
             }
             const bool newIsFolder = S_ISDIR(staged.st_mode);
             const bool existingIsFolder = S_ISDIR(existing.st_mode);   // a link is never one
@@ -93,14 +98,15 @@ private:
                     if (renameNoReplace(from, n, to, other.constData()) == 0)
                         return placed(joined(toPath, other));
                     if (errno != EEXIST)
-                        fail(QStringLiteral("Cannot move the extracted item to"), joined(toPath, other), errno);
+                        fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot move the extracted item to “%1”"),
+                             joined(toPath, other), errno);
                 }
             case ConflictChoice::Replace:
                 // One file (or link) for another: a single atomic step; a
                 // link is replaced as a link, its target untouched.
                 if (!newIsFolder && !existingIsFolder) {
                     if (::renameat(from, n, to, n) != 0)
-                        fail(QStringLiteral("Cannot replace"), target, errno);
+                        fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot replace “%1”"), target, errno);
                     return placed(target);
                 }
                 if (placeAfterMovingAside(from, to, target, name))
@@ -116,11 +122,12 @@ private:
     {
         const Fd staged(openOwnFolder(from, name.constData()));
         if (staged.get() < 0)
-            fail(QStringLiteral("Cannot read the extracted folder for"), target, errno);
+            fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot read the extracted folder for “%1”"), target,
+                 errno);
         // O_NOFOLLOW: a folder swapped for a link meanwhile is not entered.
         const Fd existing(::openat(to, name.constData(), openFolder));
         if (existing.get() < 0)
-            fail(QStringLiteral("Cannot open the folder"), target, errno);
+            fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot open the folder “%1”"), target, errno);
         return moveAll(staged.get(), existing.get(), target, false);
     }
 
@@ -164,7 +171,7 @@ private:
             if (errno == ENOENT)
                 return false;
             if (errno != EEXIST)
-                fail(QStringLiteral("Cannot replace"), target, errno);
+                fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot replace “%1”"), target, errno);
         }
         if (renameNoReplace(from, n, to, n) == 0)
             return true;
@@ -172,7 +179,7 @@ private:
         if (!aside.isEmpty())
             renameNoReplace(m_replacedFd, aside.constData(), to, n);
         if (error != EEXIST)
-            fail(QStringLiteral("Cannot replace"), target, error);
+            fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot replace “%1”"), target, error);
         return false;
     }
 
@@ -199,7 +206,7 @@ ExtractionStaging::ExtractionStaging(const QString &destination) : m_destination
     const QByteArray native = QFile::encodeName(destination);
     m_destinationFd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_destinationFd < 0)
-        fail(QStringLiteral("Cannot open the folder"), native, errno);
+        fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot open the folder “%1”"), native, errno);
     for (;;) {
         m_name = randomName();
         if (::mkdirat(m_destinationFd, m_name.constData(), S_IRWXU) == 0)
@@ -208,7 +215,7 @@ ExtractionStaging::ExtractionStaging(const QString &destination) : m_destination
             const int error = errno;
             m_name.clear();   // not ours: never removed
             remove();
-            fail(QStringLiteral("Cannot create a folder in"), native, error);
+            fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot create a folder in “%1”"), native, error);
         }
     }
     m_stagingFd = ::openat(m_destinationFd, m_name.constData(), openFolder);
@@ -216,7 +223,7 @@ ExtractionStaging::ExtractionStaging(const QString &destination) : m_destination
         || ::mkdirat(m_stagingFd, replaced, S_IRWXU) != 0) {
         const int error = errno;
         remove();
-        fail(QStringLiteral("Cannot create a folder in"), native, error);
+        fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot create a folder in “%1”"), native, error);
     }
     m_path = QFile::decodeName(joined(joined(native, m_name), content));
 }
@@ -231,7 +238,8 @@ ExtractionStaging::Result ExtractionStaging::moveIntoPlace(const QString &archiv
     const Fd staged(openOwnFolder(m_stagingFd, content));
     const Fd replacedFd(::openat(m_stagingFd, replaced, openFolder));
     if (staged.get() < 0 || replacedFd.get() < 0)
-        fail(QStringLiteral("Cannot read the extracted items in"), QFile::encodeName(m_path), errno);
+        fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot read the extracted items in “%1”"),
+             QFile::encodeName(m_path), errno);
     Mover mover(archive, resolve, replacedFd.get());
     if (!mover.moveAll(staged.get(), m_destinationFd, QFile::encodeName(m_destination), true))
         mover.result.cancelled = true;

@@ -1,5 +1,6 @@
 #include "engine/FailureReport.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
@@ -32,25 +33,32 @@ enum class Problem {
 // second text, when there is one, is for creating a ZIP.
 struct Sentence {
     Problem problem;
-    const char16_t *text;
-    const char16_t *whenCreating = nullptr;
+    const char *text;
+    const char *whenCreating = nullptr;
 };
 
 const Sentence sentences[] = {
-    {Problem::NotArchive, u"“%1” is not an archive, or is in a format Corvex cannot read."},
-    {Problem::Damaged, u"“%1” is damaged or incomplete."},
-    {Problem::CannotWrite, u"Corvex could not write the items of “%1”: %2.", u"Corvex could not write “%1”: %2."},
-    {Problem::Missing, u"“%1” cannot be found.", u"An item to be put in “%1” cannot be found."},
-    {Problem::Unreadable, u"“%1” cannot be read: %2.", u"An item to be put in “%1” cannot be read: %2."},
-    {Problem::UnsafeLink, u"“%1” holds a link that leads outside the destination; it was left out."},
-    {Problem::WrongPassword, u"The password for “%1” is wrong."},
-    {Problem::OutOfMemory, u"There is not enough memory to %3 “%1”."},
-    {Problem::Stopped, u"Corvex's archive tool was stopped before it could %3 “%1”."},
-    {Problem::Folder, u"“%1” is a folder, not an archive."},
-    {Problem::NotRegular, u"“%1” is not a regular file, so Corvex cannot open it as an archive."},
-    {Problem::Changed, u"“%1” changed while it was being extracted."},
-    {Problem::EngineMissing, u"Corvex's archive engine is missing."},
-    {Problem::Unknown, u"Corvex could not %3 “%1”."},
+    {Problem::NotArchive,
+     QT_TRANSLATE_NOOP("FailureReport", "“%1” is not an archive, or is in a format Corvex cannot read.")},
+    {Problem::Damaged, QT_TRANSLATE_NOOP("FailureReport", "“%1” is damaged or incomplete.")},
+    {Problem::CannotWrite, QT_TRANSLATE_NOOP("FailureReport", "Corvex could not write the items of “%1”: %2."),
+     QT_TRANSLATE_NOOP("FailureReport", "Corvex could not write “%1”: %2.")},
+    {Problem::Missing, QT_TRANSLATE_NOOP("FailureReport", "“%1” cannot be found."),
+     QT_TRANSLATE_NOOP("FailureReport", "An item to be put in “%1” cannot be found.")},
+    {Problem::Unreadable, QT_TRANSLATE_NOOP("FailureReport", "“%1” cannot be read: %2."),
+     QT_TRANSLATE_NOOP("FailureReport", "An item to be put in “%1” cannot be read: %2.")},
+    {Problem::UnsafeLink,
+     QT_TRANSLATE_NOOP("FailureReport", "“%1” holds a link that leads outside the destination; it was left out.")},
+    {Problem::WrongPassword, QT_TRANSLATE_NOOP("FailureReport", "The password for “%1” is wrong.")},
+    {Problem::OutOfMemory, QT_TRANSLATE_NOOP("FailureReport", "There is not enough memory to %3 “%1”.")},
+    {Problem::Stopped,
+     QT_TRANSLATE_NOOP("FailureReport", "Corvex's archive tool was stopped before it could %3 “%1”.")},
+    {Problem::Folder, QT_TRANSLATE_NOOP("FailureReport", "“%1” is a folder, not an archive.")},
+    {Problem::NotRegular,
+     QT_TRANSLATE_NOOP("FailureReport", "“%1” is not a regular file, so Corvex cannot open it as an archive.")},
+    {Problem::Changed, QT_TRANSLATE_NOOP("FailureReport", "“%1” changed while it was being extracted.")},
+    {Problem::EngineMissing, QT_TRANSLATE_NOOP("FailureReport", "Corvex's archive engine is missing.")},
+    {Problem::Unknown, QT_TRANSLATE_NOOP("FailureReport", "Corvex could not %3 “%1”.")},
 };
 
 // The tool's own statuses for running out of memory, and for being ended by
@@ -97,8 +105,19 @@ const LineRule lineRules[] = {
      Problem::NotArchive},
 };
 
-// What each OperationKind does, in the enum's order.
-const char16_t *const verbs[] = {u"open", u"extract", u"test", u"create", u"preview an item of"};
+// What each OperationKind does, in the enum's order: the %3 of the
+// sentences above, an infinitive after "could not".
+struct Verb {
+    const char *text;
+    const char *comment;
+};
+const Verb verbs[] = {
+    QT_TRANSLATE_NOOP3("FailureReport", "open", "what Corvex could not do to the archive %1"),
+    QT_TRANSLATE_NOOP3("FailureReport", "extract", "what Corvex could not do to the archive %1"),
+    QT_TRANSLATE_NOOP3("FailureReport", "test", "what Corvex could not do to the archive %1"),
+    QT_TRANSLATE_NOOP3("FailureReport", "create", "what Corvex could not do to the archive %1"),
+    QT_TRANSLATE_NOOP3("FailureReport", "preview an item of", "what Corvex could not do to the archive %1"),
+};
 static_assert(std::size(verbs) == size_t(OperationKind::Preview) + 1);
 
 // "ERROR: …", "ERRORS:", "Open ERROR: …", "System ERROR:", "Error:",
@@ -205,18 +224,20 @@ QString sentence(Problem problem, const OperationRequest &request, const QString
 {
     const Sentence *found = std::find_if(std::begin(sentences), std::end(sentences),
                                          [problem](const Sentence &s) { return s.problem == problem; });
-    const char16_t *text = request.kind == OperationKind::Create && found->whenCreating ? found->whenCreating
-                                                                                       : found->text;
+    const char *source = request.kind == OperationKind::Create && found->whenCreating ? found->whenCreating
+                                                                                    : found->text;
+    const QString text = QCoreApplication::translate("FailureReport", source);
+    const Verb &verb = verbs[size_t(request.kind)];
     const QString name = QFileInfo(request.archive).fileName();
     const QString values[] = {name.isEmpty() ? request.archive : name, reason,
-                              QString::fromUtf16(verbs[size_t(request.kind)])};
+                              QCoreApplication::translate("FailureReport", verb.text, verb.comment)};
     // One pass, so that a "%2" in a file's name stays as it is.
     QString result;
-    for (const char16_t *c = text; *c; ++c) {
-        if (c[0] == u'%' && c[1] >= u'1' && c[1] <= u'3')
-            result += values[*++c - u'1'];
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'%' && i + 1 < text.size() && text[i + 1] >= u'1' && text[i + 1] <= u'3')
+            result += values[text[++i].unicode() - u'1'];
         else
-            result += QChar(*c);
+            result += text[i];
     }
     return result;
 }

@@ -2,6 +2,7 @@
 
 #include "engine/ArchiveError.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 
@@ -122,7 +123,8 @@ void createFolder(const QString &path)
     struct stat status;
     if (error == EEXIST && ::stat(native.constData(), &status) == 0 && S_ISDIR(status.st_mode))
         return;
-    throw SystemError::fromErrno(QStringLiteral("Cannot create the folder “%1”").arg(path), error);
+    throw SystemError::fromErrno(QCoreApplication::translate("FileNames", "Cannot create the folder “%1”").arg(path),
+                                 error);
 }
 
 ExtractFolder makeExtractFolder(const QString &archive)
@@ -135,7 +137,8 @@ ExtractFolder makeExtractFolder(const QString &archive)
             return {candidate, true};
         const int error = errno;
         if (error != EEXIST)
-            throw SystemError::fromErrno(QStringLiteral("Cannot create the folder “%1”").arg(candidate), error);
+            throw SystemError::fromErrno(
+                QCoreApplication::translate("FileNames", "Cannot create the folder “%1”").arg(candidate), error);
         // Only the archive's own name is reused, and only as a real folder:
         // a link there would take the extraction wherever it points.
         struct stat status;

@@ -4,6 +4,7 @@
 #include "engine/FileNames.h"
 #include "engine/FileOps.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QUuid>
@@ -33,7 +34,7 @@ QByteArray writeTemporary(const QString &zip, const Writer &write)
 {
     const int error = errno;
     ::unlink(temporary.constData());
-    throw SystemError::fromErrno(QStringLiteral("Cannot save “%1”").arg(zip), error);
+    throw SystemError::fromErrno(QCoreApplication::translate("NewZip", "Cannot save “%1”").arg(zip), error);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "engine/ArchiveError.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
@@ -28,6 +29,7 @@ QString PreviewFolder::create()
     QByteArray pattern = QFile::encodeName(folder) + "/CorvexPreview-XXXXXX";
     // mkdtemp makes it 0700 under a name nobody could have chosen before.
     if (!::mkdtemp(pattern.data()))
-        throw SystemError::fromErrno(QStringLiteral("Cannot create a preview folder in “%1”").arg(folder), errno);
+        throw SystemError::fromErrno(
+            QCoreApplication::translate("PreviewFolder", "Cannot create a preview folder in “%1”").arg(folder), errno);
     return QFile::decodeName(pattern);
 }

@@ -2,6 +2,7 @@
 
 #include "engine/ArchiveError.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -104,7 +105,7 @@ void makePipe(Fd &readEnd, Fd &writeEnd)
 {
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
-        throw SystemError::fromErrno(QStringLiteral("Cannot create a pipe"), errno);
+        throw SystemError::fromErrno(QCoreApplication::translate("ProcessRunner", "Cannot create a pipe"), errno);
     readEnd.fd = fds[0];
     writeEnd.fd = fds[1];
 }
@@ -206,9 +207,10 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
     writeEnd.reset();
     inputRead.reset();
     if (spawnError != 0) {
-        QString context = QStringLiteral("Cannot start “%1”").arg(program);
+        QString context = QCoreApplication::translate("ProcessRunner", "Cannot start “%1”").arg(program);
         if (!options.workingFolder.isEmpty() && spawnError == ENOENT && QFile::exists(program))
-            context = QStringLiteral("Cannot start “%1” in “%2”").arg(program, options.workingFolder);
+            context = QCoreApplication::translate("ProcessRunner", "Cannot start “%1” in “%2”")
+                          .arg(program, options.workingFolder);
         throw SystemError::fromErrno(context, spawnError);
     }
 
@@ -242,7 +244,8 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
             if (ready < 0 && errno == EINTR)
                 continue;
             if (ready < 0)
-                throw SystemError::fromErrno(QStringLiteral("Cannot wait for “%1”").arg(program), errno);
+                throw SystemError::fromErrno(
+                    QCoreApplication::translate("ProcessRunner", "Cannot wait for “%1”").arg(program), errno);
             if (ready == 0 && cancelled) {
                 // It did not end in time: no more waiting for its output.
                 ::kill(pid, SIGKILL);
@@ -250,7 +253,7 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
             }
             if (cancelIndex < count && fds[cancelIndex].fd == options.cancelFd && fds[cancelIndex].revents) {
                 cancelled = true;
-                killAt = monotonicMs() + graceMs;
+                killAt = monotonicMs() + options.graceMs;
                 ::kill(pid, SIGTERM);
             }
             if (inputIndex < count && fds[inputIndex].fd == inputWrite.fd && fds[inputIndex].revents) {

@@ -30,8 +30,9 @@ public:
         // environment entry: those are readable by every local user.
         std::optional<QByteArray> input;
         // Once readable, the program is asked to stop (SIGTERM) and killed
-        // after a short grace (SIGKILL); -1: never.
+        // after `graceMs` (SIGKILL); -1: never.
         int cancelFd = -1;
+        int graceMs = 150;
     };
 
     struct Result {
@@ -45,8 +46,6 @@ public:
         bool cancelled = false;
     };
 
-    // How long a stopped program may take to end by itself.
-    static constexpr int graceMs = 150;
 
     // Throws SystemError when the program cannot be started.
     static Result run(const QString &program, const QStringList &arguments, const Options &options);

@@ -1,5 +1,7 @@
 #include "engine/ToolPassword.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 std::optional<QByteArray> ToolPassword::standardInput(const QString &password)
@@ -18,9 +20,11 @@ QString ToolPassword::newZipProblem(const QString &password)
         return c.unicode() >= 0x20 && c.unicode() < 0x7f;
     });
     if (!printableAscii)
-        return QStringLiteral("A ZIP password can hold only letters A–Z and a–z, digits, spaces and the "
-                              "punctuation on an English keyboard.");
+        return QCoreApplication::translate("ToolPassword",
+                                           "A ZIP password can hold only letters A–Z and a–z, digits, spaces "
+                                           "and the punctuation on an English keyboard.");
     if (password.size() > zipAesMaxLength)
-        return QStringLiteral("A ZIP password can be at most %1 characters long.").arg(zipAesMaxLength);
+        return QCoreApplication::translate("ToolPassword", "A ZIP password can be at most %1 characters long.")
+            .arg(zipAesMaxLength);
     return QString();
 }

@@ -12,26 +12,29 @@ ConflictBox::ConflictBox(const ::Question &question, QWidget *parent) : QMessage
     setIcon(QMessageBox::Warning);
     // File names are never markup.
     setTextFormat(Qt::PlainText);
-    setText((question.existingIsFolder ? QStringLiteral("A folder named “%1” already exists in “%2”.")
-                                       : QStringLiteral("An item named “%1” already exists in “%2”."))
+    setText((question.existingIsFolder ? tr("A folder named “%1” already exists in “%2”.")
+                                       : tr("An item named “%1” already exists in “%2”."))
                 .arg(existing.fileName(), existing.absolutePath()));
-    QString detail = QStringLiteral("“%1” holds a %2 of the same name. Replace the existing one, keep both, or skip "
-                                    "the one from the archive?")
-                         .arg(QFileInfo(question.archive).fileName(),
-                              question.newIsFolder ? QStringLiteral("folder") : QStringLiteral("file"));
+    // Whole sentences, so that a translation can decline "folder" and "file".
+    QString detail = (question.newIsFolder
+                          ? tr("“%1” holds a folder of the same name. Replace the existing one, keep both, or skip "
+                               "the one from the archive?")
+                          : tr("“%1” holds a file of the same name. Replace the existing one, keep both, or skip "
+                               "the one from the archive?"))
+                         .arg(QFileInfo(question.archive).fileName());
     if (question.existingIsFolder)
-        detail += QStringLiteral(" Replacing removes the folder and everything in it.");
+        detail += QLatin1Char(' ') + tr("Replacing removes the folder and everything in it.");
     // The informative text's format is guessed: keep it literal.
     setInformativeText(QStringLiteral("<p style=\"white-space: pre-wrap\">%1</p>").arg(detail.toHtmlEscaped()));
 
-    m_buttons[int(ConflictChoice::Replace)] = addButton(QStringLiteral("Replace"), QMessageBox::DestructiveRole);
-    m_buttons[int(ConflictChoice::KeepBoth)] = addButton(QStringLiteral("Keep Both"), QMessageBox::AcceptRole);
-    m_buttons[int(ConflictChoice::Skip)] = addButton(QStringLiteral("Skip"), QMessageBox::ActionRole);
+    m_buttons[int(ConflictChoice::Replace)] = addButton(tr("Replace"), QMessageBox::DestructiveRole);
+    m_buttons[int(ConflictChoice::KeepBoth)] = addButton(tr("Keep Both"), QMessageBox::AcceptRole);
+    m_buttons[int(ConflictChoice::Skip)] = addButton(tr("Skip"), QMessageBox::ActionRole);
     m_buttons[int(ConflictChoice::Cancel)] = addButton(QMessageBox::Cancel);
     // Return loses nothing: both stay.
     setDefaultButton(static_cast<QPushButton *>(m_buttons[int(ConflictChoice::KeepBoth)]));
     setEscapeButton(m_buttons[int(ConflictChoice::Cancel)]);
-    setCheckBox(new QCheckBox(QStringLiteral("Apply to all"), this));
+    setCheckBox(new QCheckBox(tr("Apply to all"), this));
 }
 
 Answer ConflictBox::answer() const

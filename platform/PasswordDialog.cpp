@@ -61,7 +61,7 @@ PasswordDialog::PasswordDialog(const QString &heading, const QString &note, bool
     top->addLayout(text, 1);
 
     m_fields = new QFormLayout;
-    m_show = new QCheckBox(QStringLiteral("Show password"), this);
+    m_show = new QCheckBox(tr("Show password"), this);
     m_show->setObjectName(QStringLiteral("showPassword"));
     m_problemLabel = plainLabel(QString(), this);
     m_problemLabel->setObjectName(QStringLiteral("problem"));
@@ -102,27 +102,27 @@ QLineEdit *PasswordDialog::addField(const QString &label)
 }
 
 PasswordDialog::PasswordDialog(const Desktop::PasswordPrompt &prompt, QWidget *parent)
-    : PasswordDialog(QStringLiteral("“%1” is protected by a password.").arg(fileName(prompt.archive)),
-                     prompt.lastPasswordWrong ? QStringLiteral("The password you entered was wrong. Try again.")
-                                              : QStringLiteral("Enter its password to go on."),
+    : PasswordDialog(tr("“%1” is protected by a password.").arg(fileName(prompt.archive)),
+                     prompt.lastPasswordWrong ? tr("The password you entered was wrong. Try again.")
+                                              : tr("Enter its password to go on."),
                      prompt.lastPasswordWrong, parent)
 {
     setToolTip(prompt.archive);
-    m_password = addField(QStringLiteral("Password:"));
+    m_password = addField(tr("Password:"));
     m_password->setObjectName(QStringLiteral("password"));
     finish();
 }
 
 PasswordDialog::PasswordDialog(const Desktop::NewPasswordPrompt &prompt, QWidget *parent)
-    : PasswordDialog(QStringLiteral("Protect “%1” with a password?").arg(fileName(prompt.archive)),
-                     QStringLiteral("Leave both fields empty for no password. A password encrypts the "
-                                    "contents with AES-256; the names of the files stay readable."),
+    : PasswordDialog(tr("Protect “%1” with a password?").arg(fileName(prompt.archive)),
+                     tr("Leave both fields empty for no password. A password encrypts the "
+                        "contents with AES-256; the names of the files stay readable."),
                      false, parent)
 {
     m_problem = prompt.problem;
-    m_password = addField(QStringLiteral("Password:"));
+    m_password = addField(tr("Password:"));
     m_password->setObjectName(QStringLiteral("password"));
-    m_confirmation = addField(QStringLiteral("Confirm:"));
+    m_confirmation = addField(tr("Confirm:"));
     m_confirmation->setObjectName(QStringLiteral("confirmation"));
     finish();
 }
@@ -152,14 +152,14 @@ void PasswordDialog::update()
     const QString typed = m_password->text();
     QString problem;
     if (typed.contains(QLatin1Char('\n')) || typed.contains(QLatin1Char('\r')))
-        problem = QStringLiteral("A password cannot hold a line break.");
+        problem = tr("A password cannot hold a line break.");
     bool acceptable = problem.isEmpty() && !typed.isEmpty();
     if (m_confirmation) {
         const QString again = m_confirmation->text();
         if (problem.isEmpty() && m_problem)
             problem = m_problem(typed);
         if (problem.isEmpty() && !again.isEmpty() && again != typed)
-            problem = QStringLiteral("The passwords do not match.");
+            problem = tr("The passwords do not match.");
         acceptable = problem.isEmpty() && again == typed;
     }
     m_problemLabel->setText(problem);

@@ -84,7 +84,7 @@ bool confirmReplace(const QString &path)
     box.setWindowTitle(applicationName);
     box.setIcon(QMessageBox::Warning);
     box.setTextFormat(Qt::PlainText);
-    box.setText(QStringLiteral("“%1” already exists. Do you want to replace it?").arg(QFileInfo(path).fileName()));
+    box.setText(QtDesktop::tr("“%1” already exists. Do you want to replace it?").arg(QFileInfo(path).fileName()));
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Cancel);
     return box.exec() == QMessageBox::Yes;
@@ -288,7 +288,7 @@ public:
     {
         m_dialog.setWindowTitle(QStringLiteral("Corvex"));
         m_dialog.setLabelText(title);
-        m_dialog.setCancelButtonText(QObject::tr("Cancel"));
+        m_dialog.setCancelButtonText(QtDesktop::tr("Cancel"));
         m_dialog.setAutoClose(false);
         m_dialog.setAutoReset(false);
         m_dialog.setMinimumDuration(0);

@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
   g++ cmake make pkg-config
   qt6-base-dev libqt6svg6 adwaita-icon-theme
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   7zip zsh python3
   xvfb xauth xdotool dbus-bin dbus-daemon imagemagick
   desktop-file-utils libxml2-utils

@@ -56,8 +56,8 @@ CorvexController::CorvexController(ArchiveEngine &engine, Desktop &desktop, cons
     setObjectName(QStringLiteral("corvexController"));
     m_model = new EntryTableModel(this);
     m_table = new EntryTableView;
-    m_pathLabel = new PathLabel(QStringLiteral("Open an archive to begin"));
-    m_statusLabel = new QLabel(QStringLiteral("Ready"));
+    m_pathLabel = new PathLabel(tr("Open an archive to begin"));
+    m_statusLabel = new QLabel(tr("Ready"));
     m_activity = new ActivityIndicator;
     connect(m_activity, &ActivityIndicator::cancelRequested, this, &CorvexController::cancelWork);
 
@@ -118,14 +118,14 @@ QAbstractButton *CorvexController::sidebarButton(const QString &title, const QSt
 QWidget *CorvexController::buildToolbar()
 {
     const ButtonEntry entries[] = {
-        {"openButton", QStringLiteral("Open"), QStringLiteral("folder"), &CorvexController::openArchive},
-        {"extractButton", QStringLiteral("Extract"), QStringLiteral("arrow.down.to.line"),
+        {"openButton", tr("Open"), QStringLiteral("folder"), &CorvexController::openArchive},
+        {"extractButton", tr("Extract"), QStringLiteral("arrow.down.to.line"),
          &CorvexController::extractArchive},
-        {"testButton", QStringLiteral("Test"), QStringLiteral("checkmark.shield"), &CorvexController::testArchive},
-        {"compressButton", QStringLiteral("Compress to ZIP"), QStringLiteral("archivebox"),
+        {"testButton", tr("Test"), QStringLiteral("checkmark.shield"), &CorvexController::testArchive},
+        {"compressButton", tr("Compress to ZIP"), QStringLiteral("archivebox"),
          &CorvexController::createZip},
-        {"viewButton", QStringLiteral("View"), QStringLiteral("eye"), &CorvexController::viewSelected},
-        {"finderActionsButton", QStringLiteral("Finder Actions"), QStringLiteral("cursorarrow.click.2"),
+        {"viewButton", tr("View"), QStringLiteral("eye"), &CorvexController::viewSelected},
+        {"finderActionsButton", tr("File Manager Actions"), QStringLiteral("cursorarrow.click.2"),
          &CorvexController::installFinderActions},
     };
 
@@ -169,21 +169,21 @@ QWidget *CorvexController::buildSidebar()
     header->addWidget(icon, 0, Qt::AlignVCenter);
     header->addWidget(title, 0, Qt::AlignVCenter);
 
-    auto *section = new QLabel(QStringLiteral("QUICK ACCESS"));
+    auto *section = new QLabel(tr("QUICK ACCESS"));
     section->setObjectName(QStringLiteral("sectionLabel"));
     section->setFont(fontOf(section, 10, QFont::DemiBold));
     section->setForegroundRole(QPalette::PlaceholderText);
 
     const ButtonEntry entries[] = {
-        {"openArchiveButton", QStringLiteral("Open Archive"), QStringLiteral("archivebox"),
+        {"openArchiveButton", tr("Open Archive"), QStringLiteral("archivebox"),
          &CorvexController::openArchive},
-        {"homeButton", QStringLiteral("Home"), QStringLiteral("house"), &CorvexController::openHome},
-        {"downloadsButton", QStringLiteral("Downloads"), QStringLiteral("arrow.down.circle"),
+        {"homeButton", tr("Home"), QStringLiteral("house"), &CorvexController::openHome},
+        {"downloadsButton", tr("Downloads"), QStringLiteral("arrow.down.circle"),
          &CorvexController::openDownloads},
-        {"documentsButton", QStringLiteral("Documents"), QStringLiteral("doc"), &CorvexController::openDocuments},
-        {"desktopButton", QStringLiteral("Desktop"), QStringLiteral("desktopcomputer"),
+        {"documentsButton", tr("Documents"), QStringLiteral("doc"), &CorvexController::openDocuments},
+        {"desktopButton", tr("Desktop"), QStringLiteral("desktopcomputer"),
          &CorvexController::openDesktop},
-        {"sidebarFinderActionsButton", QStringLiteral("Finder Actions"), QStringLiteral("cursorarrow.click.2"),
+        {"sidebarFinderActionsButton", tr("File Manager Actions"), QStringLiteral("cursorarrow.click.2"),
          &CorvexController::installFinderActions},
     };
 

@@ -74,12 +74,12 @@ void CorvexController::operationFinished(const std::shared_ptr<OperationJob> &jo
         break;
     }
     if (request.kind == OperationKind::List && ownsStatus)
-        setStatus(QStringLiteral("Ready"));
+        setStatus(tr("Ready"));
     if (outcome.kind == Outcome::Kind::Refused) {
-        m_desktop.showAlert(Desktop::AlertStyle::Warning, QStringLiteral("Unsafe archive paths detected"),
-                            QStringLiteral("Corvex found %1 item(s) that may write outside the destination. "
-                                           "Extraction was stopped.")
-                                .arg(outcome.unsafePaths.size()));
+        m_desktop.showAlert(Desktop::AlertStyle::Warning, tr("Unsafe archive paths detected"),
+                            tr("Corvex found %n item(s) that may write outside the destination. "
+                               "Extraction was stopped.",
+                               nullptr, int(outcome.unsafePaths.size())));
         return;
     }
     const FailureReport report = FailureReport::from(request, outcome);
@@ -104,20 +104,20 @@ void CorvexController::loadArchive(const QString &path)
         m_loading->cancel();
     OperationRequest request;
     request.archive = path;
-    m_loading = runOperation(request, QStringLiteral("Reading archive…"), [this, path](Outcome outcome) {
+    m_loading = runOperation(request, tr("Reading archive…"), [this, path](Outcome outcome) {
         m_loading.reset();
         const auto count = outcome.entries.size();
         m_archivePath = path;
         m_model->setEntries(std::move(outcome.entries));
         m_pathLabel->setText(path);
-        setStatus(QStringLiteral("%1 items").arg(count));
+        setStatus(tr("%n items", nullptr, int(count)));
     });
 }
 
 void CorvexController::openArchive()
 {
     Desktop::OpenPanel panel;
-    panel.title = QStringLiteral("Open an archive");
+    panel.title = tr("Open an archive");
     panel.canChooseFiles = true;
     panel.canChooseDirectories = false;
     panel.allowsMultipleSelection = false;
@@ -161,7 +161,7 @@ void CorvexController::extractArchive()
         return;
     }
     Desktop::OpenPanel panel;
-    panel.prompt = QStringLiteral("Extract");
+    panel.prompt = tr("Extract");
     panel.canChooseFiles = false;
     panel.canChooseDirectories = true;
     panel.canCreateDirectories = true;
@@ -174,8 +174,8 @@ void CorvexController::extractArchive()
     request.kind = OperationKind::Extract;
     request.archive = archive;
     request.destination = folder;
-    runOperation(request, QStringLiteral("Extracting…"), [this, folder](const Outcome &) {
-        setStatus(QStringLiteral("Extracted to ") + folder);
+    runOperation(request, tr("Extracting…"), [this, folder](const Outcome &) {
+        setStatus(tr("Extracted to %1").arg(folder));
         m_desktop.reveal({folder});
     });
 }
@@ -190,9 +190,9 @@ void CorvexController::testArchive()
     OperationRequest request;
     request.kind = OperationKind::Test;
     request.archive = archive;
-    runOperation(request, QStringLiteral("Testing…"), [this, archive](const Outcome &) {
-        setStatus(QStringLiteral("Archive test passed"));
-        m_desktop.showAlert(Desktop::AlertStyle::Informational, QStringLiteral("Archive test passed"),
+    runOperation(request, tr("Testing…"), [this, archive](const Outcome &) {
+        setStatus(tr("Archive test passed"));
+        m_desktop.showAlert(Desktop::AlertStyle::Informational, tr("Archive test passed"),
                             QFileInfo(archive).fileName());
     });
 }
@@ -200,7 +200,7 @@ void CorvexController::testArchive()
 void CorvexController::createZip()
 {
     Desktop::OpenPanel itemsPanel;
-    itemsPanel.title = QStringLiteral("Choose files and folders");
+    itemsPanel.title = tr("Choose files and folders");
     itemsPanel.canChooseFiles = true;
     itemsPanel.canChooseDirectories = true;
     itemsPanel.allowsMultipleSelection = true;
@@ -209,7 +209,7 @@ void CorvexController::createZip()
         return;
 
     Desktop::SavePanel savePanel;
-    savePanel.proposedName = QStringLiteral("Archive.zip");
+    savePanel.proposedName = tr("Archive.zip");
     savePanel.requiredSuffix = QStringLiteral("zip");
     const std::optional<QString> chosen = m_desktop.runSavePanel(savePanel);
     if (!chosen || chosen->isEmpty())
@@ -222,7 +222,7 @@ void CorvexController::createZip()
     request.kind = OperationKind::Create;
     request.archive = zip;
     request.inputs = inputs;
-    runOperation(request, QStringLiteral("Creating ZIP…"), [this, zip](const Outcome &) { loadArchive(zip); });
+    runOperation(request, tr("Creating ZIP…"), [this, zip](const Outcome &) { loadArchive(zip); });
 }
 
 const ArchiveEntry *CorvexController::selectedEntry() const
@@ -249,8 +249,8 @@ void CorvexController::viewSelected()
     request.kind = OperationKind::Preview;
     request.archive = archive;
     request.members = {selected->path()};
-    runOperation(request, QStringLiteral("Opening preview…"), [this](const Outcome &outcome) {
-        setStatus(QStringLiteral("Ready"));
+    runOperation(request, tr("Opening preview…"), [this](const Outcome &outcome) {
+        setStatus(tr("Ready"));
         m_desktop.open(outcome.path);
     });
 }
@@ -265,8 +265,8 @@ void CorvexController::installFinderActions()
         showError(describeError(error));
         return;
     }
-    setStatus(QStringLiteral("Finder actions installed"));
-    m_desktop.showAlert(Desktop::AlertStyle::Informational, QStringLiteral("Finder actions installed"),
-                        QStringLiteral("Extract Here, Extract to Folder, and Compress to ZIP are now enabled in "
-                                       "Finder Services."));
+    setStatus(tr("File manager actions installed"));
+    m_desktop.showAlert(Desktop::AlertStyle::Informational, tr("File manager actions installed"),
+                        tr("Extract Here, Extract to Folder, and Compress to ZIP are now in your file "
+                           "manager's context menu."));
 }

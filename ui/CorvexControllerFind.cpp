@@ -46,11 +46,11 @@ void CorvexController::buildFinding()
 
     m_memberMenu = new QMenu(m_window.get());
     m_memberMenu->setObjectName(QStringLiteral("memberMenu"));
-    m_memberMenu->addAction(QStringLiteral("Extract Selected\u2026"), this, &CorvexController::extractSelected)
+    m_memberMenu->addAction(tr("Extract Selected…"), this, &CorvexController::extractSelected)
         ->setObjectName(QStringLiteral("extractSelectedAction"));
-    m_memberMenu->addAction(QStringLiteral("View"), this, &CorvexController::viewSelected)
+    m_memberMenu->addAction(tr("View"), this, &CorvexController::viewSelected)
         ->setObjectName(QStringLiteral("viewAction"));
-    m_memberMenu->addAction(QStringLiteral("Copy Path"), this, &CorvexController::copySelectedPaths)
+    m_memberMenu->addAction(tr("Copy Path"), this, &CorvexController::copySelectedPaths)
         ->setObjectName(QStringLiteral("copyPathAction"));
     connect(m_table, &EntryTableView::menuRequested, this, &CorvexController::showMemberMenu);
     m_dragOut = std::make_unique<DragOut>();
@@ -91,8 +91,8 @@ void CorvexController::showFilterCount(int shown, int total)
 {
     if (m_archivePath.isEmpty())
         return;
-    setStatus(m_arranger->isFiltered() ? QStringLiteral("%1 of %2 items").arg(shown).arg(total)
-                                       : QStringLiteral("%1 items").arg(total));
+    setStatus(m_arranger->isFiltered() ? tr("%1 of %n items", nullptr, total).arg(shown)
+                                       : tr("%n items", nullptr, total));
 }
 
 MemberSelection::Members CorvexController::selectedMembers() const
@@ -147,7 +147,7 @@ void CorvexController::extractSelected()
     if (members.isEmpty())
         return;
     Desktop::OpenPanel panel;
-    panel.prompt = QStringLiteral("Extract");
+    panel.prompt = tr("Extract");
     panel.canChooseFiles = false;
     panel.canChooseDirectories = true;
     panel.canCreateDirectories = true;

@@ -2,6 +2,7 @@
 
 #include "engine/ArchiveError.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -32,7 +33,7 @@ QString DragOut::newFolder()
 {
     const QString folder = base();
     if (!QDir().mkpath(folder))
-        throw SystemError(QStringLiteral("Cannot create the folder “%1”").arg(folder));
+        throw SystemError(QCoreApplication::translate("DragOut", "Cannot create the folder “%1”").arg(folder));
     ::chmod(QFile::encodeName(folder).constData(), 0700);
     if (!m_swept) {
         m_swept = true;
@@ -47,7 +48,8 @@ QString DragOut::newFolder()
     QByteArray pattern = QFile::encodeName(folder) + '/' + kPrefix + "XXXXXX";
     // mkdtemp makes it 0700 under a name nobody could have chosen before.
     if (!::mkdtemp(pattern.data()))
-        throw SystemError::fromErrno(QStringLiteral("Cannot create a folder in “%1”").arg(folder), errno);
+        throw SystemError::fromErrno(QCoreApplication::translate("DragOut", "Cannot create a folder in “%1”").arg(folder),
+                                     errno);
     m_folders.append(QFile::decodeName(pattern));
     return m_folders.last();
 }

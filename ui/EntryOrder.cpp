@@ -96,7 +96,7 @@ std::vector<quint32> byType(const std::vector<ArchiveEntry> &entries, const Rows
     // One pass gives each entry the number of its extension (folders are 0);
     // the few distinct texts are then ranked, and the sort compares ranks.
     QHash<QByteArrayView, quint32> idOf;
-    std::vector<QString> texts{QStringLiteral("Folder")};
+    std::vector<QString> texts{EntryTableModel::folderTypeText()};
     std::vector<Item> items(rows.size());
     for (size_t i = 0; i < rows.size(); ++i) {
         const ArchiveEntry &entry = entries[rows[i]];

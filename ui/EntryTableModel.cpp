@@ -59,10 +59,15 @@ const ArchiveEntry *EntryTableModel::entryAt(int row) const
 QString EntryTableModel::typeText(const ArchiveEntry &entry)
 {
     if (entry.isFolder())
-        return QStringLiteral("Folder");
+        return folderTypeText();
     const QString path = entry.path();
     const QStringView extension = extensionOf(path);
-    return extension.isEmpty() ? QStringLiteral("File") : extension.toString().toUpper();
+    return extension.isEmpty() ? tr("File") : extension.toString().toUpper();
+}
+
+QString EntryTableModel::folderTypeText()
+{
+    return tr("Folder");
 }
 
 int EntryTableModel::rowCount(const QModelIndex &parent) const
@@ -105,15 +110,15 @@ QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, i
         return {};
     switch (section) {
     case Name:
-        return QStringLiteral("Name");
+        return tr("Name");
     case Size:
-        return QStringLiteral("Size");
+        return tr("Size");
     case Packed:
-        return QStringLiteral("Packed");
+        return tr("Packed");
     case Type:
-        return QStringLiteral("Type");
+        return tr("Type");
     case Modified:
-        return QStringLiteral("Modified");
+        return tr("Modified");
     default:
         return {};
     }

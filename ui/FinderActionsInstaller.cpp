@@ -3,6 +3,7 @@
 #include "engine/ArchiveError.h"
 #include "engine/ProcessRunner.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 namespace {
@@ -23,7 +24,8 @@ QString FinderActionsInstaller::scriptPath() const
 void FinderActionsInstaller::install() const
 {
     if (m_resourceFolder.isEmpty())
-        throw ArchiveError::commandFailed(QStringLiteral("Finder actions are missing from this build."));
+        throw ArchiveError::commandFailed(QCoreApplication::translate(
+            "FinderActionsInstaller", "File manager actions are missing from this build."));
 
     // The shell reads the script, so it needs no execute permission; a
     // missing script is reported by the shell itself.

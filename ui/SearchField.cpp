@@ -5,7 +5,7 @@
 SearchField::SearchField(QWidget *parent)
     : QLineEdit(parent)
 {
-    setPlaceholderText(QStringLiteral("Filter"));
+    setPlaceholderText(tr("Filter"));
     setClearButtonEnabled(true);
     setAcceptDrops(false);
     // As tall as the path field beside it.

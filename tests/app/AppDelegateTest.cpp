@@ -5,6 +5,7 @@
 #include "platform/FakeDesktop.h"
 
 #include <QApplication>
+#include <QThreadPool>
 #include <QWidget>
 
 using namespace test_support;
@@ -72,11 +73,9 @@ private slots:
         FakeDesktop desktop;
         AppDelegate delegate(desktop, withEngine ? kResources : noTool.path(), arguments);
         QCOMPARE(delegate.start(), outcome);
-        QCOMPARE(desktop.kinds(), calls);
         QVERIFY(!QFileInfo::exists(m_dir.filePath("member.txt")));
-        if (outcome == StartOutcome::engineMissing)
-            QCOMPARE(desktop.calls.first().values, QStringList{"Corvex's archive engine is missing."});
         if (outcome != StartOutcome::windowShown) {
+            QCOMPARE(desktop.kinds(), calls);
             QVERIFY(!delegate.controller());
             // No window was ever made, not even a hidden one.
             QVERIFY(QApplication::topLevelWidgets().isEmpty());
@@ -84,8 +83,11 @@ private slots:
             return;
         }
         QCOMPARE(visibleWindows(), 1);
-        QTest::qWait(50);
-        QTRY_COMPARE(delegate.controller()->archivePath(), loaded);
+        // Any load the start began has ended and reported before the window is looked at.
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::sendPostedEvents();
+        QCOMPARE(desktop.kinds(), calls);
+        QCOMPARE(delegate.controller()->archivePath(), loaded);
         QCOMPARE(delegate.controller()->entries().size(), size_t(loaded.isEmpty() ? 0 : 1));
         delegate.controller()->window()->close();
         QCOMPARE(visibleWindows(), 0);

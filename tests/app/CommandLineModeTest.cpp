@@ -10,15 +10,6 @@ using namespace test_support;
 namespace {
 
 const QString program = QStringLiteral("/usr/bin/corvex");
-// A tar archive whose members are named exactly as given, each holding "x".
-bool writeTarWithNames(const QString &archive, const QStringList &names)
-{
-    return runPython(QStringLiteral("import io, sys, tarfile\n"
-                                    "with tarfile.open(sys.argv[1], 'w') as t:\n"
-                                    "    for name in sys.argv[2:]:\n"
-                                    "        i = tarfile.TarInfo(name); i.size = 1; t.addfile(i, io.BytesIO(b'x'))\n"),
-                     QStringList{archive} + names);
-}
 
 } // namespace
 
@@ -121,28 +112,6 @@ private slots:
         QCOMPARE(tree(m_dir->path()), QStringList{"a.zip"});
     }
 
-    void optionsInAnyLetterCase_data()
-    {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QString>("created");
-        QTest::addColumn<QString>("revealed");
-        QTest::newRow("extract here") << "-CorvexExtractHere" << "inside.txt" << "";
-        QTest::newRow("extract to folder") << "-CORVEXEXTRACTFOLDER" << "a/inside.txt" << "a";
-        QTest::newRow("compress") << "-Add2Archive" << "a.zip.zip" << "a.zip.zip";
-    }
-
-    void optionsInAnyLetterCase()
-    {
-        QFETCH(QString, option);
-        QFETCH(QString, created);
-        QFETCH(QString, revealed);
-        QVERIFY(makeZip(path("a.zip"), {"inside.txt"}));
-        // A relative item resolves against the current folder.
-        QVERIFY(handle({option, "a.zip"}));
-        QVERIFY2(QFileInfo::exists(path(created)), qPrintable(tree(m_dir->path()).join(' ')));
-        expectOnly("reveal", revealed.isEmpty() ? m_dir->path() : path(revealed));
-    }
-
     void extractHereUsesTheFirstArchiveOnly()
     {
         // The first item starts with a hyphen: still an item, not an option.
@@ -187,34 +156,6 @@ private slots:
         QCOMPARE(m_desktop.calls.first().values,
                  QStringList{QStringLiteral("Cannot create the folder “%1”: File exists").arg(path("archive"))});
         QVERIFY(QFileInfo(path("archive")).isFile());
-    }
-
-    void unsafeArchiveIsRefused_data()
-    {
-        QTest::addColumn<QString>("option");
-        QTest::addColumn<QStringList>("members");
-        QTest::addColumn<int>("unsafe");
-        const QStringList one{"fine.txt", "../escaped.txt"};
-        const QStringList several{"../a.txt", "fine.txt", "/tmp/corvex-absolute.txt", "x/../../b.txt"};
-        QTest::newRow("here, one") << "-corvexextracthere" << one << 1;
-        QTest::newRow("folder, several") << "-corvexextractfolder" << several << 3;
-    }
-
-    void unsafeArchiveIsRefused()
-    {
-        QFETCH(QString, option);
-        QFETCH(QStringList, members);
-        QFETCH(int, unsafe);
-        QVERIFY(QDir().mkpath(path("inner")));
-        QVERIFY(writeTarWithNames(path("inner/evil.tar"), members));
-        QVERIFY(handle({option, path("inner/evil.tar")}));
-        QCOMPARE(m_desktop.kinds(), QStringList{"alert"});
-        QCOMPARE(m_desktop.calls.first().values,
-                 (QStringList{"warning", "Unsafe archive paths detected",
-                              QStringLiteral("Corvex found %1 item(s) that may write outside the destination. "
-                                             "Extraction was stopped.").arg(unsafe)}));
-        QCOMPARE(tree(m_dir->path()), (QStringList{"inner", "inner/evil.tar"}));
-        QVERIFY(!QFileInfo::exists("/tmp/corvex-absolute.txt"));
     }
 
     void failuresAreShown()

@@ -6,8 +6,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 
-#include <unistd.h>
-
 using namespace test_support;
 
 namespace {
@@ -90,6 +88,7 @@ private slots:
         QCOMPARE(both.details, "/a/one.zip:\n" + one.details + "\n\n/b/two.zip:\n" + two.details);
     }
 
+    // The bundled tool today, in case the recordings went stale; write failures are only recorded.
     void realRuns()
     {
         QTemporaryDir dir;
@@ -105,23 +104,14 @@ private slots:
             const ProcessRunner::Result result = ProcessRunner::run(kTool, arguments);
             return report(kind, archive, result.status, QString::fromUtf8(result.output)).message;
         };
-        const auto extract = [&](const QString &archive, const QString &into = "out") {
-            return run(OperationKind::Extract, d + archive, {"x", "-bsp1", "-spd", "-o" + d + into, "-y", "--", d + archive});
+        const auto extract = [&](const QString &archive) {
+            return run(OperationKind::Extract, d + archive, {"x", "-bsp1", "-spd", "-o" + d + "out", "-y", "--", d + archive});
         };
         QCOMPARE(extract("notes.txt"), "“notes.txt” is not an archive, or is in a format Corvex cannot read.");
         QCOMPARE(extract("truncated.zip"), "“truncated.zip” is damaged or incomplete.");
         QCOMPARE(extract("corrupted.7z"), "“corrupted.7z” is damaged or incomplete.");
         QCOMPARE(run(OperationKind::Create, d + "new.zip", {"a", "-bsp1", "-tzip", "-spd", "--", d + "new.zip", d + "gone"}),
                  "An item to be put in “new.zip” cannot be found.");
-
-        // Root writes into any folder: a read-only mount stands in for one it may not write.
-        const bool root = geteuid() == 0;
-        QVERIFY(QDir().mkpath(d + "ro") && QFile::setPermissions(d + "ro", QFile::ReadOwner | QFile::ExeOwner));
-        if (root && !runTool({"-t", "tmpfs", "-o", "ro,size=64k", "tmpfs", d + "ro"}, d, "mount"))
-            QSKIP("a read-only destination needs a mount here");
-        const QString sentence = extract("good.zip", "ro");
-        QVERIFY(!root || runTool({d + "ro"}, d, "umount"));
-        QCOMPARE(sentence, QString("Corvex could not write the items of “good.zip”: %1.").arg(root ? "Read-only file system" : "Permission denied"));
     }
 };
 

@@ -2,40 +2,27 @@
 // known, distinct time: completions must arrive on the main thread in the order the work finished, and the
 // window must end as the last completion left it. Each load cancels the one before: only the archive opened
 // last is shown, whatever order the listings would have ended in.
-#include "engine/ArchiveEngine.h"
-#include "ui/CorvexController.h"
-#include "platform/FakeDesktop.h"
+#include "../ui/UiTestSupport.h"
 
-#include <QAbstractItemModel>
-#include <QCoreApplication>
-#include <QDir>
-#include <QFile>
-#include <QLabel>
-#include <QProcess>
 #include <QRandomGenerator>
-#include <QTableView>
-#include <QTemporaryDir>
-#include <QTest>
 #include <QThread>
-#include <QThreadPool>
+
 #include <algorithm>
+
+using namespace ui_test;
 
 namespace {
 
-struct Completion {
-    QString what;
-    bool onMainThread;
-};
-
-// Notes every completion that reaches the desktop, and on which thread.
+// Notes every completion that reaches the desktop, and whether on the main thread.
 class RecordingDesktop : public FakeDesktop
 {
 public:
-    QList<Completion> seen;
+    QStringList seen;
 
     void note(const QString &what)
     {
-        seen.append({what, QThread::currentThread() == QCoreApplication::instance()->thread()});
+        const bool main = QThread::currentThread() == QCoreApplication::instance()->thread();
+        seen.append(main ? what : QStringLiteral("off the main thread: ") + what);
     }
     void reveal(const QStringList &paths) override
     {
@@ -76,34 +63,21 @@ private slots:
     void completionsArriveInOrderOnTheMainThread()
     {
         QTemporaryDir scratch;
-        const QDir dir(scratch.path());
-        QVERIFY(dir.mkpath(QStringLiteral("resources/bin")) && dir.mkpath(QStringLiteral("members")));
-        QFile tool(dir.filePath(QStringLiteral("resources/bin/7zz")));
-        QVERIFY(tool.open(QIODevice::WriteOnly));
-        tool.write(QString::fromLatin1(wrapper).arg(QStringLiteral(CORVEX_RESOURCE_DIR "/bin/7zz")).toUtf8());
-        tool.close();
-        QVERIFY(tool.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        const QString tool = scratch.filePath("resources/bin/7zz");
+        QVERIFY(writeFile(tool, QString::fromLatin1(wrapper).arg(kTool).toUtf8()));
+        QVERIFY(QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QStringList members;
         for (int i = 0; i < 22; ++i) {
             members.append(QStringLiteral("m%1.txt").arg(i, 2, 10, QLatin1Char('0')));
-            QFile member(dir.filePath(QStringLiteral("members/") + members.last()));
-            QVERIFY(member.open(QIODevice::WriteOnly) && member.write(QByteArray::number(i)));
+            QVERIFY(writeFile(scratch.filePath("members/" + members.last()), QByteArray::number(i)));
         }
-        auto zip = [&](const QString &name, int count) {
-            QProcess zipper;
-            zipper.setWorkingDirectory(dir.filePath(QStringLiteral("members")));
-            zipper.start(QStringLiteral(CORVEX_RESOURCE_DIR "/bin/7zz"),
-                         QStringList{"a", "-tzip", "-spd", "--", dir.filePath(name)} + members.first(count));
-            return zipper.waitForFinished(60000) && zipper.exitCode() == 0;
-        };
 
         // Twenty operations with shuffled, distinct delays: 12 loads, 7 extractions and a test of the
         // archive shown at the start. Each knows the completion it must cause and the status it leaves.
-        QList<int> rank;
+        QList<int> delay;
         for (int i = 0; i < 20; ++i)
-            rank.append(i);
-        QRandomGenerator random(20261206);
-        std::shuffle(rank.begin(), rank.end(), random);
+            delay.append(300 + 150 * i);
+        std::shuffle(delay.begin(), delay.end(), QRandomGenerator(20261206));
         struct Op {
             int delay;
             QString path, completion, status;
@@ -111,32 +85,25 @@ private slots:
         };
         QList<Op> ops;
         for (int k = 0; k < 12; ++k) {
-            const int delay = 300 + 150 * rank[k];
-            const QString name = QStringLiteral("a%1-wait%2.zip").arg(k).arg(delay);
-            QVERIFY(zip(name, 10 + k));
-            ops.append({delay, dir.filePath(name), QStringLiteral("load %1 rows").arg(10 + k),
-                        QStringLiteral("%1 items").arg(10 + k), 10 + k});
+            const QString zip = scratch.filePath(QStringLiteral("a%1-wait%2.zip").arg(k).arg(delay[k]));
+            QVERIFY(makeZip(zip, scratch.filePath("members"), members.first(10 + k)));
+            ops.append({delay[k], zip, QStringLiteral("load %1 rows").arg(10 + k), QStringLiteral("%1 items").arg(10 + k), 10 + k});
         }
         for (int j = 12; j < 19; ++j) {
-            const int delay = 300 + 150 * rank[j];
-            const QString folder = dir.filePath(QStringLiteral("x%1-wait%2").arg(j).arg(delay));
-            ops.append({delay, folder, QStringLiteral("extract ") + folder, QStringLiteral("Extracted to ") + folder});
+            const QString folder = scratch.filePath(QStringLiteral("x%1-wait%2").arg(j).arg(delay[j]));
+            ops.append({delay[j], folder, QStringLiteral("extract ") + folder, QStringLiteral("Extracted to ") + folder});
         }
-        const QString base = QStringLiteral("base-wait%1.zip").arg(300 + 150 * rank[19]);
-        QVERIFY(zip(base, 3));
-        ops.append({300 + 150 * rank[19], QString(), QStringLiteral("test ") + base, QStringLiteral("Archive test passed")});
+        const QString base = QStringLiteral("base-wait%1.zip").arg(delay[19]);
+        QVERIFY(makeZip(scratch.filePath(base), scratch.filePath("members"), members.first(3)));
+        ops.append({delay[19], QString(), QStringLiteral("test ") + base, QStringLiteral("Archive test passed")});
 
         const int oldThreads = QThreadPool::globalInstance()->maxThreadCount();
         QThreadPool::globalInstance()->setMaxThreadCount(24);
-        ArchiveEngine engine(dir.filePath(QStringLiteral("resources")));
+        ArchiveEngine engine(scratch.filePath("resources"));
         RecordingDesktop desktop;
         CorvexController controller(engine, desktop);
-        auto *status = controller.window()->findChild<QLabel *>(QStringLiteral("statusLabel"));
-        auto *path = controller.window()->findChild<QLabel *>(QStringLiteral("pathLabel"));
-        QAbstractItemModel *model = controller.window()->findChild<QTableView *>(QStringLiteral("entryTable"))->model();
-        QVERIFY(status && path && model);
-        controller.loadArchive(dir.filePath(base));
-        QTRY_COMPARE_WITH_TIMEOUT(controller.archivePath(), dir.filePath(base), 30000);
+        QAbstractItemModel *model = table(controller)->model();
+        load(controller, scratch.filePath(base), QStringLiteral("3 items"));
         // A load's completion resets the table; the row count names it.
         connect(model, &QAbstractItemModel::modelReset, this,
                 [&] { desktop.note(QStringLiteral("load %1 rows").arg(model->rowCount())); }, Qt::DirectConnection);
@@ -154,29 +121,21 @@ private slots:
         }
         QCOMPARE(desktop.seen.size(), 0);
         // Loads opened before the last one never complete.
-        ops.erase(std::remove_if(ops.begin(), ops.end(), [](const Op &op) { return op.rows && op.rows < 21; }),
-                  ops.end());
+        ops.erase(std::remove_if(ops.begin(), ops.end(), [](const Op &op) { return op.rows && op.rows < 21; }), ops.end());
         QTRY_COMPARE_WITH_TIMEOUT(desktop.seen.size(), ops.size(), 60000);
-        QThreadPool::globalInstance()->waitForDone();
-        QTest::qWait(50);
+        drainWork();
         QThreadPool::globalInstance()->setMaxThreadCount(oldThreads);
 
-        // In the order the work finished, each on the main thread; the last completion decides the
-        // status, the last load the archive shown.
+        // In the order the work finished; the last completion decides the status, the last load the archive shown.
         std::sort(ops.begin(), ops.end(), [](const Op &a, const Op &b) { return a.delay < b.delay; });
-        QStringList expected, got;
+        QStringList expected;
         for (const Op &op : ops)
             expected.append(op.completion);
-        for (const Completion &c : desktop.seen) {
-            QVERIFY2(c.onMainThread, qPrintable(c.what));
-            got.append(c.what);
-        }
-        QCOMPARE(got, expected);
-        QCOMPARE(status->text(), ops.last().status);
+        QCOMPARE(desktop.seen, expected);
+        QCOMPARE(statusText(controller), ops.last().status);
         const Op &lastLoad = *std::find_if(ops.rbegin(), ops.rend(), [](const Op &op) { return op.rows > 0; });
         QCOMPARE(controller.archivePath(), lastLoad.path);
-        QCOMPARE(path->text(), lastLoad.path);
-        QCOMPARE(model->rowCount(), lastLoad.rows);
+        QCOMPARE(pathText(controller), lastLoad.path);
         QCOMPARE(int(controller.entries().size()), lastLoad.rows);
         // Every extraction worked on the archive shown when it started.
         for (const Op &op : ops) {

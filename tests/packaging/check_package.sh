@@ -15,6 +15,7 @@ for entry in \
   'root/root ./usr/share/corvex/bin/7zz -> ../../../bin/7zz' \
   'root/root ./usr/share/corvex/install-finder-actions.sh' \
   'root/root ./usr/share/corvex/corvex.svg' \
+  'root/root ./usr/share/corvex/translations/corvex_de.qm' \
   'root/root ./usr/share/applications/io.github.corvex.Corvex.desktop' \
   'root/root ./usr/share/metainfo/io.github.corvex.Corvex.metainfo.xml' \
   'root/root ./usr/share/icons/hicolor/scalable/apps/corvex.svg' \

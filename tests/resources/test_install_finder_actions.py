@@ -134,14 +134,22 @@ class InstallerTest(unittest.TestCase):
             self.assertEqual(stat.S_IMODE(path.stat().st_mode), mode, path)
         self.assertEqual(list(self.box.home.iterdir()), [], "the XDG folders were not honoured")
 
-    def test_defaults_below_home_without_xdg_variables(self):
+    def test_defaults_below_home_and_the_system_actions_kept(self):
+        # XDG variables empty or relative are ignored; Thunar's system-wide actions carry over to the user's file.
         with tempfile.TemporaryDirectory() as tmp:
             box = Sandbox(tmp)
-            rc, out = box.install(XDG_DATA_HOME="", XDG_CONFIG_HOME="relative/ignored")
+            system = box.root / "system xdg/Thunar/uca.xml"
+            system.parent.mkdir(parents=True)
+            system.write_text(FOREIGN_UCA)
+            rc, out = box.install(XDG_DATA_HOME="", XDG_CONFIG_HOME="relative/ignored",
+                                  XDG_CONFIG_DIRS=f"{box.root}/missing:{system.parent.parent}")
             self.assertEqual(rc, 0, out)
             self.assertTrue((box.home / ".local/share" / APP_ENTRY).is_file())
-            self.assertTrue((box.home / ".config/Thunar/uca.xml").is_file())
             self.assertFalse((box.root / "relative").exists())
+            text = (box.home / ".config/Thunar/uca.xml").read_text()
+            self.assertIn(FOREIGN_BLOCK, text)
+            self.assertEqual(text.count("<unique-id>corvex-"), 3)
+            self.assertEqual(system.read_text(), FOREIGN_UCA)
 
     def test_desktop_files_validate_and_pass_the_selection_after_the_option(self):
         entry = self.data / APP_ENTRY
@@ -183,19 +191,6 @@ class InstallerTest(unittest.TestCase):
             command = action.findtext("command").replace("%F", " ".join(map(shlex.quote, paths)))
             subprocess.run(["/bin/sh", "-c", command.replace("%%", "%")], env=self.box.env(), check=True)
             self.assertEqual(self.box.recorded(), [option] + paths)
-
-    def test_foreign_uca_kept_from_the_system_folder(self):
-        with tempfile.TemporaryDirectory() as tmp:
-            box = Sandbox(tmp)
-            system = box.root / "system xdg/Thunar/uca.xml"
-            system.parent.mkdir(parents=True)
-            system.write_text(FOREIGN_UCA)
-            rc, out = box.install(XDG_CONFIG_DIRS=f"{box.root}/missing:{system.parent.parent}")
-            self.assertEqual(rc, 0, out)
-            text = (box.config / "Thunar/uca.xml").read_text()
-            self.assertIn(FOREIGN_BLOCK, text)
-            self.assertEqual(text.count("<unique-id>corvex-"), 3)
-            self.assertEqual(system.read_text(), FOREIGN_UCA)
 
     def test_scripts_and_nemo_actions_start_corvex_with_absolute_paths(self):
         folder = self.box.root / "viewed $folder 'q'"

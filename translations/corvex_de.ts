@@ -1,0 +1,621 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de">
+<context>
+    <name>ActivityIndicator</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>%1 read</source>
+        <translation>%1 gelesen</translation>
+    </message>
+</context>
+<context>
+    <name>ArchiveEngine</name>
+    <message>
+        <source>Cannot write the list of members: %1</source>
+        <translation>Die Liste der Elemente kann nicht geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <source>Corvex can preview one member at a time.</source>
+        <translation>Corvex kann nur ein Element auf einmal in der Vorschau zeigen.</translation>
+    </message>
+    <message>
+        <source>Corvex cannot preview “%1”: its path leads outside the archive.</source>
+        <translation>Corvex kann „%1“ nicht in der Vorschau zeigen: Sein Pfad führt aus dem Archiv hinaus.</translation>
+    </message>
+    <message>
+        <source>Cannot create the folder “%1”</source>
+        <translation>Der Ordner „%1“ kann nicht erstellt werden</translation>
+    </message>
+    <message>
+        <source>Corvex cannot extract “%1” alone: its name holds a line break.</source>
+        <translation>Corvex kann „%1“ nicht allein entpacken: Der Name enthält einen Zeilenumbruch.</translation>
+    </message>
+    <message>
+        <source>None of the chosen items was found in the archive.</source>
+        <translation>Keines der gewählten Elemente wurde im Archiv gefunden.</translation>
+    </message>
+</context>
+<context>
+    <name>ArchiveError</name>
+    <message>
+        <source>Corvex&apos;s archive engine is missing.</source>
+        <translation>Die Archiv-Engine von Corvex fehlt.</translation>
+    </message>
+    <message>
+        <source>The archive operation failed.</source>
+        <translation>Der Archivvorgang ist fehlgeschlagen.</translation>
+    </message>
+</context>
+<context>
+    <name>ArchiveFile</name>
+    <message>
+        <source>“%1” is a folder, not an archive.</source>
+        <translation>„%1“ ist ein Ordner, kein Archiv.</translation>
+    </message>
+    <message>
+        <source>“%1” is a named pipe, not an archive.</source>
+        <translation>„%1“ ist eine benannte Pipe, kein Archiv.</translation>
+    </message>
+    <message>
+        <source>“%1” is a character device, not an archive.</source>
+        <translation>„%1“ ist ein zeichenorientiertes Gerät, kein Archiv.</translation>
+    </message>
+    <message>
+        <source>“%1” is a block device, not an archive.</source>
+        <translation>„%1“ ist ein blockorientiertes Gerät, kein Archiv.</translation>
+    </message>
+    <message>
+        <source>“%1” is a socket, not an archive.</source>
+        <translation>„%1“ ist ein Socket, kein Archiv.</translation>
+    </message>
+    <message>
+        <source>“%1” is not a regular file, not an archive.</source>
+        <translation>„%1“ ist keine reguläre Datei und kein Archiv.</translation>
+    </message>
+    <message>
+        <source>Cannot open “%1”: %2</source>
+        <translation>„%1“ kann nicht geöffnet werden: %2</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLineMode</name>
+    <message>
+        <source>Unsafe archive paths detected</source>
+        <translation>Unsichere Pfade im Archiv gefunden</translation>
+    </message>
+    <message numerus="yes">
+        <source>Corvex found %n item(s) that may write outside the destination. Extraction was stopped.</source>
+        <translation>
+            <numerusform>Corvex hat %n Element gefunden, das außerhalb des Ziels schreiben könnte. Das Entpacken wurde angehalten.</numerusform>
+            <numerusform>Corvex hat %n Elemente gefunden, die außerhalb des Ziels schreiben könnten. Das Entpacken wurde angehalten.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Cannot create the folder “%1”</source>
+        <translation>Der Ordner „%1“ kann nicht erstellt werden</translation>
+    </message>
+</context>
+<context>
+    <name>ConflictBox</name>
+    <message>
+        <source>A folder named “%1” already exists in “%2”.</source>
+        <translation>In „%2“ gibt es bereits einen Ordner namens „%1“.</translation>
+    </message>
+    <message>
+        <source>An item named “%1” already exists in “%2”.</source>
+        <translation>In „%2“ gibt es bereits ein Element namens „%1“.</translation>
+    </message>
+    <message>
+        <source>“%1” holds a folder of the same name. Replace the existing one, keep both, or skip the one from the archive?</source>
+        <translation>„%1“ enthält einen Ordner mit demselben Namen. Das Vorhandene ersetzen, beide behalten oder den aus dem Archiv überspringen?</translation>
+    </message>
+    <message>
+        <source>“%1” holds a file of the same name. Replace the existing one, keep both, or skip the one from the archive?</source>
+        <translation>„%1“ enthält eine Datei mit demselben Namen. Das Vorhandene ersetzen, beide behalten oder die aus dem Archiv überspringen?</translation>
+    </message>
+    <message>
+        <source>Replacing removes the folder and everything in it.</source>
+        <translation>Beim Ersetzen werden der Ordner und alles darin entfernt.</translation>
+    </message>
+    <message>
+        <source>Replace</source>
+        <translation>Ersetzen</translation>
+    </message>
+    <message>
+        <source>Keep Both</source>
+        <translation>Beide behalten</translation>
+    </message>
+    <message>
+        <source>Skip</source>
+        <translation>Überspringen</translation>
+    </message>
+    <message>
+        <source>Apply to all</source>
+        <translation>Für alle übernehmen</translation>
+    </message>
+</context>
+<context>
+    <name>CorvexController</name>
+    <message>
+        <source>Open an archive to begin</source>
+        <translation>Öffnen Sie ein Archiv, um zu beginnen</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Extract</source>
+        <translation>Entpacken</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Prüfen</translation>
+    </message>
+    <message>
+        <source>Compress to ZIP</source>
+        <translation>Als ZIP packen</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Ansehen</translation>
+    </message>
+    <message>
+        <source>QUICK ACCESS</source>
+        <translation>SCHNELLZUGRIFF</translation>
+    </message>
+    <message>
+        <source>Open Archive</source>
+        <translation>Archiv öffnen</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Persönlicher Ordner</translation>
+    </message>
+    <message>
+        <source>Downloads</source>
+        <translation>Downloads</translation>
+    </message>
+    <message>
+        <source>Documents</source>
+        <translation>Dokumente</translation>
+    </message>
+    <message>
+        <source>Desktop</source>
+        <translation>Schreibtisch</translation>
+    </message>
+    <message>
+        <source>Unsafe archive paths detected</source>
+        <translation>Unsichere Pfade im Archiv gefunden</translation>
+    </message>
+    <message numerus="yes">
+        <source>Corvex found %n item(s) that may write outside the destination. Extraction was stopped.</source>
+        <translation>
+            <numerusform>Corvex hat %n Element gefunden, das außerhalb des Ziels schreiben könnte. Das Entpacken wurde angehalten.</numerusform>
+            <numerusform>Corvex hat %n Elemente gefunden, die außerhalb des Ziels schreiben könnten. Das Entpacken wurde angehalten.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Reading archive…</source>
+        <translation>Archiv wird gelesen…</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n items</source>
+        <translation>
+            <numerusform>%n Element</numerusform>
+            <numerusform>%n Elemente</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Open an archive</source>
+        <translation>Archiv öffnen</translation>
+    </message>
+    <message>
+        <source>Extracting…</source>
+        <translation>Wird entpackt…</translation>
+    </message>
+    <message>
+        <source>Extracted to %1</source>
+        <translation>Entpackt nach %1</translation>
+    </message>
+    <message>
+        <source>Testing…</source>
+        <translation>Wird geprüft…</translation>
+    </message>
+    <message>
+        <source>Archive test passed</source>
+        <translation>Archivprüfung bestanden</translation>
+    </message>
+    <message>
+        <source>Choose files and folders</source>
+        <translation>Dateien und Ordner auswählen</translation>
+    </message>
+    <message>
+        <source>Archive.zip</source>
+        <translation>Archiv.zip</translation>
+    </message>
+    <message>
+        <source>Creating ZIP…</source>
+        <translation>ZIP wird erstellt…</translation>
+    </message>
+    <message>
+        <source>Opening preview…</source>
+        <translation>Vorschau wird geöffnet…</translation>
+    </message>
+    <message>
+        <source>Extract Selected…</source>
+        <translation>Auswahl entpacken…</translation>
+    </message>
+    <message>
+        <source>Copy Path</source>
+        <translation>Pfad kopieren</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1 of %n items</source>
+        <translation>
+            <numerusform>%1 von %n Element</numerusform>
+            <numerusform>%1 von %n Elementen</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>File Manager Actions</source>
+        <translation>Dateimanager-Menü</translation>
+    </message>
+    <message>
+        <source>File manager actions installed</source>
+        <translation>Dateimanager-Aktionen installiert</translation>
+    </message>
+    <message>
+        <source>Extract Here, Extract to Folder, and Compress to ZIP are now in your file manager&apos;s context menu.</source>
+        <translation>„Extract Here“, „Extract to Folder“ und „Compress to ZIP“ stehen jetzt im Kontextmenü Ihres Dateimanagers.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n selected item(s) cannot be extracted alone</source>
+        <translation>
+            <numerusform>%n ausgewähltes Element kann nicht allein entpackt werden</numerusform>
+            <numerusform>%n ausgewählte Elemente können nicht allein entpackt werden</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Their names are not valid UTF-8, so Corvex cannot name them to the archive tool: %1. Extract the whole archive, or select the folder that holds them.</source>
+        <translation>Ihre Namen sind kein gültiges UTF-8, daher kann Corvex sie dem Archivprogramm nicht nennen: %1. Entpacken Sie das ganze Archiv oder wählen Sie den Ordner, der sie enthält.</translation>
+    </message>
+    <message>
+        <source>Extracting selected items…</source>
+        <translation>Ausgewählte Elemente werden entpackt…</translation>
+    </message>
+    <message>
+        <source>Extracting for the drag…</source>
+        <translation>Für das Ziehen wird entpackt…</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s) ready: drag them again to drop them</source>
+        <translation>
+            <numerusform>%n Element bereit: zum Ablegen erneut ziehen</numerusform>
+            <numerusform>%n Elemente bereit: zum Ablegen erneut ziehen</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>DragOut</name>
+    <message>
+        <source>Cannot create the folder “%1”</source>
+        <translation>Der Ordner „%1“ kann nicht erstellt werden</translation>
+    </message>
+    <message>
+        <source>Cannot create a folder in “%1”</source>
+        <translation>In „%1“ kann kein Ordner erstellt werden</translation>
+    </message>
+</context>
+<context>
+    <name>EntryTableModel</name>
+    <message>
+        <source>File</source>
+        <translation>Datei</translation>
+    </message>
+    <message>
+        <source>Folder</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>Name</source>
+        <translation>Name</translation>
+    </message>
+    <message>
+        <source>Size</source>
+        <translation>Größe</translation>
+    </message>
+    <message>
+        <source>Packed</source>
+        <translation>Gepackt</translation>
+    </message>
+    <message>
+        <source>Type</source>
+        <translation>Typ</translation>
+    </message>
+    <message>
+        <source>Modified</source>
+        <translation>Geändert</translation>
+    </message>
+</context>
+<context>
+    <name>ExtractionStaging</name>
+    <message>
+        <source>Cannot move the extracted item to “%1”</source>
+        <translation>Das entpackte Element kann nicht nach „%1“ verschoben werden</translation>
+    </message>
+    <message>
+        <source>Cannot read the extracted item for “%1”</source>
+        <translation>Das entpackte Element für „%1“ kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Cannot look at “%1”</source>
+        <translation>„%1“ kann nicht untersucht werden</translation>
+    </message>
+    <message>
+        <source>Cannot replace “%1”</source>
+        <translation>„%1“ kann nicht ersetzt werden</translation>
+    </message>
+    <message>
+        <source>Cannot read the extracted folder for “%1”</source>
+        <translation>Der entpackte Ordner für „%1“ kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>Cannot open the folder “%1”</source>
+        <translation>Der Ordner „%1“ kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>Cannot create a folder in “%1”</source>
+        <translation>In „%1“ kann kein Ordner erstellt werden</translation>
+    </message>
+    <message>
+        <source>Cannot read the extracted items in “%1”</source>
+        <translation>Die entpackten Elemente in „%1“ können nicht gelesen werden</translation>
+    </message>
+</context>
+<context>
+    <name>FailureReport</name>
+    <message>
+        <source>“%1” is not an archive, or is in a format Corvex cannot read.</source>
+        <translation>„%1“ ist kein Archiv oder hat ein Format, das Corvex nicht lesen kann.</translation>
+    </message>
+    <message>
+        <source>“%1” is damaged or incomplete.</source>
+        <translation>„%1“ ist beschädigt oder unvollständig.</translation>
+    </message>
+    <message>
+        <source>Corvex could not write the items of “%1”: %2.</source>
+        <translation>Corvex konnte die Elemente von „%1“ nicht schreiben: %2.</translation>
+    </message>
+    <message>
+        <source>Corvex could not write “%1”: %2.</source>
+        <translation>Corvex konnte „%1“ nicht schreiben: %2.</translation>
+    </message>
+    <message>
+        <source>“%1” cannot be found.</source>
+        <translation>„%1“ wurde nicht gefunden.</translation>
+    </message>
+    <message>
+        <source>An item to be put in “%1” cannot be found.</source>
+        <translation>Ein Element, das in „%1“ aufgenommen werden soll, wurde nicht gefunden.</translation>
+    </message>
+    <message>
+        <source>“%1” cannot be read: %2.</source>
+        <translation>„%1“ kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>An item to be put in “%1” cannot be read: %2.</source>
+        <translation>Ein Element, das in „%1“ aufgenommen werden soll, kann nicht gelesen werden: %2.</translation>
+    </message>
+    <message>
+        <source>“%1” holds a link that leads outside the destination; it was left out.</source>
+        <translation>„%1“ enthält eine Verknüpfung, die aus dem Ziel hinausführt; sie wurde ausgelassen.</translation>
+    </message>
+    <message>
+        <source>The password for “%1” is wrong.</source>
+        <translation>Das Passwort für „%1“ ist falsch.</translation>
+    </message>
+    <message>
+        <source>There is not enough memory to %3 “%1”.</source>
+        <translation>Der Speicher reicht nicht aus: Corvex kann „%1“ nicht %3.</translation>
+    </message>
+    <message>
+        <source>Corvex&apos;s archive tool was stopped before it could %3 “%1”.</source>
+        <translation>Das Archivprogramm von Corvex wurde beendet, bevor es „%1“ %3 konnte.</translation>
+    </message>
+    <message>
+        <source>“%1” is a folder, not an archive.</source>
+        <translation>„%1“ ist ein Ordner, kein Archiv.</translation>
+    </message>
+    <message>
+        <source>“%1” is not a regular file, so Corvex cannot open it as an archive.</source>
+        <translation>„%1“ ist keine reguläre Datei, daher kann Corvex es nicht als Archiv öffnen.</translation>
+    </message>
+    <message>
+        <source>“%1” changed while it was being extracted.</source>
+        <translation>„%1“ hat sich während des Entpackens geändert.</translation>
+    </message>
+    <message>
+        <source>Corvex&apos;s archive engine is missing.</source>
+        <translation>Die Archiv-Engine von Corvex fehlt.</translation>
+    </message>
+    <message>
+        <source>Corvex could not %3 “%1”.</source>
+        <translation>Corvex konnte „%1“ nicht %3.</translation>
+    </message>
+    <message>
+        <source>open</source>
+        <comment>what Corvex could not do to the archive %1</comment>
+        <translation>öffnen</translation>
+    </message>
+    <message>
+        <source>extract</source>
+        <comment>what Corvex could not do to the archive %1</comment>
+        <translation>entpacken</translation>
+    </message>
+    <message>
+        <source>test</source>
+        <comment>what Corvex could not do to the archive %1</comment>
+        <translation>prüfen</translation>
+    </message>
+    <message>
+        <source>create</source>
+        <comment>what Corvex could not do to the archive %1</comment>
+        <translation>erstellen</translation>
+    </message>
+    <message>
+        <source>preview an item of</source>
+        <comment>what Corvex could not do to the archive %1</comment>
+        <translation>für die Vorschau öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>FileNames</name>
+    <message>
+        <source>Cannot create the folder “%1”</source>
+        <translation>Der Ordner „%1“ kann nicht erstellt werden</translation>
+    </message>
+</context>
+<context>
+    <name>FinderActionsInstaller</name>
+    <message>
+        <source>File manager actions are missing from this build.</source>
+        <translation>Die Dateimanager-Aktionen fehlen in diesem Build.</translation>
+    </message>
+</context>
+<context>
+    <name>NewZip</name>
+    <message>
+        <source>Cannot save “%1”</source>
+        <translation>„%1“ kann nicht gespeichert werden</translation>
+    </message>
+</context>
+<context>
+    <name>PasswordDialog</name>
+    <message>
+        <source>Show password</source>
+        <translation>Passwort anzeigen</translation>
+    </message>
+    <message>
+        <source>“%1” is protected by a password.</source>
+        <translation>„%1“ ist durch ein Passwort geschützt.</translation>
+    </message>
+    <message>
+        <source>The password you entered was wrong. Try again.</source>
+        <translation>Das eingegebene Passwort war falsch. Versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <source>Enter its password to go on.</source>
+        <translation>Geben Sie das Passwort ein, um fortzufahren.</translation>
+    </message>
+    <message>
+        <source>Password:</source>
+        <translation>Passwort:</translation>
+    </message>
+    <message>
+        <source>Protect “%1” with a password?</source>
+        <translation>„%1“ mit einem Passwort schützen?</translation>
+    </message>
+    <message>
+        <source>Leave both fields empty for no password. A password encrypts the contents with AES-256; the names of the files stay readable.</source>
+        <translation>Lassen Sie beide Felder leer, wenn Sie kein Passwort möchten. Ein Passwort verschlüsselt den Inhalt mit AES-256; die Namen der Dateien bleiben lesbar.</translation>
+    </message>
+    <message>
+        <source>Confirm:</source>
+        <translation>Bestätigen:</translation>
+    </message>
+    <message>
+        <source>A password cannot hold a line break.</source>
+        <translation>Ein Passwort darf keinen Zeilenumbruch enthalten.</translation>
+    </message>
+    <message>
+        <source>The passwords do not match.</source>
+        <translation>Die Passwörter stimmen nicht überein.</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewFolder</name>
+    <message>
+        <source>Cannot create a preview folder in “%1”</source>
+        <translation>In „%1“ kann kein Vorschauordner erstellt werden</translation>
+    </message>
+</context>
+<context>
+    <name>ProcessRunner</name>
+    <message>
+        <source>Cannot create a pipe</source>
+        <translation>Es kann keine Pipe erstellt werden</translation>
+    </message>
+    <message>
+        <source>Cannot start “%1”</source>
+        <translation>„%1“ kann nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>Cannot start “%1” in “%2”</source>
+        <translation>„%1“ kann nicht in „%2“ gestartet werden</translation>
+    </message>
+    <message>
+        <source>Cannot wait for “%1”</source>
+        <translation>Auf „%1“ kann nicht gewartet werden</translation>
+    </message>
+</context>
+<context>
+    <name>QtDesktop</name>
+    <message>
+        <source>“%1” already exists. Do you want to replace it?</source>
+        <translation>„%1“ ist bereits vorhanden. Möchten Sie es ersetzen?</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>SearchField</name>
+    <message>
+        <source>Filter</source>
+        <translation>Filtern</translation>
+    </message>
+</context>
+<context>
+    <name>StartArguments</name>
+    <message>
+        <source>Corvex cannot work with “%1”.</source>
+        <translation>Corvex kann nicht mit „%1“ arbeiten.</translation>
+    </message>
+    <message numerus="yes">
+        <source>Corvex cannot work with %n of the items.</source>
+        <translation>
+            <numerusform>Corvex kann mit %n der Elemente nicht arbeiten.</numerusform>
+            <numerusform>Corvex kann mit %n der Elemente nicht arbeiten.</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Its name is not valid UTF-8, so Corvex could not be sure to act on that item and no other. Nothing was done. Rename it and try again.
+
+%1</source>
+        <translation>Der Name ist kein gültiges UTF-8, daher konnte Corvex nicht sicher sein, nur dieses Element und kein anderes zu bearbeiten. Es wurde nichts getan. Benennen Sie es um und versuchen Sie es erneut.
+
+%1</translation>
+    </message>
+</context>
+<context>
+    <name>ToolPassword</name>
+    <message>
+        <source>A ZIP password can hold only letters A–Z and a–z, digits, spaces and the punctuation on an English keyboard.</source>
+        <translation>Ein ZIP-Passwort darf nur die Buchstaben A–Z und a–z, Ziffern, Leerzeichen und die Satzzeichen einer englischen Tastatur enthalten.</translation>
+    </message>
+    <message>
+        <source>A ZIP password can be at most %1 characters long.</source>
+        <translation>Ein ZIP-Passwort darf höchstens %1 Zeichen lang sein.</translation>
+    </message>
+</context>
+</TS>
