@@ -75,9 +75,10 @@ std::unique_ptr<QTemporaryFile> memberList(const QStringList &members)
 {
     for (const QString &member : members) {
         if (member.contains(QLatin1Char('\n')) || member.contains(QLatin1Char('\r')))
-            throw SystemError(QCoreApplication::translate("ArchiveEngine",
-                                                          "Corvex cannot extract “%1” alone: its name holds a line break.")
-                                  .arg(member.simplified()));
+            throw SystemError(
+                QCoreApplication::translate("ArchiveEngine",
+                                            "Corvex cannot extract “%1” alone: its name holds a line break.")
+                    .arg(member.simplified()));
     }
     auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/corvex-members-XXXXXX"));
     if (!file->open())

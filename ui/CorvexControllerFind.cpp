@@ -129,11 +129,9 @@ MemberSelection::Members CorvexController::takeableMembers()
     if (!members.unnamed.isEmpty()) {
         // The tool is told names as UTF-8 text; these would match nothing.
         m_desktop.showAlert(Desktop::AlertStyle::Warning,
-                            tr("%n selected item(s) cannot be extracted alone", nullptr,
-                                           int(members.unnamed.size())),
-                            tr("Their names are not valid UTF-8, so Corvex cannot name them to the "
-                                           "archive tool: %1. Extract the whole archive, or select the folder "
-                                           "that holds them.")
+                            tr("%n selected item(s) cannot be extracted alone", nullptr, int(members.unnamed.size())),
+                            tr("Their names are not valid UTF-8, so Corvex cannot name them to the archive tool: "
+                               "%1. Extract the whole archive, or select the folder that holds them.")
                                 .arg(members.unnamed.mid(0, 3).join(QStringLiteral(", "))));
         return {};
     }
@@ -201,7 +199,7 @@ void CorvexController::dragSelected()
     request.destination = folder;
     if (!members.all)
         request.members = members.paths;
-    runOperation(request, tr("Extracting for the drag…"), [this, archive, members, folder](const Outcome &) {
+    const auto extracted = [this, archive, members, folder](const Outcome &) {
         m_dragOut->keep(archive, members, folder);
         const QList<QUrl> urls = DragOut::urls(folder, members);
         if (m_table->isDragHeld() && (QGuiApplication::mouseButtons() & Qt::LeftButton)) {
@@ -211,7 +209,8 @@ void CorvexController::dragSelected()
         } else {
             setStatus(tr("%n item(s) ready: drag them again to drop them", nullptr, int(urls.size())));
         }
-    });
+    };
+    runOperation(request, tr("Extracting for the drag…"), extracted);
 }
 
 void CorvexController::dragOut(const QList<QUrl> &urls)

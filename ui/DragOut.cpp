@@ -48,8 +48,8 @@ QString DragOut::newFolder()
     QByteArray pattern = QFile::encodeName(folder) + '/' + kPrefix + "XXXXXX";
     // mkdtemp makes it 0700 under a name nobody could have chosen before.
     if (!::mkdtemp(pattern.data()))
-        throw SystemError::fromErrno(QCoreApplication::translate("DragOut", "Cannot create a folder in “%1”").arg(folder),
-                                     errno);
+        throw SystemError::fromErrno(
+            QCoreApplication::translate("DragOut", "Cannot create a folder in “%1”").arg(folder), errno);
     m_folders.append(QFile::decodeName(pattern));
     return m_folders.last();
 }

@@ -45,7 +45,8 @@ Members members(const std::vector<ArchiveEntry> &entries, const std::vector<bool
 {
     Members result;
     const size_t count = std::min(entries.size(), selected.size());
-    result.all = count == entries.size() && !entries.empty() && std::all_of(selected.begin(), selected.begin() + count, std::identity());
+    result.all = count == entries.size() && !entries.empty()
+        && std::all_of(selected.begin(), selected.begin() + count, std::identity());
     if (result.all)
         return result;
     // Views into the entries' own texts: nothing is copied per member.

@@ -59,7 +59,8 @@ private slots:
         for (int i = 0; i < 100000; ++i)
             members.append(QString::asprintf("d%03d/f%06d", i / 1000, i));
         // Memory rather than disk where there is some: 100,000 files.
-        const QTemporaryDir out((QFileInfo("/dev/shm").isWritable() ? "/dev/shm" : QDir::tempPath()) + "/corvex-XXXXXX");
+        const QString base = QFileInfo("/dev/shm").isWritable() ? QStringLiteral("/dev/shm") : QDir::tempPath();
+        const QTemporaryDir out(base + "/corvex-XXXXXX");
         // Folders and files; d100/f100000 was not asked for.
         QCOMPARE(extracted(m_dir.filePath("many.zip"), members, out.path()).size(), 100000 + 100);
     }

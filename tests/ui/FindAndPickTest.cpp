@@ -142,7 +142,9 @@ private slots:
 
     void selectionBecomesMembers()
     {
-        const auto entry = [](QByteArrayView path) { return ArchiveEntry::fromUtf8(path, "", "", "", path.endsWith('/')); };
+        const auto entry = [](QByteArrayView path) {
+            return ArchiveEntry::fromUtf8(path, "", "", "", path.endsWith('/'));
+        };
         const std::vector<ArchiveEntry> odd{entry("caf\xe9"), entry("ok/"), entry("ok/\xff"), entry("fine")};
         const struct {
             const std::vector<ArchiveEntry> &entries;
