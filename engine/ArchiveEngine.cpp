@@ -71,16 +71,26 @@ Outcome toolOutcome(const ProcessRunner::Result &result, const OperationJob &job
 }
 
 // The members to take, one a line, in a private file that lives as long as
-// the object.
+// the object. The tool trims white space around a line and reads one pair of
+// double quotes around it as quoting, so every name goes in quotes: it then
+// stays exactly as it is. A line break cannot be named at all.
 std::unique_ptr<QTemporaryFile> memberList(const QStringList &members)
 {
+    for (const QString &member : members) {
+        if (member.contains(QLatin1Char('\n')) || member.contains(QLatin1Char('\r')))
+            throw SystemError(
+                QCoreApplication::translate("ArchiveEngine",
+                                            "Corvex cannot extract “%1” alone: its name holds a line break.")
+                    .arg(member.simplified()));
+    }
     auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/corvex-members-XXXXXX"));
     if (!file->open())
         throw SystemError(QCoreApplication::translate("ArchiveEngine", "Cannot write the list of members: %1")
                               .arg(file->errorString()));
     for (const QString &member : members) {
+        file->write("\"", 1);
         file->write(member.toUtf8());
-        file->write("\n", 1);
+        file->write("\"\n", 2);
     }
     if (!file->flush())
         throw SystemError(QCoreApplication::translate("ArchiveEngine", "Cannot write the list of members: %1")
@@ -203,7 +213,11 @@ Outcome ArchiveEngine::runTool(const QStringList &arguments, OperationJob &job, 
     };
     try {
         const ProcessRunner::Result result = ProcessRunner::run(m_executable, arguments, options);
-        return toolOutcome(result, job, passwordSignals.verdict(result.status));
+        Outcome outcome = toolOutcome(result, job, passwordSignals.verdict(result.status));
+        // Kept on success too: it says whether chosen members were found.
+        if (outcome.succeeded())
+            outcome.output = QString::fromUtf8(result.output);
+        return outcome;
     } catch (const SystemError &error) {
         return systemFailure(error.message());
     }
@@ -254,6 +268,11 @@ Outcome ArchiveEngine::extractInto(const OperationRequest &request, const QStrin
         if (!extraction.workingFolder.isEmpty() && !QFileInfo(folder).isDir())
             QDir().mkpath(folder);
         Outcome outcome = runTool(extraction.arguments, job, extraction.workingFolder, request.password);
+        // The tool ends with success when none of the names it was given is
+        // in the archive; asked for members, that is no success.
+        if (members && outcome.succeeded() && outcome.output.contains(QLatin1String("No files to process")))
+            outcome = systemFailure(
+                QCoreApplication::translate("ArchiveEngine", "None of the chosen items was found in the archive."));
         outcome.path = folder;
         return outcome;
     } catch (const SystemError &error) {

@@ -2,6 +2,7 @@
 
 #include "engine/JobQueue.h"
 #include "ui/ActivityIndicator.h"
+#include "ui/DragOut.h"
 #include "ui/EntryTableModel.h"
 #include "ui/EntryTableView.h"
 #include "ui/PathLabel.h"

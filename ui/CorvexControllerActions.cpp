@@ -96,12 +96,13 @@ Answer CorvexController::answer(const Question &question)
     return answerThroughDesktop(m_desktop, question);
 }
 
-OperationRequest CorvexController::currentArchiveRequest(OperationKind kind) const
+OperationRequest CorvexController::requestFor(OperationKind kind, const QString &archive) const
 {
     OperationRequest request;
     request.kind = kind;
-    request.archive = m_archivePath;
-    request.password = m_archivePassword;
+    request.archive = archive;
+    if (archive == m_archivePath)
+        request.password = m_archivePassword;
     return request;
 }
 
@@ -193,7 +194,7 @@ void CorvexController::extractArchive()
         return;
     const QString folder = chosen.first();
 
-    OperationRequest request = currentArchiveRequest(OperationKind::Extract);
+    OperationRequest request = requestFor(OperationKind::Extract, archive);
     request.destination = folder;
     runOperation(request, tr("Extracting…"), [this, folder](const Outcome &) {
         setStatus(tr("Extracted to %1").arg(folder));
@@ -208,7 +209,7 @@ void CorvexController::testArchive()
         m_desktop.beep();
         return;
     }
-    runOperation(currentArchiveRequest(OperationKind::Test), tr("Testing…"), [this, archive](const Outcome &) {
+    runOperation(requestFor(OperationKind::Test, archive), tr("Testing…"), [this, archive](const Outcome &) {
         setStatus(tr("Archive test passed"));
         m_desktop.showAlert(Desktop::AlertStyle::Informational, tr("Archive test passed"),
                             QFileInfo(archive).fileName());
@@ -270,7 +271,7 @@ void CorvexController::viewSelected()
         m_desktop.beep();
         return;
     }
-    OperationRequest request = currentArchiveRequest(OperationKind::Preview);
+    OperationRequest request = requestFor(OperationKind::Preview, archive);
     request.members = {selected->path()};
     runOperation(request, tr("Opening preview…"), [this](const Outcome &outcome) {
         setStatus(tr("Ready"));

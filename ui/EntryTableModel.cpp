@@ -132,6 +132,7 @@ QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, i
 
 Qt::ItemFlags EntryTableModel::flags(const QModelIndex &index) const
 {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
-                           : Qt::NoItemFlags;
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
 }
