@@ -46,6 +46,8 @@ Outcome runToEnd(const ArchiveEngine &engine, const OperationRequest &request, D
     std::optional<Outcome> result;
     std::unique_ptr<Desktop::ProgressWindow> window;
     int percent = -1;
+    QTimer delay;
+    delay.setSingleShot(true);
 
     JobQueue::Callbacks callbacks;
     callbacks.progress = [&](const OperationProgress &progress) {
@@ -53,15 +55,21 @@ Outcome runToEnd(const ArchiveEngine &engine, const OperationRequest &request, D
         if (window)
             window->setProgress(percent);
     };
-    callbacks.question = [&](const Question &question) { return answerThroughDesktop(desktop, question); };
+    // Time spent on a question is not work: no progress window pops up beside it.
+    callbacks.question = [&](const Question &question) {
+        const bool pending = delay.isActive();
+        delay.stop();
+        const Answer answer = answerThroughDesktop(desktop, question);
+        if (pending)
+            delay.start(kProgressWindowDelayMs);
+        return answer;
+    };
     callbacks.finished = [&](Outcome outcome) {
         result = std::move(outcome);
         loop.quit();
     };
     const std::shared_ptr<OperationJob> job = jobs.start(engine, request, std::move(callbacks));
 
-    QTimer delay;
-    delay.setSingleShot(true);
     QObject::connect(&delay, &QTimer::timeout, [&] {
         window = desktop.showProgress(title, [job] { job->cancel(); });
         window->setProgress(percent);

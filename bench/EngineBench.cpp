@@ -6,6 +6,9 @@
 //   corvex_bench parse <listing> [repeats]   ListingParser on recorded text
 //   corvex_bench rss   <archive>             peak memory of a process that lists
 //   corvex_bench time  <program> [args…]     wall time of any program, output drained
+//   corvex_bench extract-members <archive> <folder> <member>…
+//                                            ArchiveEngine::execute extracting those
+//                                            members, as Extract Selected does
 //   corvex_bench startup <program>           process start to the moment the
 //                                            program prints "painted=<clock>"
 //   corvex_bench progress on|off <archive> <folder>
@@ -57,7 +60,8 @@ quint64 digest(const std::vector<ArchiveEntry> &entries)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: corvex_bench tool|list|rss <archive> | parse <listing> [repeats] | time|startup <program> [args]\n");
+    std::fprintf(stderr, "usage: corvex_bench tool|list|rss <archive> | parse <listing> [repeats] | "
+                         "time|startup <program> [args] | extract-members <archive> <folder> <member>...\n");
     return 2;
 }
 
@@ -127,6 +131,23 @@ int time(const QStringList &command)
     const ToolRun run = drain(command.first(), command.mid(1));
     std::printf("seconds=%.4f\nstatus=%d\n", run.seconds, run.status);
     return run.status;
+}
+
+int extractMembers(const QStringList &arguments)
+{
+    const ArchiveEngine e = engine();
+    OperationRequest request;
+    request.kind = OperationKind::Extract;
+    request.archive = arguments.value(0);
+    request.destination = arguments.value(1);
+    request.members = arguments.mid(2);
+    OperationJob job;
+    const double start = now();
+    const Outcome outcome = e.execute(request, job);
+    std::printf("seconds=%.4f\nstatus=%d\n", now() - start, outcome.succeeded() ? 0 : 1);
+    if (!outcome.succeeded())
+        std::fprintf(stderr, "%s%s\n", qPrintable(outcome.description), qPrintable(outcome.output));
+    return outcome.succeeded() ? 0 : 1;
 }
 
 // The painted program reads the same monotonic clock, so the two subtract.
@@ -226,6 +247,8 @@ int main(int argc, char *argv[])
             return rss(path);
         if (command == QLatin1String("time"))
             return time(args.mid(2));
+        if (command == QLatin1String("extract-members") && args.size() > 4)
+            return extractMembers(args.mid(2));
         if (command == QLatin1String("startup"))
             return startup(args.mid(2));
         if (command == QLatin1String("progress") && args.size() == 5)

@@ -3,8 +3,11 @@
 #include "engine/ListingParser.h"
 #include "engine/NewZip.h"
 #include "engine/OperationJob.h"
+#include "engine/PasswordRetry.h"
+#include "engine/PasswordSignals.h"
 #include "engine/ProcessRunner.h"
 #include "engine/ProgressParser.h"
+#include "engine/ToolPassword.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -19,18 +22,6 @@ namespace {
 constexpr qsizetype listingErrorLimit = 16 * 1024 * 1024;
 // Other runs print a line or two per file at most.
 constexpr qsizetype outputLimit = 4 * 1024 * 1024;
-
-// The tool turns every member's time into local time. With no TZ set the C
-// library looks at /etc/localtime again for each one, which is half the time
-// of a large listing; naming that same file gives the same times without
-// the checks. A TZ of the user's own is left alone.
-ProcessRunner::Options toolOptions()
-{
-    ProcessRunner::Options options;
-    if (!qEnvironmentVariableIsSet("TZ"))
-        options.environment = QStringList{QStringLiteral("TZ=:/etc/localtime")};
-    return options;
-}
 
 Outcome cancelled()
 {
@@ -48,7 +39,9 @@ Outcome systemFailure(const QString &description, Outcome::Failure failure = Out
     return outcome;
 }
 
-Outcome toolOutcome(const ProcessRunner::Result &result, const OperationJob &job)
+// The tool's password prompt ends in "Break signaled" and 255, which reads
+// like a stop: the signals, seen in the whole output, decide first.
+Outcome toolOutcome(const ProcessRunner::Result &result, const OperationJob &job, PasswordSignals::Verdict password)
 {
     if (result.cancelled || job.isCancelled())
         return cancelled();
@@ -58,21 +51,41 @@ Outcome toolOutcome(const ProcessRunner::Result &result, const OperationJob &job
         outcome.failure = Outcome::Failure::Tool;
         outcome.status = result.status;
         outcome.output = QString::fromUtf8(result.output);
+        switch (password) {
+        case PasswordSignals::Verdict::Wrong:
+            outcome.failure = Outcome::Failure::WrongPassword;
+            break;
+        case PasswordSignals::Verdict::Needed:
+            outcome.failure = Outcome::Failure::PasswordNeeded;
+            break;
+        case PasswordSignals::Verdict::None:
+            break;
+        }
     }
     return outcome;
 }
 
 // The members to take, one a line, in a private file that lives as long as
-// the object.
+// the object. The tool trims white space around a line and reads one pair of
+// double quotes around it as quoting, so every name goes in quotes: it then
+// stays exactly as it is. A line break cannot be named at all.
 std::unique_ptr<QTemporaryFile> memberList(const QStringList &members)
 {
+    for (const QString &member : members) {
+        if (member.contains(QLatin1Char('\n')) || member.contains(QLatin1Char('\r')))
+            throw SystemError(
+                QCoreApplication::translate("ArchiveEngine",
+                                            "Corvex cannot extract “%1” alone: its name holds a line break.")
+                    .arg(member.simplified()));
+    }
     auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/corvex-members-XXXXXX"));
     if (!file->open())
         throw SystemError(QCoreApplication::translate("ArchiveEngine", "Cannot write the list of members: %1")
                               .arg(file->errorString()));
     for (const QString &member : members) {
+        file->write("\"", 1);
         file->write(member.toUtf8());
-        file->write("\n", 1);
+        file->write("\"\n", 2);
     }
     if (!file->flush())
         throw SystemError(QCoreApplication::translate("ArchiveEngine", "Cannot write the list of members: %1")
@@ -84,7 +97,7 @@ void throwOnFailure(const Outcome &outcome)
 {
     if (outcome.kind == Outcome::Kind::Succeeded)
         return;
-    if (outcome.failure == Outcome::Failure::Tool)
+    if (outcome.failure == Outcome::Failure::Tool || PasswordRetry::isPasswordFailure(outcome))
         throw ArchiveError::commandFailed(outcome.output);
     throw SystemError(outcome.description);
 }
@@ -109,6 +122,21 @@ QString ArchiveEngine::applicationResourceFolder()
         return QString();
     const QString folder = QDir::cleanPath(programFolder + QStringLiteral("/../share/corvex"));
     return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+// The tool turns every member's time into local time. With no TZ set the C
+// library looks at /etc/localtime again for each one, which is half the time
+// of a large listing; naming that same file gives the same times without
+// the checks. A TZ of the user's own is left alone.
+ProcessRunner::Options ArchiveEngine::toolOptions(const QString &password)
+{
+    ProcessRunner::Options options;
+    if (!qEnvironmentVariableIsSet("TZ"))
+        options.environment = QStringList{QStringLiteral("TZ=:/etc/localtime")};
+    // With no input the tool reads the null device: a prompt ends the run.
+    if (!password.isEmpty())
+        options.input = ToolPassword::standardInput(password);
+    return options;
 }
 
 QString ArchiveEngine::run(const QStringList &arguments, const QString &workingFolder) const
@@ -164,18 +192,23 @@ Outcome ArchiveEngine::runTool(const QStringList &arguments, OperationJob &job, 
     if (job.isCancelled())
         return cancelled();
     ProgressParser progress;
-    ProcessRunner::Options options = toolOptions();
+    PasswordSignals passwordSignals;
+    ProcessRunner::Options options = toolOptions(password);
     options.workingFolder = workingFolder;
     options.keepLimit = outputLimit;
     options.cancelFd = job.cancelFd();
-    if (!password.isEmpty())
-        options.input = password.toUtf8() + '\n';
-    options.onOutput = [&progress, &job](QByteArrayView chunk) {
+    options.onOutput = [&progress, &passwordSignals, &job](QByteArrayView chunk) {
+        passwordSignals.feed(chunk);
         if (auto latest = progress.feed(chunk))
             job.report(*latest);
     };
     try {
-        return toolOutcome(ProcessRunner::run(m_executable, arguments, options), job);
+        const ProcessRunner::Result result = ProcessRunner::run(m_executable, arguments, options);
+        Outcome outcome = toolOutcome(result, job, passwordSignals.verdict(result.status));
+        // Kept on success too: it says whether chosen members were found.
+        if (outcome.succeeded())
+            outcome.output = QString::fromUtf8(result.output);
+        return outcome;
     } catch (const SystemError &error) {
         return systemFailure(error.message());
     }
@@ -186,14 +219,12 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, OperationJob &jo
     if (job.isCancelled())
         return cancelled();
     ListingParser parser;
-    ProcessRunner::Options options = toolOptions();
+    ProcessRunner::Options options = toolOptions(request.password);
     options.keepLimit = listingErrorLimit;
     options.cancelFd = job.cancelFd();
     // A listing writes nothing, and the tool reads a stop request only
     // between archives: there is nothing to wait for.
     options.graceMs = 10;
-    if (!request.password.isEmpty())
-        options.input = request.password.toUtf8() + '\n';
     options.onOutput = [&parser, &job](QByteArrayView chunk) {
         parser.feed(chunk);
         OperationProgress progress;
@@ -201,7 +232,13 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, OperationJob &jo
         job.report(progress);
     };
     try {
-        Outcome outcome = toolOutcome(ProcessRunner::run(m_executable, listArguments(request.archive), options), job);
+        const ProcessRunner::Result result = ProcessRunner::run(m_executable, listArguments(request.archive), options);
+        // Only a failed listing is read for passwords, from what was kept: the
+        // tool asks or refuses before any record, so that is never cut out.
+        // Reading a million records as they come would cost the load time.
+        const auto password = result.status != 0 ? PasswordSignals::read(result.status, result.output)
+                                                 : PasswordSignals::Verdict::None;
+        Outcome outcome = toolOutcome(result, job, password);
         // A failed listing still gives what it reached: the screen needs it.
         if (outcome.kind != Outcome::Kind::Cancelled)
             outcome.entries = parser.finish();
@@ -222,6 +259,11 @@ Outcome ArchiveEngine::extractInto(const OperationRequest &request, const QStrin
         if (!QFileInfo(folder).isDir())
             QDir().mkpath(folder);
         Outcome outcome = runTool(extraction.arguments, job, extraction.workingFolder, request.password);
+        // The tool ends with success when none of the names it was given is
+        // in the archive; asked for members, that is no success.
+        if (members && outcome.succeeded() && outcome.output.contains(QLatin1String("No files to process")))
+            outcome = systemFailure(
+                QCoreApplication::translate("ArchiveEngine", "None of the chosen items was found in the archive."));
         outcome.path = folder;
         return outcome;
     } catch (const SystemError &error) {
@@ -231,6 +273,9 @@ Outcome ArchiveEngine::extractInto(const OperationRequest &request, const QStrin
 
 Outcome ArchiveEngine::create(const OperationRequest &request, OperationJob &job) const
 {
+    // The tool would fail the whole run on a password it cannot use.
+    if (const QString problem = ToolPassword::newZipProblem(request.password); !problem.isEmpty())
+        return systemFailure(problem);
     // Written under a hidden temporary name beside the target and moved
     // there only when complete (NewZip): an existing file is never updated,
     // and a cancel or failure leaves nothing behind.
@@ -260,25 +305,28 @@ Outcome ArchiveEngine::create(const OperationRequest &request, OperationJob &job
 
 Outcome ArchiveEngine::execute(const OperationRequest &request, OperationJob &job) const
 {
-    Outcome outcome;
+    // A new ZIP's password is given, never asked for.
+    if (request.kind == OperationKind::Create)
+        return create(request, job);
+    return PasswordRetry::run(request, job, [this, &job](const OperationRequest &attempt) {
+        return executeOnce(attempt, job);
+    });
+}
+
+Outcome ArchiveEngine::executeOnce(const OperationRequest &request, OperationJob &job) const
+{
     switch (request.kind) {
     case OperationKind::List:
-        outcome = screenedListing(request, job);
-        break;
+        return screenedListing(request, job);
     case OperationKind::Extract:
     case OperationKind::Preview:
-        outcome = extraction(request, job);
-        break;
+        return extraction(request, job);
     case OperationKind::Test:
-        outcome = testing(request, job);
-        break;
+        return testing(request, job);
     case OperationKind::Create:
-        outcome = create(request, job);
-        break;
+        return create(request, job);
     }
-    if (outcome.succeeded())
-        outcome.password = request.password;
-    return outcome;
+    return systemFailure(QStringLiteral("Unknown operation."));
 }
 
 namespace {

@@ -3,6 +3,7 @@
 #include "engine/ArchiveEntry.h"
 #include "engine/ArchiveError.h"
 #include "engine/Operation.h"
+#include "engine/ProcessRunner.h"
 
 #include <QString>
 #include <QStringList>
@@ -61,10 +62,16 @@ public:
     // one a line: no selection is too large for a command line.
     static Extraction extractArguments(const QString &archive, const QString &folder,
                                        const QString &memberList = QString());
+    // What every run of the tool gets besides its arguments. A password goes
+    // to standard input as one line: never into the arguments or the
+    // environment, which every local user can read.
+    static ProcessRunner::Options toolOptions(const QString &password = QString());
 
 private:
     Outcome runTool(const QStringList &arguments, OperationJob &job, const QString &workingFolder = QString(),
                     const QString &password = QString()) const;
+    // One attempt, with the request's password; execute() asks and retries.
+    Outcome executeOnce(const OperationRequest &request, OperationJob &job) const;
     Outcome extractInto(const OperationRequest &request, const QString &folder, OperationJob &job) const;
     Outcome listing(const OperationRequest &request, OperationJob &job) const;
     Outcome create(const OperationRequest &request, OperationJob &job) const;

@@ -15,9 +15,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -145,13 +143,6 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
 
     Outcome outcome = stagedExtraction(request, file, destination, job);
     const QByteArray native = QFile::encodeName(destination);
-    // The tool takes a name the archive lacks for a selection of nothing.
-    struct stat previewed;
-    if (preview && outcome.succeeded()
-        && ::lstat(QFile::encodeName(destination + QLatin1Char('/') + request.members.first()), &previewed) != 0)
-        outcome = failed(Outcome::Failure::System,
-                         QCoreApplication::translate("ArchiveEngine", "“%1” holds no “%2”.")
-                             .arg(QFileInfo(request.archive).fileName(), request.members.first()));
     if (!outcome.succeeded() && made) {
         // A preview folder is private and ours; a new extraction folder goes only if empty.
         if (preview)

@@ -20,6 +20,7 @@ enum class Problem {
     Unreadable,
     UnsafeLink,
     WrongPassword,
+    PasswordNeeded,
     OutOfMemory,
     Stopped,
     Folder,
@@ -50,6 +51,8 @@ const Sentence sentences[] = {
     {Problem::UnsafeLink,
      QT_TRANSLATE_NOOP("FailureReport", "“%1” holds a link that leads outside the destination; it was left out.")},
     {Problem::WrongPassword, QT_TRANSLATE_NOOP("FailureReport", "The password for “%1” is wrong.")},
+    {Problem::PasswordNeeded,
+     QT_TRANSLATE_NOOP("FailureReport", "“%1” is encrypted: Corvex cannot %3 it without its password.")},
     {Problem::OutOfMemory, QT_TRANSLATE_NOOP("FailureReport", "There is not enough memory to %3 “%1”.")},
     {Problem::Stopped,
      QT_TRANSLATE_NOOP("FailureReport", "Corvex's archive tool was stopped before it could %3 “%1”.")},
@@ -206,6 +209,8 @@ Problem problemOf(const OperationRequest &request, const Outcome &outcome, const
     switch (outcome.failure) {
     case Outcome::Failure::WrongPassword:
         return Problem::WrongPassword;
+    case Outcome::Failure::PasswordNeeded:
+        return Problem::PasswordNeeded;
     case Outcome::Failure::EngineMissing:
         return Problem::EngineMissing;
     case Outcome::Failure::NotAFile:

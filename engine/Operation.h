@@ -103,6 +103,7 @@ struct Outcome {
         None,
         Tool,          // the tool ran and failed: see status and output
         WrongPassword, // the tool refused the password it was given
+        PasswordNeeded, // the tool asked for a password and none could be given
         System,        // the system refused: see description
         EngineMissing,
         NotAFile,      // the archive is not a regular file

@@ -38,6 +38,8 @@ public:
     void report(const OperationProgress &progress, bool force = false);
     // Raises the question and waits for its answer; nullopt once cancelled.
     std::optional<Answer> ask(const Question &question);
+    // Someone answers questions; without, ask() gives up at once.
+    bool canAsk() const { return bool(m_questionSink); }
     // Becomes readable once cancelled: the process runner polls it.
     int cancelFd() const { return m_cancelFd; }
 

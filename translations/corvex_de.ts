@@ -27,8 +27,12 @@
         <translation>Corvex kann „%1“ nicht in der Vorschau zeigen: Sein Pfad führt aus dem Archiv hinaus.</translation>
     </message>
     <message>
-        <source>“%1” holds no “%2”.</source>
-        <translation>„%1“ enthält kein „%2“.</translation>
+        <source>Corvex cannot extract “%1” alone: its name holds a line break.</source>
+        <translation>Corvex kann „%1“ nicht allein entpacken: Der Name enthält einen Zeilenumbruch.</translation>
+    </message>
+    <message>
+        <source>None of the chosen items was found in the archive.</source>
+        <translation>Keines der gewählten Elemente wurde im Archiv gefunden.</translation>
     </message>
 </context>
 <context>
@@ -228,13 +232,6 @@
             <numerusform>%1 von %n Elementen</numerusform>
         </translation>
     </message>
-    <message numerus="yes">
-        <source>Extracting %n selected items is not available yet</source>
-        <translation>
-            <numerusform>Das Entpacken von %n ausgewähltem Element ist noch nicht verfügbar</numerusform>
-            <numerusform>Das Entpacken von %n ausgewählten Elementen ist noch nicht verfügbar</numerusform>
-        </translation>
-    </message>
     <message>
         <source>File Manager Actions</source>
         <translation>Dateimanager-Menü</translation>
@@ -246,6 +243,43 @@
     <message>
         <source>Extract Here, Extract to Folder, and Compress to ZIP are now in your file manager&apos;s context menu.</source>
         <translation>„Extract Here“, „Extract to Folder“ und „Compress to ZIP“ stehen jetzt im Kontextmenü Ihres Dateimanagers.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n selected item(s) cannot be extracted alone</source>
+        <translation>
+            <numerusform>%n ausgewähltes Element kann nicht allein entpackt werden</numerusform>
+            <numerusform>%n ausgewählte Elemente können nicht allein entpackt werden</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Their names are not valid UTF-8, so Corvex cannot name them to the archive tool: %1. Extract the whole archive, or select the folder that holds them.</source>
+        <translation>Ihre Namen sind kein gültiges UTF-8, daher kann Corvex sie dem Archivprogramm nicht nennen: %1. Entpacken Sie das ganze Archiv oder wählen Sie den Ordner, der sie enthält.</translation>
+    </message>
+    <message>
+        <source>Extracting selected items…</source>
+        <translation>Ausgewählte Elemente werden entpackt…</translation>
+    </message>
+    <message>
+        <source>Extracting for the drag…</source>
+        <translation>Für das Ziehen wird entpackt…</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n item(s) ready: drag them again to drop them</source>
+        <translation>
+            <numerusform>%n Element bereit: zum Ablegen erneut ziehen</numerusform>
+            <numerusform>%n Elemente bereit: zum Ablegen erneut ziehen</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>DragOut</name>
+    <message>
+        <source>Cannot create the folder “%1”</source>
+        <translation>Der Ordner „%1“ kann nicht erstellt werden</translation>
+    </message>
+    <message>
+        <source>Cannot create a folder in “%1”</source>
+        <translation>In „%1“ kann kein Ordner erstellt werden</translation>
     </message>
 </context>
 <context>
@@ -277,6 +311,10 @@
     <message>
         <source>Modified</source>
         <translation>Geändert</translation>
+    </message>
+    <message>
+        <source>Encrypted</source>
+        <translation>Verschlüsselt</translation>
     </message>
 </context>
 <context>
@@ -408,6 +446,10 @@
         <source>preview an item of</source>
         <comment>what Corvex could not do to the archive %1</comment>
         <translation>für die Vorschau öffnen</translation>
+    </message>
+    <message>
+        <source>“%1” is encrypted: Corvex cannot %3 it without its password.</source>
+        <translation>„%1“ ist verschlüsselt: Corvex kann es ohne das Passwort nicht %3.</translation>
     </message>
     <message>
         <source>Unsafe archive paths detected</source>

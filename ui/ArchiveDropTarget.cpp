@@ -33,7 +33,8 @@ bool ArchiveDropTarget::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragEnter:
     case QEvent::DragMove: {
         auto *drag = static_cast<QDropEvent *>(event);
-        if (firstFile(drag->mimeData()).isEmpty())
+        // Rows dragged out of this window and let go over it open nothing.
+        if (drag->source() || firstFile(drag->mimeData()).isEmpty())
             return QObject::eventFilter(watched, event);
         drag->setDropAction(Qt::CopyAction);
         drag->accept();
@@ -41,7 +42,7 @@ bool ArchiveDropTarget::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
-        const QString path = firstFile(drop->mimeData());
+        const QString path = drop->source() ? QString() : firstFile(drop->mimeData());
         if (path.isEmpty())
             return QObject::eventFilter(watched, event);
         drop->setDropAction(Qt::CopyAction);

@@ -2,6 +2,7 @@
 
 #include "engine/JobQueue.h"
 #include "ui/ActivityIndicator.h"
+#include "ui/DragOut.h"
 #include "ui/EntryTableModel.h"
 #include "ui/EntryTableView.h"
 #include "ui/PathLabel.h"
@@ -71,8 +72,10 @@ CorvexController::~CorvexController() = default;
 
 bool CorvexController::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_window.get() && event->type() == QEvent::Close)
+    if (watched == m_window.get() && event->type() == QEvent::Close) {
         cancelWork();
+        m_archivePassword.clear();
+    }
     return QObject::eventFilter(watched, event);
 }
 
@@ -214,6 +217,7 @@ void CorvexController::buildTable()
 {
     m_table->setObjectName(QStringLiteral("entryTable"));
     m_table->setModel(m_model);
+    m_model->setLockIcon(SymbolIcons::icon(QStringLiteral("lock"), m_window->style()));
     m_table->setFont(fontOf(m_table, 12, QFont::Normal));
     m_table->setTextElideMode(Qt::ElideMiddle);
     m_table->setWordWrap(false);

@@ -4,15 +4,18 @@
 #include "engine/ArchiveEntry.h"
 #include "engine/Operation.h"
 #include "platform/Desktop.h"
+#include "ui/MemberSelection.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class ActivityIndicator;
+class DragOut;
 class EntryArranger;
 class EntryTableModel;
 class JobQueue;
@@ -54,9 +57,10 @@ public:
     // Stops every operation the window started; each ends quietly.
     void cancelWork();
 
-    // What Extract Selected takes: the selected members, each once, in
-    // listing order, a selected folder with every listed member under it.
-    QStringList selectedMemberPaths() const;
+    // What Extract Selected and a drag take: the selected members, each
+    // once, in listing order, a selected folder standing for everything
+    // under it.
+    MemberSelection::Members selectedMembers() const;
 
     QString resourceFolder() const { return m_resourceFolder; }
     void setResourceFolder(const QString &folder) { m_resourceFolder = folder; }
@@ -68,6 +72,9 @@ public slots:
     void createZip();
     void viewSelected();
     void extractSelected();
+    // Extracts the selection into a private folder, then drags the copies
+    // out if the mouse button is still down (see dragSelected's comment).
+    void dragSelected();
     void copySelectedPaths();
     void installFinderActions();
     void openHome();
@@ -99,9 +106,13 @@ private:
     void showMemberMenu(const QPoint &globalPosition);
     void selectCurrentRow();
     void showFilterCount(int shown, int total);
-    // Until extraction runs as a job: says that it did not happen.
-    void extractMembers(const QString &archive, const QStringList &members, const QString &folder);
+    // The selection, or nothing after saying why it cannot be taken.
+    MemberSelection::Members takeableMembers();
+    void extractMembers(const QString &archive, const MemberSelection::Members &members, const QString &folder);
+    void dragOut(const QList<QUrl> &urls);
 
+    // `password`, when known (a ZIP just made), is kept like one the user typed.
+    void startLoading(const QString &path, const QString &password);
     void setStatus(const QString &text);
     void showError(const QString &description);
     // Runs one operation with the status line's progress and Cancel. `status`
@@ -113,6 +124,9 @@ private:
                            const OperationRequest &request, Outcome outcome,
                            const std::function<void(Outcome)> &succeeded);
     Answer answer(const Question &question);
+    // An operation on `archive`, with the password that worked for it while
+    // it is the current archive.
+    OperationRequest requestFor(OperationKind kind, const QString &archive) const;
     // Opens a standard folder in the file manager, when it exists.
     void revealFolder(const QString &folder);
     // The current row's entry if it is selected, else the first selected
@@ -135,6 +149,11 @@ private:
     // What the screen found in the current archive's listing, which spares
     // its extraction a second listing while the file stays the same.
     std::optional<Screening> m_screening;
+    // The password that last worked for the current archive: in memory only,
+    // and gone when another archive becomes current or the window closes.
+    QString m_archivePassword;
+    // Destroyed after the jobs (below): they may still be writing into its folders.
+    std::unique_ptr<DragOut> m_dragOut;
     // The running operations; the newest load is also kept apart, so that
     // opening another archive stops it.
     std::vector<std::shared_ptr<OperationJob>> m_running;

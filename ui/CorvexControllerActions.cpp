@@ -10,6 +10,7 @@
 #include "engine/FailureReport.h"
 #include "engine/JobQueue.h"
 #include "engine/OperationJob.h"
+#include "engine/ToolPassword.h"
 #include "ui/ActivityIndicator.h"
 #include "ui/DesktopAnswers.h"
 #include "ui/FailureAlert.h"
@@ -63,6 +64,10 @@ void CorvexController::operationFinished(const std::shared_ptr<OperationJob> &jo
 
     switch (outcome.kind) {
     case Outcome::Kind::Succeeded:
+        // Unless another archive has become current since.
+        if (request.kind != OperationKind::Create && request.kind != OperationKind::List
+            && request.archive == m_archivePath && !outcome.password.isEmpty())
+            m_archivePassword = outcome.password;
         succeeded(std::move(outcome));
         return;
     case Outcome::Kind::Cancelled:
@@ -84,6 +89,18 @@ Answer CorvexController::answer(const Question &question)
     return answerThroughDesktop(m_desktop, question);
 }
 
+OperationRequest CorvexController::requestFor(OperationKind kind, const QString &archive) const
+{
+    OperationRequest request;
+    request.kind = kind;
+    request.archive = archive;
+    if (archive == m_archivePath) {
+        request.password = m_archivePassword;
+        request.screening = m_screening;
+    }
+    return request;
+}
+
 void CorvexController::cancelWork()
 {
     for (const auto &job : m_running)
@@ -92,16 +109,25 @@ void CorvexController::cancelWork()
 
 void CorvexController::loadArchive(const QString &path)
 {
+    startLoading(path, QString());
+}
+
+void CorvexController::startLoading(const QString &path, const QString &password)
+{
     // The archive the user chose last wins over one still being read.
     if (m_loading)
         m_loading->cancel();
     OperationRequest request;
     request.archive = path;
+    request.password = password;
+    // An archive whose names are encrypted asks here; a cancel leaves the
+    // current archive as it was.
     m_loading = runOperation(request, tr("Reading archive…"), [this, path](Outcome outcome) {
         m_loading.reset();
         const auto count = outcome.entries.size();
         m_archivePath = path;
         m_screening = std::move(outcome.screening);
+        m_archivePassword = outcome.password;
         m_model->setEntries(std::move(outcome.entries));
         m_pathLabel->setText(path);
         setStatus(tr("%n items", nullptr, int(count)));
@@ -164,11 +190,8 @@ void CorvexController::extractArchive()
         return;
     const QString folder = chosen.first();
 
-    OperationRequest request;
-    request.kind = OperationKind::Extract;
-    request.archive = archive;
+    OperationRequest request = requestFor(OperationKind::Extract, archive);
     request.destination = folder;
-    request.screening = m_screening;
     runOperation(request, tr("Extracting…"), [this, folder](const Outcome &) {
         setStatus(tr("Extracted to %1").arg(folder));
         m_desktop.reveal({folder});
@@ -182,10 +205,7 @@ void CorvexController::testArchive()
         m_desktop.beep();
         return;
     }
-    OperationRequest request;
-    request.kind = OperationKind::Test;
-    request.archive = archive;
-    runOperation(request, tr("Testing…"), [this, archive](const Outcome &) {
+    runOperation(requestFor(OperationKind::Test, archive), tr("Testing…"), [this, archive](const Outcome &) {
         setStatus(tr("Archive test passed"));
         m_desktop.showAlert(Desktop::AlertStyle::Informational, tr("Archive test passed"),
                             QFileInfo(archive).fileName());
@@ -210,6 +230,11 @@ void CorvexController::createZip()
     if (!chosen || chosen->isEmpty())
         return;
     const QString zip = *chosen;
+    // Optional; empty makes a plain ZIP, Cancel makes none.
+    const std::optional<QString> password
+        = m_desktop.askNewPassword(Desktop::NewPasswordPrompt{zip, &ToolPassword::newZipProblem});
+    if (!password)
+        return;
 
     // The save panel has had the user agree to replace an existing file:
     // the new ZIP replaces it whole once complete, never merged into it.
@@ -217,7 +242,9 @@ void CorvexController::createZip()
     request.kind = OperationKind::Create;
     request.archive = zip;
     request.inputs = inputs;
-    runOperation(request, tr("Creating ZIP…"), [this, zip](const Outcome &) { loadArchive(zip); });
+    request.password = *password;
+    runOperation(request, tr("Creating ZIP…"),
+                 [this, zip, password = *password](const Outcome &) { startLoading(zip, password); });
 }
 
 const ArchiveEntry *CorvexController::selectedEntry() const
@@ -240,11 +267,8 @@ void CorvexController::viewSelected()
         m_desktop.beep();
         return;
     }
-    OperationRequest request;
-    request.kind = OperationKind::Preview;
-    request.archive = archive;
+    OperationRequest request = requestFor(OperationKind::Preview, archive);
     request.members = {selected->path()};
-    request.screening = m_screening;
     runOperation(request, tr("Opening preview…"), [this](const Outcome &outcome) {
         setStatus(tr("Ready"));
         m_desktop.open(outcome.path);

@@ -1,9 +1,11 @@
 // Finding and picking members: the search field, sorting by a column, the
-// row menu with Extract Selected, the keyboard shortcuts, and archives
-// dropped on the window.
+// row menu with Extract Selected, dragging members out, the keyboard
+// shortcuts, and archives dropped on the window.
 #include "ui/CorvexController.h"
 
+#include "engine/OperationJob.h"
 #include "ui/ArchiveDropTarget.h"
+#include "ui/DragOut.h"
 #include "ui/EntryArranger.h"
 #include "ui/EntryTableModel.h"
 #include "ui/EntryTableView.h"
@@ -11,11 +13,14 @@
 #include "ui/SearchField.h"
 
 #include <QClipboard>
+#include <QDrag>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QShortcut>
 
 void CorvexController::buildFinding()
@@ -48,6 +53,8 @@ void CorvexController::buildFinding()
     m_memberMenu->addAction(tr("Copy Path"), this, &CorvexController::copySelectedPaths)
         ->setObjectName(QStringLiteral("copyPathAction"));
     connect(m_table, &EntryTableView::menuRequested, this, &CorvexController::showMemberMenu);
+    m_dragOut = std::make_unique<DragOut>();
+    connect(m_table, &EntryTableView::dragRequested, this, &CorvexController::dragSelected);
     connect(m_table, &EntryTableView::returnPressed, this, [this] {
         selectCurrentRow();
         viewSelected();
@@ -88,13 +95,13 @@ void CorvexController::showFilterCount(int shown, int total)
                                        : tr("%n items", nullptr, total));
 }
 
-QStringList CorvexController::selectedMemberPaths() const
+MemberSelection::Members CorvexController::selectedMembers() const
 {
     const QItemSelectionModel *selection = m_table->selectionModel();
     if (!selection->hasSelection())
         return {};
-    return MemberSelection::memberPaths(m_model->entries(),
-                                        MemberSelection::selectedEntries(selection->selection(), *m_model));
+    return MemberSelection::members(m_model->entries(),
+                                    MemberSelection::selectedEntries(selection->selection(), *m_model));
 }
 
 void CorvexController::showMemberMenu(const QPoint &globalPosition)
@@ -110,14 +117,33 @@ void CorvexController::showMemberMenu(const QPoint &globalPosition)
     m_memberMenu->popup(globalPosition);
 }
 
+MemberSelection::Members CorvexController::takeableMembers()
+{
+    MemberSelection::Members members;
+    if (!m_archivePath.isEmpty())
+        members = selectedMembers();
+    if (members.isEmpty()) {
+        m_desktop.beep();
+        return {};
+    }
+    if (!members.unnamed.isEmpty()) {
+        // The tool is told names as UTF-8 text; these would match nothing.
+        m_desktop.showAlert(Desktop::AlertStyle::Warning,
+                            tr("%n selected item(s) cannot be extracted alone", nullptr, int(members.unnamed.size())),
+                            tr("Their names are not valid UTF-8, so Corvex cannot name them to the archive tool: "
+                               "%1. Extract the whole archive, or select the folder that holds them.")
+                                .arg(members.unnamed.mid(0, 3).join(QStringLiteral(", "))));
+        return {};
+    }
+    return members;
+}
+
 void CorvexController::extractSelected()
 {
     const QString archive = m_archivePath;
-    const QStringList members = archive.isEmpty() ? QStringList() : selectedMemberPaths();
-    if (members.isEmpty()) {
-        m_desktop.beep();
+    const MemberSelection::Members members = takeableMembers();
+    if (members.isEmpty())
         return;
-    }
     Desktop::OpenPanel panel;
     panel.prompt = tr("Extract");
     panel.canChooseFiles = false;
@@ -129,12 +155,70 @@ void CorvexController::extractSelected()
     extractMembers(archive, members, chosen.first());
 }
 
-void CorvexController::extractMembers(const QString &, const QStringList &members, const QString &)
+void CorvexController::extractMembers(const QString &archive, const MemberSelection::Members &members,
+                                      const QString &folder)
 {
-    // Extraction of chosen members comes with the operation model; until
-    // then this must not look like success.
-    m_desktop.beep();
-    setStatus(tr("Extracting %n selected items is not available yet", nullptr, int(members.size())));
+    OperationRequest request = requestFor(OperationKind::Extract, archive);
+    request.destination = folder;
+    // The whole archive is named by naming nothing.
+    if (!members.all)
+        request.members = members.paths;
+    runOperation(request, tr("Extracting selected items…"), [this, folder](const Outcome &) {
+        setStatus(tr("Extracted to %1").arg(folder));
+        m_desktop.reveal({folder});
+    });
+}
+
+// A drag needs its files when it starts, and the selection must be extracted
+// first. The window is not blocked meanwhile: the drag starts when the
+// extraction ends if the press that began it is still held; after a release
+// the copies are kept, and dragging the same selection again starts at once.
+void CorvexController::dragSelected()
+{
+    const QString archive = m_archivePath;
+    const MemberSelection::Members members = takeableMembers();
+    if (members.isEmpty())
+        return;
+    const QString kept = m_dragOut->kept(archive, members);
+    if (!kept.isEmpty()) {
+        dragOut(DragOut::urls(kept, members));
+        return;
+    }
+    QString folder;
+    try {
+        folder = m_dragOut->newFolder();
+    } catch (const SystemError &error) {
+        showError(error.message());
+        return;
+    }
+    OperationRequest request = requestFor(OperationKind::Extract, archive);
+    request.destination = folder;
+    if (!members.all)
+        request.members = members.paths;
+    const auto extracted = [this, archive, members, folder](const Outcome &) {
+        m_dragOut->keep(archive, members, folder);
+        const QList<QUrl> urls = DragOut::urls(folder, members);
+        if (m_table->isDragHeld() && (QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+            setStatus(tr("Ready"));
+            // Not inside this completion: the drag runs an event loop of its own.
+            QMetaObject::invokeMethod(this, [this, urls] { dragOut(urls); }, Qt::QueuedConnection);
+        } else {
+            setStatus(tr("%n item(s) ready: drag them again to drop them", nullptr, int(urls.size())));
+        }
+    };
+    runOperation(request, tr("Extracting for the drag…"), extracted);
+}
+
+void CorvexController::dragOut(const QList<QUrl> &urls)
+{
+    if (urls.isEmpty())
+        return;
+    auto *drag = new QDrag(m_table);
+    auto *data = new QMimeData;
+    data->setUrls(urls);
+    drag->setMimeData(data);
+    // Copies only: a target that moved the files would empty the kept folder.
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 
 void CorvexController::copySelectedPaths()

@@ -84,6 +84,12 @@ int EntryTableModel::columnCount(const QModelIndex &parent) const
 
 QVariant EntryTableModel::data(const QModelIndex &index, int role) const
 {
+    if ((role == Qt::DecorationRole || role == Qt::ToolTipRole) && index.column() == Name) {
+        const ArchiveEntry *entry = entryAt(index.row());
+        if (!entry || !entry->isEncrypted())
+            return {};
+        return role == Qt::DecorationRole ? QVariant(m_lockIcon) : QVariant(tr("Encrypted"));
+    }
     const ArchiveEntry *shown = role == Qt::DisplayRole && index.isValid() ? entryAt(index.row()) : nullptr;
     if (!shown)
         return {};
@@ -126,6 +132,7 @@ QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, i
 
 Qt::ItemFlags EntryTableModel::flags(const QModelIndex &index) const
 {
-    return index.isValid() ? Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren
-                           : Qt::NoItemFlags;
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsDragEnabled | Qt::ItemNeverHasChildren;
 }

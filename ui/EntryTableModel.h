@@ -3,6 +3,7 @@
 #include "engine/ArchiveEntry.h"
 
 #include <QAbstractTableModel>
+#include <QIcon>
 #include <memory>
 #include <vector>
 
@@ -34,6 +35,9 @@ public:
     // The entry at a view row, or nullptr.
     const ArchiveEntry *entryAt(int row) const;
 
+    // Decorates the name of every encrypted member.
+    void setLockIcon(const QIcon &icon) { m_lockIcon = icon; }
+
     // "Folder", the name's extension upper-cased, or "File" without one.
     static QString typeText(const ArchiveEntry &entry);
     static QString folderTypeText();
@@ -51,4 +55,5 @@ signals:
 private:
     std::shared_ptr<const std::vector<ArchiveEntry>> m_entries;
     Order m_order;
+    QIcon m_lockIcon;
 };

@@ -4,9 +4,14 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include <utility>
+
 EntryTableView::EntryTableView(QWidget *parent)
     : QTableView(parent)
 {
+    // With dragging on, a press on a selected row keeps the selection.
+    setDragEnabled(true);
+    setDragDropMode(QAbstractItemView::DragOnly);
 }
 
 void EntryTableView::mouseDoubleClickEvent(QMouseEvent *event)
@@ -37,4 +42,32 @@ void EntryTableView::contextMenuEvent(QContextMenuEvent *event)
     if (!currentIndex().isValid() || !viewport()->rect().intersects(row))
         row = QRect(viewport()->rect().topLeft(), QSize(1, 1));
     emit menuRequested(viewport()->mapToGlobal(row.bottomLeft()));
+}
+
+void EntryTableView::startDrag(Qt::DropActions)
+{
+    m_dragHeld = true;
+    emit dragRequested();
+}
+
+void EntryTableView::mousePressEvent(QMouseEvent *event)
+{
+    m_dragHeld = false;
+    QTableView::mousePressEvent(event);
+}
+
+void EntryTableView::mouseMoveEvent(QMouseEvent *event)
+{
+    // The view would go on selecting rows under the pointer.
+    if (m_dragHeld && event->buttons() != Qt::NoButton)
+        return;
+    QTableView::mouseMoveEvent(event);
+}
+
+void EntryTableView::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The view would select the row under the pointer alone.
+    if (std::exchange(m_dragHeld, false))
+        return;
+    QTableView::mouseReleaseEvent(event);
 }

@@ -4,6 +4,9 @@
 
 #include <QSet>
 
+#include <algorithm>
+#include <functional>
+
 namespace MemberSelection {
 
 std::vector<bool> selectedEntries(const QItemSelection &selection, const EntryTableModel &model)
@@ -38,11 +41,17 @@ QItemSelection rowsShowing(const std::vector<bool> &selected, const EntryTableMo
     return ranges;
 }
 
-QStringList memberPaths(const std::vector<ArchiveEntry> &entries, const std::vector<bool> &selected)
+Members members(const std::vector<ArchiveEntry> &entries, const std::vector<bool> &selected)
 {
+    Members result;
+    const size_t count = std::min(entries.size(), selected.size());
+    result.all = count == entries.size() && !entries.empty()
+        && std::all_of(selected.begin(), selected.begin() + count, std::identity());
+    if (result.all)
+        return result;
     // Views into the entries' own texts: nothing is copied per member.
     QSet<QByteArrayView> folders;
-    for (size_t i = 0; i < entries.size() && i < selected.size(); ++i) {
+    for (size_t i = 0; i < count; ++i) {
         if (!selected[i] || !entries[i].isFolder())
             continue;
         QByteArrayView path = entries[i].pathUtf8();
@@ -59,17 +68,21 @@ QStringList memberPaths(const std::vector<ArchiveEntry> &entries, const std::vec
         return false;
     };
 
-    QStringList paths;
     QSet<QByteArrayView> seen;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const QByteArrayView path = entries[i].pathUtf8();
-        const bool wanted = (i < selected.size() && selected[i]) || (!folders.isEmpty() && underSelectedFolder(path));
-        if (wanted && !seen.contains(path)) {
-            seen.insert(path);
-            paths.append(QString::fromUtf8(path));
-        }
+    for (size_t i = 0; i < count; ++i) {
+        if (!selected[i])
+            continue;
+        QByteArrayView path = entries[i].pathUtf8();
+        while (path.endsWith('/') && path.size() > 1)
+            path.chop(1);
+        if (seen.contains(path) || (!folders.isEmpty() && underSelectedFolder(path)))
+            continue;
+        seen.insert(path);
+        const QString name = QString::fromUtf8(path);
+        // Decoding replaces what is not UTF-8; encoding again shows it.
+        (name.toUtf8() == path ? result.paths : result.unnamed).append(name);
     }
-    return paths;
+    return result;
 }
 
 } // namespace MemberSelection

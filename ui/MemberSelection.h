@@ -18,8 +18,20 @@ std::vector<bool> selectedEntries(const QItemSelection &selection, const EntryTa
 // The view rows now showing any of those entries, as row ranges.
 QItemSelection rowsShowing(const std::vector<bool> &selected, const EntryTableModel &model);
 
-// The member paths to extract for the selected entries: each once, in
-// listing order, a selected folder bringing every listed member under it.
-QStringList memberPaths(const std::vector<ArchiveEntry> &entries, const std::vector<bool> &selected);
+struct Members {
+    // Every entry is selected: take the whole archive, naming nothing.
+    bool all = false;
+    // The selected members to name to the tool, each once, in listing
+    // order. The tool takes a folder with everything under it, so members
+    // under a selected folder are left out: a selected folder stays one name.
+    QStringList paths;
+    // Selected names that are not valid UTF-8 (shown with replacement
+    // characters): they cannot be named to the tool exactly.
+    QStringList unnamed;
+
+    bool isEmpty() const { return !all && paths.isEmpty() && unnamed.isEmpty(); }
+};
+
+Members members(const std::vector<ArchiveEntry> &entries, const std::vector<bool> &selected);
 
 } // namespace MemberSelection

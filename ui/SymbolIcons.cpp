@@ -1,5 +1,7 @@
 #include "ui/SymbolIcons.h"
 
+#include <QApplication>
+#include <QPainter>
 #include <QStyle>
 
 namespace {
@@ -23,6 +25,8 @@ const Mapping kMappings[] = {
     {"arrow.down.circle", {"folder-download-symbolic", "folder-download", "folder-downloads"}, QStyle::SP_ArrowDown},
     {"doc", {"folder-documents-symbolic", "folder-documents", "x-office-document"}, QStyle::SP_FileIcon},
     {"desktopcomputer", {"user-desktop-symbolic", "user-desktop", "computer"}, QStyle::SP_DesktopIcon},
+    // Qt has no lock of its own: one is drawn (see drawnLock).
+    {"lock", {"changes-prevent-symbolic", "object-locked", "emblem-readonly"}, QStyle::SP_CustomBase},
 };
 
 const Mapping *find(const QString &symbol)
@@ -32,6 +36,23 @@ const Mapping *find(const QString &symbol)
             return &mapping;
     }
     return nullptr;
+}
+
+// A padlock in the text colour: a shackle, and the body over its lower half.
+QIcon drawnLock()
+{
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QColor ink = QApplication::palette().color(QPalette::Text);
+    painter.setPen(QPen(ink, 3));
+    painter.drawRoundedRect(QRectF(10, 4, 12, 20), 6, 6);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(ink);
+    painter.drawRoundedRect(QRectF(6, 14, 20, 15), 2, 2);
+    painter.end();
+    return QIcon(pixmap);
 }
 
 void useAdwaitaWhenThemeless()
@@ -70,5 +91,7 @@ QIcon SymbolIcons::icon(const QString &symbol, const QStyle *style)
         if (!themed.isNull())
             return themed;
     }
+    if (mapping->fallback == QStyle::SP_CustomBase)
+        return drawnLock();
     return style ? style->standardIcon(mapping->fallback) : QIcon();
 }

@@ -130,6 +130,23 @@ private slots:
         expectOnly("errorReport", "lost.zip");
     }
 
+    // Asked in the same dialog: names once, for the screen's listing, and the extraction uses that password.
+    // A cancel leaves nothing (no folder either) and reveals nothing.
+    void encryptedArchives()
+    {
+        QVERIFY(writeFile(path("src/a.txt"), "a"));
+        QVERIFY(makeEncrypted(Encryption::SevenZipNames, path("x/a.7z"), path("src"), {"a.txt"}, "pw"));
+        QVERIFY(makeEncrypted(Encryption::ZipCrypto, path("y/a.zip"), path("src"), {"a.txt"}, "pw"));
+        m_desktop.queuePasswordAnswer(QStringLiteral("x"));
+        m_desktop.queuePasswordAnswer(QStringLiteral("pw"));
+        QCOMPARE(handle({"-corvexextracthere", path("x/a.7z")}), 0);
+        m_desktop.queuePasswordAnswer(QStringLiteral("x"));
+        QCOMPARE(handle({"-corvexextractfolder", path("y/a.zip")}), 1);
+        QCOMPARE(tree(path("x")), (QStringList{"a.7z", "a.txt"}));
+        QCOMPARE(tree(path("y")), QStringList{"a.zip"});
+        QCOMPARE(m_desktop.kinds(), (QStringList{"password", "password", "reveal", "password", "password"}));
+    }
+
     void failuresAreShown()
     {
         QCOMPARE(handle({"-add2archive", path("missing.txt")}), 1);

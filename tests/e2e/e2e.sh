@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The real program on a real (virtual) desktop: Xvfb, a session bus with no
 # file manager on it, and xdotool to look at windows and press keys.
-# Usage: e2e.sh CASE PROGRAM   (CASE: window, extract, unsafe)
+# Usage: e2e.sh CASE PROGRAM [DROP_TARGET]   (CASE: window, extract, unsafe, drag)
 # Re-runs itself inside xvfb-run and dbus-run-session; everything it makes
 # lives in one scratch folder, home included.
 set -euo pipefail
 
-case_name="$1" program="$2"
+case_name="$1" program="$2" drop_target="${3:-}"
 
 if [ -z "${CORVEX_E2E_INSIDE:-}" ]; then
   scratch="$(mktemp -d)"
@@ -95,6 +95,38 @@ PY
   [ "$before" = "$after" ] || fail "files changed: $(diff <(echo "$before") <(echo "$after") || true)"
   [ ! -e "$scratch/opened.log" ] || fail "something was revealed"
   echo "e2e unsafe: alert of $size dismissed with Return"
+  ;;
+
+drag)
+  # A file and a folder dragged with the mouse onto a window that takes
+  # text/uri-list: the files it is given are the members, as the tool gives them.
+  mkdir -p "$scratch/files/docs/sub" "$scratch/work" "$scratch/dropped" "$scratch/by-tool"
+  printf 'hello\n' > "$scratch/files/docs/sub/a.txt"
+  printf 'world\n' > "$scratch/files/b.txt"
+  (cd "$scratch/files" && "$seven" a -tzip -spd -- "$scratch/work/pick.zip" docs b.txt >/dev/null)
+  "$program" "$scratch/work/pick.zip" &
+  "$drop_target" > "$scratch/dropped.txt" &
+  trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
+  window="$(find_window)" || fail "no window named Corvex"
+  xdotool windowmove --sync "$window" 0 0
+  # Rows are 24 px high from y = 112: b.txt, then docs. Until the listing is
+  # in there is nothing to drag and no copy is made: then again.
+  for _ in 1 2 3 4 5; do
+    xdotool mousemove 250 124 click 1 mousemove 250 148 keydown ctrl click 1 keyup ctrl mousemove 250 124 mousedown 1
+    for x in 270 300 400; do xdotool mousemove "$x" 130; sleep 0.1; done
+    # The drag begins once the copies are there, the button still down.
+    for _ in $(seq 1 50); do ls "$HOME"/.cache/corvex/drags/*/b.txt >/dev/null 2>&1 && break 2; sleep 0.1; done
+    xdotool mouseup 1; sleep 1
+  done
+  sleep 0.5
+  for x in 700 1000 1100 1120; do xdotool mousemove "$x" 200; sleep 0.3; done
+  xdotool mouseup 1
+  for _ in $(seq 1 100); do [ -s "$scratch/dropped.txt" ] || sleep 0.1; done
+  [ -s "$scratch/dropped.txt" ] || fail "nothing was dropped"
+  # The scratch paths need no escapes in a URI.
+  tr -d '\r' < "$scratch/dropped.txt" | sed -n 's|^file://||p' | while read -r file; do cp -r "$file" "$scratch/dropped/"; done
+  "$seven" x -o"$scratch/by-tool" -spd -- "$scratch/work/pick.zip" b.txt docs >/dev/null
+  diff -r "$scratch/by-tool" "$scratch/dropped" || fail "the drop differs from the tool's extraction"
   ;;
 
 *) fail "unknown case" ;;

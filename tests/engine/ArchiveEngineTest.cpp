@@ -81,6 +81,13 @@ private slots:
             for (qsizetype i = end + 1; i < arguments.size(); ++i)
                 QVERIFY2(arguments[i].startsWith('/'), qPrintable(arguments.join(' ')));
         }
+        // A password reaches the tool on standard input only: other users can read arguments and environment.
+        const QString secret = QStringLiteral("-pSECRET word");
+        const ProcessRunner::Options options = ArchiveEngine::toolOptions(secret);
+        QCOMPARE(options.input, secret.toUtf8() + '\n');
+        for (const QStringList &strings : lists + QList<QStringList>{options.environment})
+            QVERIFY(!strings.join('\n').contains(QLatin1String("SECRET")));
+        QVERIFY(!ArchiveEngine::toolOptions().input);
         // The tool would read '*' in "-o" as the archive's name.
         QVERIFY(star.arguments.contains("-o.") && star.arguments.contains("-i@/list"));
         QCOMPARE(star.workingFolder, QStringLiteral("/st*r/dest"));
@@ -165,7 +172,7 @@ private slots:
         QVERIFY(m_engine->list(path("empty.zip")).empty());
 
         // Never waits for a password: standard input is empty.
-        QVERIFY(runTool({"a", "-tzip", "-pSECRET", "-spd", "--", path("enc.zip"), m_tree + "/-lead.txt"}));
+        QVERIFY(makeEncrypted(Encryption::ZipAes, path("enc.zip"), m_tree, {"-lead.txt"}, "SECRET"));
         QVERIFY(commandFailedText([&] { m_engine->test(path("enc.zip")); }).contains(QLatin1String("Break signaled")));
     }
 

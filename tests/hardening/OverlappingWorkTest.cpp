@@ -41,9 +41,10 @@ public:
     }
 };
 
-// Waits as long as the first argument holding "-wait<milliseconds>" says.
+// Waits as long as the first of the working folder (an extraction runs in its destination) and the arguments
+// holding "-wait<milliseconds>" says.
 const char *const wrapper = R"sh(#!/bin/sh
-for argument in "$@"; do
+for argument in "$PWD" "$@"; do
   case "$argument" in
     *-wait[0-9]*)
       ms=${argument##*-wait}; ms=${ms%%[!0-9]*}

@@ -66,7 +66,11 @@ private slots:
         desktop.queueOpenPanelAnswer({path("src/docs")});
         desktop.queueSavePanelAnswer(std::nullopt);
         click(c, "compressButton");                        // save panel cancelled
-        QCOMPARE(desktop.kinds(), QStringList({"openPanel", "openPanel", "openPanel", "savePanel"}));
+        desktop.queueOpenPanelAnswer({path("src/docs")});
+        desktop.queueSavePanelAnswer(path("never.zip"));
+        click(c, "compressButton");                        // password cancelled: nothing is made
+        QCOMPARE(desktop.kinds(), QStringList({"openPanel", "openPanel", "openPanel", "savePanel", "openPanel",
+                                               "savePanel", "newPassword"}));
         QCOMPARE(statusText(c), QStringLiteral("5 items"));
         QCOMPARE(c.archivePath(), m_sound);
         QCOMPARE(desktop.savePanels[0].requiredSuffix, QStringLiteral("zip"));
@@ -97,14 +101,18 @@ private slots:
         QTest::addColumn<QString>("zip");
         QTest::addColumn<bool>("existing");
         QTest::addColumn<QStringList>("members");
+        QTest::addColumn<QString>("password");
         const QString dash = path("src/-dash.txt");
         QTest::newRow("new zip becomes current") << QStringList{path("src/docs"), dash} << path("new/New Archive.zip")
-            << false << QStringList{"-dash.txt", "docs", "docs/deep", "docs/deep/note.md", "docs/readme.txt"};
+            << false << QStringList{"-dash.txt", "docs", "docs/deep", "docs/deep/note.md", "docs/readme.txt"} << "";
         QTest::newRow("onto an existing zip") << QStringList{dash} << path("replace/Archive.zip") << true
-                                              << QStringList{"-dash.txt"};
+                                              << QStringList{"-dash.txt"} << "";
+        QTest::newRow("encrypted, kept for the new zip") << QStringList{dash} << path("aes/Archive.zip") << false
+                                                         << QStringList{"-dash.txt"} << " -x 'q\" two ";
         // A missing input makes the tool fail after it wrote the others: the old zip stays.
         QTest::newRow("failing onto an existing zip") << QStringList{dash, path("src/gone.txt")}
-                                                      << path("keep/Archive.zip") << true << QStringList{"a.txt"};
+                                                      << path("keep/Archive.zip") << true << QStringList{"a.txt"}
+                                                      << "";
     }
 
     void compress()
@@ -113,6 +121,7 @@ private slots:
         QFETCH(QString, zip);
         QFETCH(bool, existing);
         QFETCH(QStringList, members);
+        QFETCH(QString, password);
         if (existing)
             QVERIFY(makeZip(zip, path("plain"), {"a.txt"}));
         const QByteArray before = readFile(zip);
@@ -122,6 +131,7 @@ private slots:
         CorvexController c(*m_engine, desktop, QString());
         desktop.queueOpenPanelAnswer(items);
         desktop.queueSavePanelAnswer(zip);
+        desktop.queueNewPasswordAnswer(password);
         click(c, "compressButton");
         if (failing) {
             QTRY_COMPARE_WITH_TIMEOUT(desktop.count("errorReport"), 1, 30000);
@@ -132,6 +142,11 @@ private slots:
         } else {
             UI_WAIT_FOR_STATUS(c, QStringLiteral("%1 items").arg(members.size()));
             QCOMPARE(pathText(c), zip);
+            // Its password is known: Test asks nothing; without it the test fails.
+            click(c, "testButton");
+            UI_WAIT_FOR_STATUS(c, QStringLiteral("Archive test passed"));
+            QCOMPARE(desktop.count("password"), 0);
+            QCOMPARE(password.isEmpty(), runTool({"t", "--", zip}));
         }
         QCOMPARE(memberPaths(zip), members);
         QCOMPARE(QDir(QFileInfo(zip).path()).entryList(QDir::Files | QDir::Hidden), QStringList{QFileInfo(zip).fileName()});
@@ -159,6 +174,43 @@ private slots:
         view->clearSelection();
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, belowRows);
         QCOMPARE(desktop.kinds(), QStringList{"beep"});
+    }
+
+    // Asked when needed, kept while the archive is current, forgotten on another load and on close.
+    void encryptedArchives()
+    {
+        const QString names = path("enc/names.7z"), partial = path("enc/partial.zip");
+        QVERIFY(makeEncrypted(Encryption::SevenZipNames, names, path("src"), {"-dash.txt"}, "pw 1"));
+        QVERIFY(makeEncrypted(Encryption::ZipFirstMemberPlain, partial, path("src"), {"-dash.txt", "docs/readme.txt"},
+                              "pw 2"));
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop, QString());
+        load(c, m_sound, QStringLiteral("5 items"));
+        c.loadArchive(names);   // cancelled: the shown archive stays
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("5 items"));
+        desktop.queuePasswordAnswer(QStringLiteral("wrong"));
+        desktop.queuePasswordAnswer(QStringLiteral("pw 1"));
+        load(c, names, QStringLiteral("1 items"));
+        click(c, "testButton");
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("Archive test passed"));
+
+        load(c, partial, QStringLiteral("2 items"));
+        const auto lock = [&](int row) { return table(c)->model()->index(row, 0).data(Qt::DecorationRole).value<QIcon>(); };
+        QVERIFY(lock(rowOf(c, "-dash.txt")).isNull() && !lock(rowOf(c, "docs/readme.txt")).isNull());
+        selectRow(c, rowOf(c, "docs/readme.txt"));
+        desktop.queuePasswordAnswer(QStringLiteral("pw 2"));
+        click(c, "viewButton");
+        QTRY_COMPARE_WITH_TIMEOUT(desktop.count("open"), 1, 30000);
+        click(c, "testButton");
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("Archive test passed"));
+        c.window()->close();
+        click(c, "testButton");
+        QTRY_COMPARE_WITH_TIMEOUT(desktop.count("password"), 5, 30000);   // names twice, then partial twice
+        drainWork();
+        QCOMPARE(desktop.calls[desktop.kinds().indexOf("password") + 2].values, (QStringList{names, "wrong"}));
+        QCOMPARE(desktop.calls.last().values, QStringList{partial});
+        QCOMPARE(desktop.count("errorReport"), 0);
+        QCOMPARE(statusText(c), QStringLiteral("Archive test passed"));
     }
 };
 

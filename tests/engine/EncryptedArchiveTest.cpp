@@ -1,0 +1,140 @@
+// Encrypted archives of every kind through execute(): the password is asked
+// only when needed, asked again after a wrong one, and Cancel ends it with
+// nothing left on disk.
+#include "../TestSupport.h"
+#include "engine/OperationJob.h"
+#include "engine/ToolPassword.h"
+
+using namespace test_support;
+
+Q_DECLARE_METATYPE(OperationKind)
+
+namespace {
+
+// ZIP takes printable ASCII only: a leading '-', quotes, runs of spaces.
+const QString zipPassword = QStringLiteral("-p 'q\"uote'  two ");
+// 7z takes any: non-ASCII, 200 characters.
+const QString sevenZipPassword = QStringLiteral("Ünïcödé ") + QString(192, QLatin1Char('k'));
+
+bool isSevenZip(int kind) { return kind == int(Encryption::SevenZipData) || kind == int(Encryption::SevenZipNames); }
+QString rightPassword(int kind) { return isSevenZip(kind) ? sevenZipPassword : zipPassword; }
+
+} // namespace
+
+class EncryptedArchiveTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    const ArchiveEngine m_engine{kResources};
+    const QString m_scratch = m_dir.filePath("scratch");   // the temporary and preview folders; "out" to extract into
+
+    QString archive(int kind) const { return m_dir.filePath(QString::number(kind) + (isSevenZip(kind) ? ".7z" : ".zip")); }
+
+    // Answers from `answers` in turn (a null string cancels); each question's "last was wrong" goes to `asked`.
+    Outcome run(const OperationRequest &request, QStringList answers, QList<bool> &asked)
+    {
+        OperationJob job;
+        job.setQuestionSink([&](const Question &question) {
+            asked.append(question.lastPasswordWrong);
+            Answer answer;
+            answer.password = answers.isEmpty() ? QString() : answers.takeFirst();
+            answer.cancelled = answer.password.isNull();
+            job.answer(answer);
+        });
+        return m_engine.execute(request, job);
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("TMPDIR", QFile::encodeName(m_scratch));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_scratch));
+        QVERIFY(writeFile(m_dir.filePath("in/a.txt"), "plain\n") && writeFile(m_dir.filePath("in/b.txt"), "second\n"));
+        for (int kind = 0; kind <= int(Encryption::ZipFirstMemberPlain); ++kind)
+            QVERIFY(makeEncrypted(Encryption(kind), archive(kind), m_dir.path(), {"in/a.txt", "in/b.txt"}, rightPassword(kind)));
+    }
+
+    void init()
+    {
+        QVERIFY(QDir(m_scratch).removeRecursively() && QDir().mkpath(m_scratch + "/out"));
+        QVERIFY(QFile::setPermissions(m_scratch, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    }
+
+    void askedWhenNeeded_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<OperationKind>("operation");
+        QTest::addColumn<QString>("kept");
+        QTest::addColumn<QStringList>("answers");
+        for (int kind = 0; kind <= int(Encryption::ZipFirstMemberPlain); ++kind) {
+            const QString right = rightPassword(kind), wrong = right + 'x';
+            for (const OperationKind operation : {OperationKind::List, OperationKind::Extract, OperationKind::Test,
+                                                  OperationKind::Preview}) {
+                for (const QStringList &answers : {QStringList{right}, {wrong, right}, {wrong, QString()}})
+                    QTest::addRow("kind %d, operation %d, %lld answers, %s", kind, int(operation), answers.size(),
+                                  answers.last().isNull() ? "cancel" : "right")
+                        << kind << operation << QString() << answers;
+            }
+            QTest::addRow("kind %d, kept password wrong", kind) << kind << OperationKind::Test << wrong << QStringList{right};
+        }
+        QTest::addRow("line break never sent") << 2 << OperationKind::Test << QString()
+                                               << QStringList{sevenZipPassword + "\nx", sevenZipPassword};
+    }
+
+    void askedWhenNeeded()
+    {
+        QFETCH(int, kind);
+        QFETCH(OperationKind, operation);
+        QFETCH(QString, kept);
+        QFETCH(QStringList, answers);
+        OperationRequest request;
+        request.kind = operation;
+        request.archive = archive(kind);
+        request.destination = m_scratch + "/out";
+        request.members = operation == OperationKind::Preview ? QStringList{"in/b.txt"} : QStringList();
+        request.password = kept;
+        QList<bool> asked;
+        const Outcome outcome = run(request, answers, asked);
+
+        const bool needed = operation != OperationKind::List || kind == int(Encryption::SevenZipNames);
+        const bool right = !needed || !answers.last().isNull();
+        QCOMPARE(outcome.kind, right ? Outcome::Kind::Succeeded : Outcome::Kind::Cancelled);
+        QList<bool> expected;
+        for (qsizetype i = 0; needed && i < answers.size(); ++i)
+            expected.append(i > 0 || !kept.isEmpty());
+        QCOMPARE(asked, expected);
+        QCOMPARE(outcome.password, needed && right ? answers.last() : QString());
+        if (right && operation == OperationKind::List)
+            QCOMPARE(sortedPaths(outcome.entries), (QStringList{"in/a.txt", "in/b.txt"}));
+        if (right && operation == OperationKind::Preview) {
+            QCOMPARE(readFile(outcome.path), QByteArray("second\n"));
+            QVERIFY(QDir(QDir::cleanPath(outcome.path + "/../..")).removeRecursively());
+        }
+        // A wrong or cancelled attempt leaves no file and no preview folder.
+        const bool extracted = right && operation == OperationKind::Extract;
+        const QStringList everything{"out", "out/in", "out/in/a.txt", "out/in/b.txt"};
+        QCOMPARE(tree(m_scratch), extracted ? everything : QStringList{"out"});
+        QVERIFY(!extracted || readFile(m_scratch + "/out/in/b.txt") == "second\n");
+    }
+
+    // A new ZIP takes a password exactly when the tool does; the engine never starts it on another.
+    void newZipPasswords()
+    {
+        for (const QString &password : {zipPassword, QStringLiteral("Ünï"), QString(100, QLatin1Char('k'))}) {
+            const bool takes = ToolPassword::newZipProblem(password).isEmpty();
+            QCOMPARE(makeEncrypted(Encryption::ZipAes, m_scratch + "/tool.zip", m_dir.path(), {"in"}, password), takes);
+            OperationRequest request;
+            request.kind = OperationKind::Create;
+            request.archive = m_scratch + "/new.zip";
+            request.inputs = {m_dir.filePath("in")};
+            request.password = password;
+            QList<bool> asked;
+            QCOMPARE(run(request, {}, asked).succeeded(), takes);
+            QVERIFY(QDir(m_scratch).removeRecursively());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(EncryptedArchiveTest)
+#include "EncryptedArchiveTest.moc"

@@ -1,0 +1,105 @@
+#include "ui/DragOut.h"
+
+#include "engine/ArchiveError.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include <cerrno>
+#include <cstdlib>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr char kPrefix[] = "drag-";
+
+} // namespace
+
+DragOut::~DragOut()
+{
+    removeAll();
+}
+
+QString DragOut::base()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/corvex/drags");
+}
+
+QString DragOut::newFolder()
+{
+    const QString folder = base();
+    if (!QDir().mkpath(folder))
+        throw SystemError(QCoreApplication::translate("DragOut", "Cannot create the folder “%1”").arg(folder));
+    ::chmod(QFile::encodeName(folder).constData(), 0700);
+    if (!m_swept) {
+        m_swept = true;
+        const QDateTime dayAgo = QDateTime::currentDateTime().addDays(-1);
+        QDirIterator old(folder, {QLatin1String(kPrefix) + QLatin1Char('*')}, QDir::Dirs | QDir::NoDotAndDotDot);
+        while (old.hasNext()) {
+            const QFileInfo info = old.nextFileInfo();
+            if (info.lastModified() < dayAgo && !info.isSymLink())
+                QDir(info.filePath()).removeRecursively();
+        }
+    }
+    QByteArray pattern = QFile::encodeName(folder) + '/' + kPrefix + "XXXXXX";
+    // mkdtemp makes it 0700 under a name nobody could have chosen before.
+    if (!::mkdtemp(pattern.data()))
+        throw SystemError::fromErrno(
+            QCoreApplication::translate("DragOut", "Cannot create a folder in “%1”").arg(folder), errno);
+    m_folders.append(QFile::decodeName(pattern));
+    return m_folders.last();
+}
+
+bool DragOut::sameSource(const Kept &kept, const QString &archive, const MemberSelection::Members &members)
+{
+    const QFileInfo info(archive);
+    return !kept.folder.isEmpty() && kept.archive == archive && kept.all == members.all
+        && kept.paths == members.paths && info.lastModified() == kept.modified && info.size() == kept.size;
+}
+
+QString DragOut::kept(const QString &archive, const MemberSelection::Members &members) const
+{
+    if (!sameSource(m_kept, archive, members))
+        return {};
+    // A drop target that moved a copy away took it from the folder.
+    const QList<QUrl> found = urls(m_kept.folder, members);
+    if (found.isEmpty() || (!members.all && found.size() != members.paths.size()))
+        return {};
+    return m_kept.folder;
+}
+
+void DragOut::keep(const QString &archive, const MemberSelection::Members &members, const QString &folder)
+{
+    const QFileInfo info(archive);
+    m_kept = {archive, info.lastModified(), info.size(), members.all, members.paths, folder};
+}
+
+QList<QUrl> DragOut::urls(const QString &folder, const MemberSelection::Members &members)
+{
+    QStringList paths = members.paths;
+    if (members.all)
+        paths = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+    const QString inside = QDir::cleanPath(folder) + QLatin1Char('/');
+    QList<QUrl> result;
+    for (const QString &path : paths) {
+        // The tool keeps members inside the folder whatever their names say;
+        // a name that still points elsewhere is left out, never followed.
+        const QString copy = QDir::cleanPath(inside + path);
+        struct stat status;
+        if (copy.startsWith(inside) && ::lstat(QFile::encodeName(copy).constData(), &status) == 0)
+            result.append(QUrl::fromLocalFile(copy));
+    }
+    return result;
+}
+
+void DragOut::removeAll()
+{
+    for (const QString &folder : std::as_const(m_folders))
+        QDir(folder).removeRecursively();
+    m_folders.clear();
+    m_kept = {};
+}
