@@ -281,6 +281,8 @@ EXISTING = [
          kept=[".cache/same.txt"]),
     case("dot-folder-merged-replaced", tar(".conf.tar", ["new.txt", ("same.txt", "file", b"new\n")]), "X",
          ["same.txt"], setup=[(".conf", None), (".conf/same.txt", "old\n"), ("same.txt", "old\n")], answers="R*"),
+    case("file-beside-a-folder-kept-both", zip_("folder-by-file.zip", [("x", b"new\n")]), "Q", ["x 2", "x/keep.txt"],
+         setup=[("x", None), ("x/keep.txt", "old\n")], answers="K", kept=["x/keep.txt"]),
     case("file-beside-replaced", zip_("beside.zip", [("notes.txt", b"new\n")]), "Q", ["notes.txt"],
          setup=[("notes.txt", "mine\n")], answers="R"),
     case("file-beside-skipped", zip_("skipped.zip", [("notes.txt", b"new\n"), "ok.txt"]), "Q", ["ok.txt"],
