@@ -15,7 +15,7 @@ class StartArguments
 public:
     StartArguments(int argc, const char *const *argv);
 
-    // The program path first, then every argument, for AppDelegate.
+    // The program path first, then every argument, for Startup.
     const QStringList &arguments() const { return m_arguments; }
     // Arguments whose bytes are not UTF-8: as text they would name another
     // path, so nothing is done with them. Shown with U+FFFD in place.

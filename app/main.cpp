@@ -1,4 +1,4 @@
-#include "app/AppDelegate.h"
+#include "app/Startup.h"
 #include "app/StartArguments.h"
 #include "app/Translations.h"
 #include "engine/ArchiveEngine.h"
@@ -28,17 +28,17 @@ int main(int argc, char *argv[])
         desktop.showAlert(Desktop::AlertStyle::Warning, start.refusalMessage(), start.refusalInformativeText());
         return 1;
     }
-    AppDelegate delegate(desktop, resourceFolder, start.arguments());
-    const AppDelegate::Outcome outcome = delegate.start();
+    Startup delegate(desktop, resourceFolder, start.arguments());
+    const Startup::Outcome outcome = delegate.start();
     switch (outcome) {
-    case AppDelegate::Outcome::windowShown:
+    case Startup::Outcome::windowShown:
         return application.exec();
-    case AppDelegate::Outcome::handledByCommandLine:
-    case AppDelegate::Outcome::commandLineFailed:
+    case Startup::Outcome::handledByCommandLine:
+    case Startup::Outcome::commandLineFailed:
         // Let the file manager hear of what to reveal before the process ends.
         desktop.waitForPendingReveals();
-        return outcome == AppDelegate::Outcome::handledByCommandLine ? 0 : 1;
-    case AppDelegate::Outcome::engineMissing:
+        return outcome == Startup::Outcome::handledByCommandLine ? 0 : 1;
+    case Startup::Outcome::engineMissing:
         break;
     }
     return 1;

@@ -14,8 +14,6 @@ public:
     static ArchiveError engineMissing() { return ArchiveError(Kind::engineMissing, QString()); }
 
     Kind kind() const { return m_kind; }
-    // The tool's whole combined output (commandFailed only).
-    const QString &output() const { return m_output; }
     // The text the user reads.
     QString errorDescription() const;
     const char *what() const noexcept override { return m_what.constData(); }

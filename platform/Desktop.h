@@ -18,18 +18,18 @@ class Desktop
 public:
     enum class AlertStyle { Warning, Informational };
 
-    struct OpenPanel {
+    struct FileChoice {
         QString title;
         QString prompt;   // the accept button's text; empty: the default
-        bool canChooseFiles = true;
-        bool canChooseDirectories = false;
-        bool canCreateDirectories = false;
-        bool allowsMultipleSelection = false;
+        bool files = true;
+        bool folders = false;
+        bool canCreateFolders = false;
+        bool multiple = false;
     };
 
-    struct SavePanel {
-        QString proposedName;
-        QString requiredSuffix;   // e.g. "zip"; empty: any
+    struct SaveChoice {
+        QString suggestedName;
+        QString suffix;   // e.g. "zip"; empty: any
     };
 
     // An archive's password. Says the last one was wrong only when told so:
@@ -72,8 +72,8 @@ public:
     // Opens a file or folder with its default application.
     virtual void open(const QString &path) = 0;
     // Modal panels; empty / nullopt when cancelled.
-    virtual QStringList runOpenPanel(const OpenPanel &panel) = 0;
-    virtual std::optional<QString> runSavePanel(const SavePanel &panel) = 0;
+    virtual QStringList chooseFiles(const FileChoice &panel) = 0;
+    virtual std::optional<QString> chooseSaveFile(const SaveChoice &panel) = 0;
     // Modal password questions; nullopt on Cancel. The new password is
     // empty when the user wants none.
     virtual std::optional<QString> askPassword(const PasswordPrompt &prompt) = 0;

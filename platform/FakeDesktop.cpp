@@ -32,19 +32,19 @@ void FakeDesktop::open(const QString &path)
     calls.append({QStringLiteral("open"), {path}});
 }
 
-QStringList FakeDesktop::runOpenPanel(const OpenPanel &panel)
+QStringList FakeDesktop::chooseFiles(const FileChoice &panel)
 {
-    openPanels.append(panel);
-    const QStringList answer = m_openAnswers.isEmpty() ? QStringList() : m_openAnswers.dequeue();
-    calls.append({QStringLiteral("openPanel"), answer});
+    fileChoices.append(panel);
+    const QStringList answer = m_chosenFiles.isEmpty() ? QStringList() : m_chosenFiles.dequeue();
+    calls.append({QStringLiteral("chooseFiles"), answer});
     return answer;
 }
 
-std::optional<QString> FakeDesktop::runSavePanel(const SavePanel &panel)
+std::optional<QString> FakeDesktop::chooseSaveFile(const SaveChoice &panel)
 {
-    savePanels.append(panel);
-    const std::optional<QString> answer = m_saveAnswers.isEmpty() ? std::nullopt : m_saveAnswers.dequeue();
-    calls.append({QStringLiteral("savePanel"), answer ? QStringList{*answer} : QStringList()});
+    saveChoices.append(panel);
+    const std::optional<QString> answer = m_saveFiles.isEmpty() ? std::nullopt : m_saveFiles.dequeue();
+    calls.append({QStringLiteral("chooseSaveFile"), answer ? QStringList{*answer} : QStringList()});
     return answer;
 }
 

@@ -13,8 +13,8 @@ class FakeDesktop : public Desktop
 {
 public:
     struct Call {
-        // "error", "errorReport", "alert", "beep", "reveal", "open", "openPanel",
-        // "savePanel", "progress", "conflict", "password" (archive, then
+        // "error", "errorReport", "alert", "beep", "reveal", "open", "chooseFiles",
+        // "chooseSaveFile", "progress", "conflict", "password" (archive, then
         // "wrong" when it said so), "newPassword" (archive). Never the
         // password answered.
         QString kind;
@@ -27,8 +27,8 @@ public:
     void beep() override;
     void reveal(const QStringList &paths) override;
     void open(const QString &path) override;
-    QStringList runOpenPanel(const OpenPanel &panel) override;
-    std::optional<QString> runSavePanel(const SavePanel &panel) override;
+    QStringList chooseFiles(const FileChoice &panel) override;
+    std::optional<QString> chooseSaveFile(const SaveChoice &panel) override;
     std::optional<QString> askPassword(const PasswordPrompt &prompt) override;
     std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) override;
     std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
@@ -36,8 +36,8 @@ public:
 
     // Answers for the next panels, first in first out. An empty list or a
     // nullopt is a cancel; with nothing queued a panel is cancelled.
-    void queueOpenPanelAnswer(const QStringList &paths) { m_openAnswers.enqueue(paths); }
-    void queueSavePanelAnswer(const std::optional<QString> &path) { m_saveAnswers.enqueue(path); }
+    void queueChosenFiles(const QStringList &paths) { m_chosenFiles.enqueue(paths); }
+    void queueSaveFile(const std::optional<QString> &path) { m_saveFiles.enqueue(path); }
     // Passwords leave the queue as they are answered. A new password its
     // prompt's check refuses is a cancel: the real dialog keeps OK off.
     void queuePasswordAnswer(const std::optional<QString> &password) { m_passwordAnswers.enqueue(password); }
@@ -47,19 +47,19 @@ public:
     void queueConflictAnswer(ConflictChoice choice, bool applyToAll = false);
 
     QList<Call> calls;
-    QList<OpenPanel> openPanels;
-    QList<SavePanel> savePanels;
+    QList<FileChoice> fileChoices;
+    QList<SaveChoice> saveChoices;
     // The last progress window's cancel, as its button would call it.
     std::function<void()> cancelProgress;
     QList<Question> conflicts;
 
     QStringList kinds() const;
     int count(const QString &kind) const;
-    void clear() { calls.clear(); openPanels.clear(); savePanels.clear(); conflicts.clear(); }
+    void clear() { calls.clear(); fileChoices.clear(); saveChoices.clear(); conflicts.clear(); }
 
 private:
-    QQueue<QStringList> m_openAnswers;
-    QQueue<std::optional<QString>> m_saveAnswers;
+    QQueue<QStringList> m_chosenFiles;
+    QQueue<std::optional<QString>> m_saveFiles;
     QQueue<std::optional<QString>> m_passwordAnswers;
     QQueue<std::optional<QString>> m_newPasswordAnswers;
     QQueue<Answer> m_conflictAnswers;

@@ -24,8 +24,8 @@ public:
     void beep() override;
     void reveal(const QStringList &paths) override;
     void open(const QString &path) override;
-    QStringList runOpenPanel(const OpenPanel &panel) override;
-    std::optional<QString> runSavePanel(const SavePanel &panel) override;
+    QStringList chooseFiles(const FileChoice &panel) override;
+    std::optional<QString> chooseSaveFile(const SaveChoice &panel) override;
     std::optional<QString> askPassword(const PasswordPrompt &prompt) override;
     std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) override;
     std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;

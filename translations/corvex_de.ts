@@ -478,17 +478,17 @@
     </message>
 </context>
 <context>
+    <name>FileManagerActionsInstaller</name>
+    <message>
+        <source>File manager actions are missing from this build.</source>
+        <translation>Die Dateimanager-Aktionen fehlen in diesem Build.</translation>
+    </message>
+</context>
+<context>
     <name>FileNames</name>
     <message>
         <source>Cannot create the folder “%1”</source>
         <translation>Der Ordner „%1“ kann nicht erstellt werden</translation>
-    </message>
-</context>
-<context>
-    <name>FinderActionsInstaller</name>
-    <message>
-        <source>File manager actions are missing from this build.</source>
-        <translation>Die Dateimanager-Aktionen fehlen in diesem Build.</translation>
     </message>
 </context>
 <context>

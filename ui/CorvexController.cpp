@@ -120,15 +120,15 @@ QAbstractButton *CorvexController::sidebarButton(const QString &title, const QSt
 QWidget *CorvexController::buildToolbar()
 {
     const ButtonEntry entries[] = {
-        {"openButton", tr("Open"), QStringLiteral("folder"), &CorvexController::openArchive},
-        {"extractButton", tr("Extract"), QStringLiteral("arrow.down.to.line"),
+        {"openButton", tr("Open"), QStringLiteral("document-open"), &CorvexController::openArchive},
+        {"extractButton", tr("Extract"), QStringLiteral("archive-extract"),
          &CorvexController::extractArchive},
-        {"testButton", tr("Test"), QStringLiteral("checkmark.shield"), &CorvexController::testArchive},
-        {"compressButton", tr("Compress to ZIP"), QStringLiteral("archivebox"),
+        {"testButton", tr("Test"), QStringLiteral("security-high"), &CorvexController::testArchive},
+        {"compressButton", tr("Compress to ZIP"), QStringLiteral("package-x-generic"),
          &CorvexController::createZip},
-        {"viewButton", tr("View"), QStringLiteral("eye"), &CorvexController::viewSelected},
-        {"finderActionsButton", tr("File Manager Actions"), QStringLiteral("cursorarrow.click.2"),
-         &CorvexController::installFinderActions},
+        {"viewButton", tr("View"), QStringLiteral("document-preview"), &CorvexController::viewSelected},
+        {"fileManagerActionsButton", tr("File Manager Actions"), QStringLiteral("input-mouse"),
+         &CorvexController::installFileManagerActions},
     };
 
     auto *toolbar = new QWidget;
@@ -177,16 +177,16 @@ QWidget *CorvexController::buildSidebar()
     section->setForegroundRole(QPalette::PlaceholderText);
 
     const ButtonEntry entries[] = {
-        {"openArchiveButton", tr("Open Archive"), QStringLiteral("archivebox"),
+        {"openArchiveButton", tr("Open Archive"), QStringLiteral("package-x-generic"),
          &CorvexController::openArchive},
-        {"homeButton", tr("Home"), QStringLiteral("house"), &CorvexController::openHome},
-        {"downloadsButton", tr("Downloads"), QStringLiteral("arrow.down.circle"),
+        {"homeButton", tr("Home"), QStringLiteral("user-home"), &CorvexController::openHome},
+        {"downloadsButton", tr("Downloads"), QStringLiteral("folder-download"),
          &CorvexController::openDownloads},
-        {"documentsButton", tr("Documents"), QStringLiteral("doc"), &CorvexController::openDocuments},
-        {"desktopButton", tr("Desktop"), QStringLiteral("desktopcomputer"),
+        {"documentsButton", tr("Documents"), QStringLiteral("folder-documents"), &CorvexController::openDocuments},
+        {"desktopButton", tr("Desktop"), QStringLiteral("user-desktop"),
          &CorvexController::openDesktop},
-        {"sidebarFinderActionsButton", tr("File Manager Actions"), QStringLiteral("cursorarrow.click.2"),
-         &CorvexController::installFinderActions},
+        {"sidebarFileManagerActionsButton", tr("File Manager Actions"), QStringLiteral("input-mouse"),
+         &CorvexController::installFileManagerActions},
     };
 
     // Spacing between the items is given item by item: 18 after the header,
@@ -217,7 +217,7 @@ void CorvexController::buildTable()
 {
     m_table->setObjectName(QStringLiteral("entryTable"));
     m_table->setModel(m_model);
-    m_model->setLockIcon(SymbolIcons::icon(QStringLiteral("lock"), m_window->style()));
+    m_model->setLockIcon(SymbolIcons::icon(QStringLiteral("object-locked"), m_window->style()));
     m_table->setFont(fontOf(m_table, 12, QFont::Normal));
     m_table->setTextElideMode(Qt::ElideMiddle);
     m_table->setWordWrap(false);

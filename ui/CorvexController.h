@@ -62,8 +62,6 @@ public:
     // under it.
     MemberSelection::Members selectedMembers() const;
 
-    QString resourceFolder() const { return m_resourceFolder; }
-    void setResourceFolder(const QString &folder) { m_resourceFolder = folder; }
 
 public slots:
     void openArchive();
@@ -76,7 +74,7 @@ public slots:
     // out if the mouse button is still down (see dragSelected's comment).
     void dragSelected();
     void copySelectedPaths();
-    void installFinderActions();
+    void installFileManagerActions();
     void openHome();
     void openDownloads();
     void openDocuments();

@@ -6,7 +6,7 @@
 
 #include "ui/EntryTableModel.h"
 #include "ui/EntryTableView.h"
-#include "ui/FinderActionsInstaller.h"
+#include "ui/FileManagerActionsInstaller.h"
 #include "engine/FailureReport.h"
 #include "engine/JobQueue.h"
 #include "engine/OperationJob.h"
@@ -136,12 +136,12 @@ void CorvexController::startLoading(const QString &path, const QString &password
 
 void CorvexController::openArchive()
 {
-    Desktop::OpenPanel panel;
+    Desktop::FileChoice panel;
     panel.title = tr("Open an archive");
-    panel.canChooseFiles = true;
-    panel.canChooseDirectories = false;
-    panel.allowsMultipleSelection = false;
-    const QStringList chosen = m_desktop.runOpenPanel(panel);
+    panel.files = true;
+    panel.folders = false;
+    panel.multiple = false;
+    const QStringList chosen = m_desktop.chooseFiles(panel);
     if (chosen.isEmpty() || chosen.first().isEmpty())
         return;
     loadArchive(chosen.first());
@@ -180,12 +180,12 @@ void CorvexController::extractArchive()
         m_desktop.beep();
         return;
     }
-    Desktop::OpenPanel panel;
+    Desktop::FileChoice panel;
     panel.prompt = tr("Extract");
-    panel.canChooseFiles = false;
-    panel.canChooseDirectories = true;
-    panel.canCreateDirectories = true;
-    const QStringList chosen = m_desktop.runOpenPanel(panel);
+    panel.files = false;
+    panel.folders = true;
+    panel.canCreateFolders = true;
+    const QStringList chosen = m_desktop.chooseFiles(panel);
     if (chosen.isEmpty() || chosen.first().isEmpty())
         return;
     const QString folder = chosen.first();
@@ -214,19 +214,19 @@ void CorvexController::testArchive()
 
 void CorvexController::createZip()
 {
-    Desktop::OpenPanel itemsPanel;
+    Desktop::FileChoice itemsPanel;
     itemsPanel.title = tr("Choose files and folders");
-    itemsPanel.canChooseFiles = true;
-    itemsPanel.canChooseDirectories = true;
-    itemsPanel.allowsMultipleSelection = true;
-    const QStringList inputs = m_desktop.runOpenPanel(itemsPanel);
+    itemsPanel.files = true;
+    itemsPanel.folders = true;
+    itemsPanel.multiple = true;
+    const QStringList inputs = m_desktop.chooseFiles(itemsPanel);
     if (inputs.isEmpty())
         return;
 
-    Desktop::SavePanel savePanel;
-    savePanel.proposedName = tr("Archive.zip");
-    savePanel.requiredSuffix = QStringLiteral("zip");
-    const std::optional<QString> chosen = m_desktop.runSavePanel(savePanel);
+    Desktop::SaveChoice savePanel;
+    savePanel.suggestedName = tr("Archive.zip");
+    savePanel.suffix = QStringLiteral("zip");
+    const std::optional<QString> chosen = m_desktop.chooseSaveFile(savePanel);
     if (!chosen || chosen->isEmpty())
         return;
     const QString zip = *chosen;
@@ -275,12 +275,12 @@ void CorvexController::viewSelected()
     });
 }
 
-void CorvexController::installFinderActions()
+void CorvexController::installFileManagerActions()
 {
     // Runs to its end here, on the main thread: the window waits for the
     // script like for a dialog.
     try {
-        FinderActionsInstaller(m_resourceFolder).install();
+        FileManagerActionsInstaller(m_resourceFolder).install();
     } catch (const std::exception &error) {
         showError(describeError(error));
         return;

@@ -144,12 +144,12 @@ void CorvexController::extractSelected()
     const MemberSelection::Members members = takeableMembers();
     if (members.isEmpty())
         return;
-    Desktop::OpenPanel panel;
+    Desktop::FileChoice panel;
     panel.prompt = tr("Extract");
-    panel.canChooseFiles = false;
-    panel.canChooseDirectories = true;
-    panel.canCreateDirectories = true;
-    const QStringList chosen = m_desktop.runOpenPanel(panel);
+    panel.files = false;
+    panel.folders = true;
+    panel.canCreateFolders = true;
+    const QStringList chosen = m_desktop.chooseFiles(panel);
     if (chosen.isEmpty() || chosen.first().isEmpty())
         return;
     extractMembers(archive, members, chosen.first());

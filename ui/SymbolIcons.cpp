@@ -7,7 +7,8 @@
 namespace {
 
 struct Mapping {
-    const char *symbol;
+    // The freedesktop name the window asks for.
+    const char *name;
     const char *themeNames[3];
     QStyle::StandardPixmap fallback;
 };
@@ -15,24 +16,24 @@ struct Mapping {
 // Line-art names first, the look the window is drawn for; then the generic
 // names every theme has; then the style's own icon.
 const Mapping kMappings[] = {
-    {"folder", {"folder-open-symbolic", "document-open", "folder-open"}, QStyle::SP_DirOpenIcon},
-    {"arrow.down.to.line", {"go-bottom-symbolic", "archive-extract", "go-bottom"}, QStyle::SP_ArrowDown},
-    {"checkmark.shield", {"security-high-symbolic", "security-high", "emblem-ok"}, QStyle::SP_DialogApplyButton},
-    {"archivebox", {"package-x-generic-symbolic", "package-x-generic", "application-x-archive"}, QStyle::SP_DriveFDIcon},
-    {"eye", {"view-reveal-symbolic", "document-preview", "document-print-preview"}, QStyle::SP_FileDialogContentsView},
-    {"cursorarrow.click.2", {"input-mouse-symbolic", "input-mouse", "preferences-system"}, QStyle::SP_CommandLink},
-    {"house", {"user-home-symbolic", "user-home", "go-home"}, QStyle::SP_DirHomeIcon},
-    {"arrow.down.circle", {"folder-download-symbolic", "folder-download", "folder-downloads"}, QStyle::SP_ArrowDown},
-    {"doc", {"folder-documents-symbolic", "folder-documents", "x-office-document"}, QStyle::SP_FileIcon},
-    {"desktopcomputer", {"user-desktop-symbolic", "user-desktop", "computer"}, QStyle::SP_DesktopIcon},
+    {"document-open", {"folder-open-symbolic", "document-open", "folder-open"}, QStyle::SP_DirOpenIcon},
+    {"archive-extract", {"go-bottom-symbolic", "archive-extract", "go-bottom"}, QStyle::SP_ArrowDown},
+    {"security-high", {"security-high-symbolic", "security-high", "emblem-ok"}, QStyle::SP_DialogApplyButton},
+    {"package-x-generic", {"package-x-generic-symbolic", "package-x-generic", "application-x-archive"}, QStyle::SP_DriveFDIcon},
+    {"document-preview", {"view-reveal-symbolic", "document-preview", "document-print-preview"}, QStyle::SP_FileDialogContentsView},
+    {"input-mouse", {"input-mouse-symbolic", "input-mouse", "preferences-system"}, QStyle::SP_CommandLink},
+    {"user-home", {"user-home-symbolic", "user-home", "go-home"}, QStyle::SP_DirHomeIcon},
+    {"folder-download", {"folder-download-symbolic", "folder-download", "folder-downloads"}, QStyle::SP_ArrowDown},
+    {"folder-documents", {"folder-documents-symbolic", "folder-documents", "x-office-document"}, QStyle::SP_FileIcon},
+    {"user-desktop", {"user-desktop-symbolic", "user-desktop", "computer"}, QStyle::SP_DesktopIcon},
     // Qt has no lock of its own: one is drawn (see drawnLock).
-    {"lock", {"changes-prevent-symbolic", "object-locked", "emblem-readonly"}, QStyle::SP_CustomBase},
+    {"object-locked", {"changes-prevent-symbolic", "object-locked", "emblem-readonly"}, QStyle::SP_CustomBase},
 };
 
 const Mapping *find(const QString &symbol)
 {
     for (const Mapping &mapping : kMappings) {
-        if (symbol == QLatin1String(mapping.symbol))
+        if (symbol == QLatin1String(mapping.name))
             return &mapping;
     }
     return nullptr;
@@ -69,16 +70,6 @@ void useAdwaitaWhenThemeless()
 }
 
 } // namespace
-
-QStringList SymbolIcons::themeNames(const QString &symbol)
-{
-    QStringList names;
-    if (const Mapping *mapping = find(symbol)) {
-        for (const char *name : mapping->themeNames)
-            names.append(QString::fromLatin1(name));
-    }
-    return names;
-}
 
 QIcon SymbolIcons::icon(const QString &symbol, const QStyle *style)
 {

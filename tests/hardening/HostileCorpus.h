@@ -213,7 +213,7 @@ inline QString outcome(const FakeDesktop &desktop)
             return QStringLiteral("extracted");
     }
     const int asked = desktop.count(QStringLiteral("conflict"));
-    if (asked > 0 && asked + desktop.count(QStringLiteral("openPanel")) == desktop.calls.size())
+    if (asked > 0 && asked + desktop.count(QStringLiteral("chooseFiles")) == desktop.calls.size())
         return QStringLiteral("asked");
     return QStringLiteral("nothing: ") + desktop.kinds().join(QLatin1Char(','));
 }

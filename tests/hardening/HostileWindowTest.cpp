@@ -26,7 +26,7 @@ class HostileWindowTest : public QObject
     QString extract(CorvexController &controller, FakeDesktop &desktop, const QString &destination,
                     const QString &expected)
     {
-        desktop.queueOpenPanelAnswer({destination});
+        desktop.queueChosenFiles({destination});
         controller.extractArchive();
         // A question answered is followed by more: only an outcome other than that is the end.
         (void)QTest::qWaitFor([&] {

@@ -114,7 +114,7 @@ private slots:
             if (op.rows) {
                 controller.loadArchive(op.path);
             } else if (!op.path.isEmpty()) {
-                desktop.queueOpenPanelAnswer({op.path});
+                desktop.queueChosenFiles({op.path});
                 controller.extractArchive();
             } else {
                 controller.testArchive();

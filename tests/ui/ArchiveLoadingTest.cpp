@@ -117,11 +117,11 @@ private slots:
         FakeDesktop desktop;
         CorvexController c(*m_engine, desktop, QString());
         click(c, "openButton");
-        desktop.queueOpenPanelAnswer({});
+        desktop.queueChosenFiles({});
         click(c, "openArchiveButton");
         for (const char *name : {"homeButton", "downloadsButton", "documentsButton", "desktopButton"})
             click(c, name);   // no Desktop folder yet
-        QCOMPARE(desktop.kinds(), QStringList({"openPanel", "openPanel", "open", "open", "open"}));
+        QCOMPARE(desktop.kinds(), QStringList({"chooseFiles", "chooseFiles", "open", "open", "open"}));
         QStringList opened;
         for (const auto &call : desktop.calls.mid(2))
             opened += call.values;
@@ -130,7 +130,7 @@ private slots:
 
         // Confirmed: the chosen file is loaded, whatever its extension.
         QVERIFY(QFile::copy(m_three, path("three.data")));
-        desktop.queueOpenPanelAnswer({path("three.data")});
+        desktop.queueChosenFiles({path("three.data")});
         click(c, "openArchiveButton");
         UI_WAIT_FOR_STATUS(c, QStringLiteral("3 items"));
         QCOMPARE(c.archivePath(), path("three.data"));

@@ -176,7 +176,7 @@ private slots:
         load(c, m_zip, QStringLiteral("10 items"));
         const QStringList chosen{"docs", "file10.txt", "\u00c9t\u00e9.txt"};
         selectPaths(c, chosen);
-        desktop.queueOpenPanelAnswer({m_dir.filePath("selected")});
+        desktop.queueChosenFiles({m_dir.filePath("selected")});
         part<QMenu>(c, "memberMenu")->findChild<QAction *>("extractSelectedAction")->trigger();
         UI_WAIT_FOR_STATUS(c, "Extracted to " + m_dir.filePath("selected"));
         QVERIFY(runTool(QStringList{"x", "-o" + m_dir.filePath("byTool"), "-y", "-spd", "--", m_zip} + chosen));
@@ -269,7 +269,7 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(desktop.count("open"), 1, 30000);
         QVERIFY(desktop.calls.last().values[0].endsWith("/docs/a10.md"));
         QTest::keyClick(c.window(), Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(desktop.openPanels.size(), 1);
+        QCOMPARE(desktop.fileChoices.size(), 1);
     }
 
     void dropOpensTheFirstFile()

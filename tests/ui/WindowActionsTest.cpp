@@ -63,17 +63,17 @@ private slots:
         desktop.clear();
         click(c, "extractButton");
         click(c, "compressButton");                        // items panel cancelled
-        desktop.queueOpenPanelAnswer({path("src/docs")});
-        desktop.queueSavePanelAnswer(std::nullopt);
+        desktop.queueChosenFiles({path("src/docs")});
+        desktop.queueSaveFile(std::nullopt);
         click(c, "compressButton");                        // save panel cancelled
-        desktop.queueOpenPanelAnswer({path("src/docs")});
-        desktop.queueSavePanelAnswer(path("never.zip"));
+        desktop.queueChosenFiles({path("src/docs")});
+        desktop.queueSaveFile(path("never.zip"));
         click(c, "compressButton");                        // password cancelled: nothing is made
-        QCOMPARE(desktop.kinds(), QStringList({"openPanel", "openPanel", "openPanel", "savePanel", "openPanel",
-                                               "savePanel", "newPassword"}));
+        QCOMPARE(desktop.kinds(), QStringList({"chooseFiles", "chooseFiles", "chooseFiles", "chooseSaveFile", "chooseFiles",
+                                               "chooseSaveFile", "newPassword"}));
         QCOMPARE(statusText(c), QStringLiteral("5 items"));
         QCOMPARE(c.archivePath(), m_sound);
-        QCOMPARE(desktop.savePanels[0].requiredSuffix, QStringLiteral("zip"));
+        QCOMPARE(desktop.saveChoices[0].suffix, QStringLiteral("zip"));
     }
 
     void extractsIntoTheChosenFolderAskingFirst()
@@ -84,14 +84,14 @@ private slots:
 
         const QString into = path("extract here");
         QVERIFY(writeFile(into + "/docs/readme.txt", "stale\n"));
-        desktop.queueOpenPanelAnswer({into});
+        desktop.queueChosenFiles({into});
         desktop.queueConflictAnswer(ConflictChoice::Replace);
         click(c, "extractButton");
         QCOMPARE(statusText(c), QStringLiteral("Extracting\u2026"));
         UI_WAIT_FOR_STATUS(c, QStringLiteral("Extracted to ") + into);
         QCOMPARE(readFile(into + "/docs/readme.txt"), QByteArray("fresh readme\n"));
         QCOMPARE(tree(into), (QStringList{"-dash.txt", "docs", "docs/deep", "docs/deep/note.md", "docs/readme.txt"}));
-        QCOMPARE(desktop.kinds(), QStringList({"openPanel", "conflict", "reveal"}));
+        QCOMPARE(desktop.kinds(), QStringList({"chooseFiles", "conflict", "reveal"}));
         QCOMPARE(desktop.calls.last().values, QStringList{into});
     }
 
@@ -129,8 +129,8 @@ private slots:
 
         FakeDesktop desktop;
         CorvexController c(*m_engine, desktop, QString());
-        desktop.queueOpenPanelAnswer(items);
-        desktop.queueSavePanelAnswer(zip);
+        desktop.queueChosenFiles(items);
+        desktop.queueSaveFile(zip);
         desktop.queueNewPasswordAnswer(password);
         click(c, "compressButton");
         if (failing) {

@@ -4,13 +4,13 @@
 
 // Runs the resource folder's install-finder-actions.sh with /bin/zsh and
 // waits for it, on the calling thread.
-class FinderActionsInstaller
+class FileManagerActionsInstaller
 {
 public:
     static constexpr const char *kShell = "/bin/zsh";
     static constexpr const char *kScriptName = "install-finder-actions.sh";
 
-    explicit FinderActionsInstaller(const QString &resourceFolder);
+    explicit FileManagerActionsInstaller(const QString &resourceFolder);
 
     // Returns normally when the script exited with 0. Throws
     // ArchiveError::commandFailed with the script's combined output (or with

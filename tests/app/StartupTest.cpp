@@ -1,5 +1,5 @@
 #include "../TestSupport.h"
-#include "app/AppDelegate.h"
+#include "app/Startup.h"
 #include "app/StartArguments.h"
 #include "ui/CorvexController.h"
 #include "platform/FakeDesktop.h"
@@ -9,9 +9,9 @@
 #include <QWidget>
 
 using namespace test_support;
-using StartOutcome = AppDelegate::Outcome;
+using StartOutcome = Startup::Outcome;
 
-class AppDelegateTest : public QObject
+class StartupTest : public QObject
 {
     Q_OBJECT
 
@@ -73,7 +73,7 @@ private slots:
         QFETCH(QString, loaded);
         QTemporaryDir noTool;
         FakeDesktop desktop;
-        AppDelegate delegate(desktop, withEngine ? kResources : noTool.path(), arguments);
+        Startup delegate(desktop, withEngine ? kResources : noTool.path(), arguments);
         QCOMPARE(delegate.start(), outcome);
         QVERIFY(!QFileInfo::exists(m_dir.filePath("member.txt")));
         if (outcome != StartOutcome::windowShown) {
@@ -105,5 +105,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(AppDelegateTest)
-#include "AppDelegateTest.moc"
+QTEST_MAIN(StartupTest)
+#include "StartupTest.moc"

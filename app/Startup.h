@@ -12,7 +12,7 @@ class Desktop;
 // Start-up: creates the one engine, lets the command-line mode handle the
 // invocation, and otherwise opens the main window. Holds the engine and the
 // window's controller for the life of the process.
-class AppDelegate : public QObject
+class Startup : public QObject
 {
     Q_OBJECT
 
@@ -25,13 +25,12 @@ public:
     };
 
     // `arguments` start with the program path, as QCoreApplication gives them.
-    AppDelegate(Desktop &desktop, const QString &resourceFolder, const QStringList &arguments,
+    Startup(Desktop &desktop, const QString &resourceFolder, const QStringList &arguments,
                 QObject *parent = nullptr);
-    ~AppDelegate() override;
+    ~Startup() override;
 
     Outcome start();
 
-    ArchiveEngine *engine() const { return m_engine.get(); }
     CorvexController *controller() const { return m_controller; }
 
 private:

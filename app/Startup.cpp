@@ -1,4 +1,4 @@
-#include "app/AppDelegate.h"
+#include "app/Startup.h"
 
 #include "engine/ArchiveEngine.h"
 #include "app/CommandLineMode.h"
@@ -13,15 +13,15 @@
 
 #include <algorithm>
 
-AppDelegate::AppDelegate(Desktop &desktop, const QString &resourceFolder, const QStringList &arguments,
+Startup::Startup(Desktop &desktop, const QString &resourceFolder, const QStringList &arguments,
                          QObject *parent)
     : QObject(parent), m_desktop(desktop), m_resourceFolder(resourceFolder), m_arguments(arguments)
 {
 }
 
-AppDelegate::~AppDelegate() = default;
+Startup::~Startup() = default;
 
-AppDelegate::Outcome AppDelegate::start()
+Startup::Outcome Startup::start()
 {
     try {
         m_engine = std::make_unique<ArchiveEngine>(m_resourceFolder);
@@ -38,7 +38,7 @@ AppDelegate::Outcome AppDelegate::start()
     return Outcome::windowShown;
 }
 
-void AppDelegate::showWindow()
+void Startup::showWindow()
 {
     m_controller = new CorvexController(*m_engine, m_desktop, m_resourceFolder, this);
     QWidget *window = m_controller->window();

@@ -3,7 +3,7 @@
 
 using namespace ui_test;
 
-class FinderActionsTest : public QObject
+class FileManagerActionsTest : public QObject
 {
     Q_OBJECT
 
@@ -46,7 +46,7 @@ private slots:
         QFETCH(QString, error);
         FakeDesktop desktop;
         CorvexController c(*m_engine, desktop, resourcesWithScript(QTest::currentDataTag(), script));
-        click(c, "finderActionsButton");
+        click(c, "fileManagerActionsButton");
         QCOMPARE(desktop.kinds(), QStringList{error == "-" ? "alert" : "error"});
         const QStringList values = desktop.calls[0].values;
         if (error == "-") {
@@ -63,7 +63,7 @@ private slots:
         FakeDesktop desktop;
         const QString folder = resourcesWithScript("absent", QByteArray());
         CorvexController c(*m_engine, desktop, folder);
-        click(c, "sidebarFinderActionsButton");
+        click(c, "sidebarFileManagerActionsButton");
         QCOMPARE(desktop.kinds(), QStringList{"error"});
         const QString message = desktop.calls[0].values[0];
         QVERIFY2(message.contains(folder + "/install-finder-actions.sh") && message.contains("zsh"), qPrintable(message));
@@ -71,7 +71,7 @@ private slots:
         // No resource folder at all.
         desktop.clear();
         CorvexController bare(*m_engine, desktop, QString());
-        click(bare, "finderActionsButton");
+        click(bare, "fileManagerActionsButton");
         QCOMPARE(desktop.kinds(), QStringList{"error"});
     }
 
@@ -82,10 +82,10 @@ private slots:
             "args", QStringLiteral("print -r -- \"$#|$0|$*\" > '%1'\nexit 0\n").arg(record).toUtf8());
         FakeDesktop desktop;
         CorvexController c(*m_engine, desktop, folder);
-        click(c, "finderActionsButton");
+        click(c, "fileManagerActionsButton");
         QCOMPARE(QString::fromUtf8(readFile(record)), QStringLiteral("0|%1/install-finder-actions.sh|\n").arg(folder));
     }
 };
 
-QTEST_MAIN(FinderActionsTest)
-#include "FinderActionsTest.moc"
+QTEST_MAIN(FileManagerActionsTest)
+#include "FileManagerActionsTest.moc"

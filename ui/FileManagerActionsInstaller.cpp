@@ -1,4 +1,4 @@
-#include "ui/FinderActionsInstaller.h"
+#include "ui/FileManagerActionsInstaller.h"
 
 #include "engine/ArchiveError.h"
 #include "engine/ProcessRunner.h"
@@ -11,21 +11,21 @@ namespace {
 constexpr qsizetype kKeptOutput = 1024 * 1024;
 }
 
-FinderActionsInstaller::FinderActionsInstaller(const QString &resourceFolder)
+FileManagerActionsInstaller::FileManagerActionsInstaller(const QString &resourceFolder)
     : m_resourceFolder(resourceFolder)
 {
 }
 
-QString FinderActionsInstaller::scriptPath() const
+QString FileManagerActionsInstaller::scriptPath() const
 {
     return m_resourceFolder + QLatin1Char('/') + QLatin1String(kScriptName);
 }
 
-void FinderActionsInstaller::install() const
+void FileManagerActionsInstaller::install() const
 {
     if (m_resourceFolder.isEmpty())
         throw ArchiveError::commandFailed(QCoreApplication::translate(
-            "FinderActionsInstaller", "File manager actions are missing from this build."));
+            "FileManagerActionsInstaller", "File manager actions are missing from this build."));
 
     // The shell reads the script, so it needs no execute permission; a
     // missing script is reported by the shell itself.
