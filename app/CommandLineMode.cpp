@@ -18,18 +18,18 @@ namespace CommandLineMode {
 
 namespace {
 
-enum class Operation { none, extractHere, extractToFolder, compressToZip };
+enum class Operation { None, ExtractHere, ExtractToFolder, CompressToZip };
 
 Operation operationFor(const QString &option)
 {
     const QString lowered = option.toLower();
     if (lowered == QLatin1String("-corvexextracthere"))
-        return Operation::extractHere;
+        return Operation::ExtractHere;
     if (lowered == QLatin1String("-corvexextractfolder"))
-        return Operation::extractToFolder;
+        return Operation::ExtractToFolder;
     if (lowered == QLatin1String("-add2archive"))
-        return Operation::compressToZip;
-    return Operation::none;
+        return Operation::CompressToZip;
+    return Operation::None;
 }
 
 // Quick work stays windowless; past this a window shows it and offers Cancel.
@@ -151,7 +151,7 @@ std::optional<int> handleCommandLine(const QStringList &arguments, const Archive
     if (arguments.size() < 3)
         return std::nullopt;
     const Operation operation = operationFor(arguments.at(1));
-    if (operation == Operation::none)
+    if (operation == Operation::None)
         return std::nullopt;
 
     // Everything after the option is an item, even what looks like an option.
@@ -159,9 +159,9 @@ std::optional<int> handleCommandLine(const QStringList &arguments, const Archive
     for (qsizetype i = 2; i < arguments.size(); ++i)
         items.append(absoluteItemPath(arguments.at(i)));
 
-    if (operation == Operation::compressToZip)
+    if (operation == Operation::CompressToZip)
         return compress(items, engine, desktop);
-    return extract(items, operation == Operation::extractToFolder, engine, desktop);
+    return extract(items, operation == Operation::ExtractToFolder, engine, desktop);
 }
 
 QString absoluteItemPath(const QString &argument)

@@ -28,14 +28,14 @@ Startup::Outcome Startup::start()
     } catch (const ArchiveError &error) {
         // The options are not looked at: without the tool nothing can be done.
         m_desktop.showError(describeError(error));
-        return Outcome::engineMissing;
+        return Outcome::EngineMissing;
     }
 
     if (const std::optional<int> status = CommandLineMode::handleCommandLine(m_arguments, *m_engine, m_desktop))
-        return *status == 0 ? Outcome::handledByCommandLine : Outcome::commandLineFailed;
+        return *status == 0 ? Outcome::HandledByCommandLine : Outcome::CommandLineFailed;
 
     showWindow();
-    return Outcome::windowShown;
+    return Outcome::WindowShown;
 }
 
 void Startup::showWindow()

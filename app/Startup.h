@@ -18,15 +18,15 @@ class Startup : public QObject
 
 public:
     enum class Outcome {
-        windowShown,            // run the event loop; it ends with the last window
-        handledByCommandLine,   // done, all of it succeeded: quit without a window
-        commandLineFailed,      // done, not all of it succeeded: quit without a window
-        engineMissing,          // the alert was shown: quit without a window
+        WindowShown,            // run the event loop; it ends with the last window
+        HandledByCommandLine,   // done, all of it succeeded: quit without a window
+        CommandLineFailed,      // done, not all of it succeeded: quit without a window
+        EngineMissing,          // the alert was shown: quit without a window
     };
 
     // `arguments` start with the program path, as QCoreApplication gives them.
     Startup(Desktop &desktop, const QString &resourceFolder, const QStringList &arguments,
-                QObject *parent = nullptr);
+            QObject *parent = nullptr);
     ~Startup() override;
 
     Outcome start();

@@ -31,14 +31,14 @@ int main(int argc, char *argv[])
     Startup delegate(desktop, resourceFolder, start.arguments());
     const Startup::Outcome outcome = delegate.start();
     switch (outcome) {
-    case Startup::Outcome::windowShown:
+    case Startup::Outcome::WindowShown:
         return application.exec();
-    case Startup::Outcome::handledByCommandLine:
-    case Startup::Outcome::commandLineFailed:
+    case Startup::Outcome::HandledByCommandLine:
+    case Startup::Outcome::CommandLineFailed:
         // Let the file manager hear of what to reveal before the process ends.
         desktop.waitForPendingReveals();
-        return outcome == Startup::Outcome::handledByCommandLine ? 0 : 1;
-    case Startup::Outcome::engineMissing:
+        return outcome == Startup::Outcome::HandledByCommandLine ? 0 : 1;
+    case Startup::Outcome::EngineMissing:
         break;
     }
     return 1;

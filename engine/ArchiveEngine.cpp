@@ -19,9 +19,9 @@ namespace {
 
 // A failed listing of a huge damaged archive prints a record per member;
 // its error keeps the beginning and the end, where the tool's errors are.
-constexpr qsizetype listingErrorLimit = 16 * 1024 * 1024;
+constexpr qsizetype kListingErrorLimit = 16 * 1024 * 1024;
 // Other runs print a line or two per file at most.
-constexpr qsizetype outputLimit = 4 * 1024 * 1024;
+constexpr qsizetype kOutputLimit = 4 * 1024 * 1024;
 
 Outcome cancelled()
 {
@@ -195,7 +195,7 @@ Outcome ArchiveEngine::runTool(const QStringList &arguments, OperationJob &job, 
     PasswordSignals passwordSignals;
     ProcessRunner::Options options = toolOptions(password);
     options.workingFolder = workingFolder;
-    options.keepLimit = outputLimit;
+    options.keepLimit = kOutputLimit;
     options.cancelFd = job.cancelFd();
     options.onOutput = [&progress, &passwordSignals, &job](QByteArrayView chunk) {
         passwordSignals.feed(chunk);
@@ -220,7 +220,7 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, OperationJob &jo
         return cancelled();
     ListingParser parser;
     ProcessRunner::Options options = toolOptions(request.password);
-    options.keepLimit = listingErrorLimit;
+    options.keepLimit = kListingErrorLimit;
     options.cancelFd = job.cancelFd();
     // A listing writes nothing, and the tool reads a stop request only
     // between archives: there is nothing to wait for.

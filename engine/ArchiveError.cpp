@@ -12,7 +12,7 @@ ArchiveError::ArchiveError(Kind kind, const QString &output)
 
 QString ArchiveError::errorDescription() const
 {
-    if (m_kind == Kind::engineMissing)
+    if (m_kind == Kind::EngineMissing)
         return QCoreApplication::translate("ArchiveError", "Corvex's archive engine is missing.");
     if (m_output.isEmpty())
         return QCoreApplication::translate("ArchiveError", "The archive operation failed.");

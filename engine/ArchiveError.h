@@ -8,10 +8,10 @@
 class ArchiveError : public std::exception
 {
 public:
-    enum class Kind { commandFailed, engineMissing };
+    enum class Kind { CommandFailed, EngineMissing };
 
-    static ArchiveError commandFailed(const QString &output) { return ArchiveError(Kind::commandFailed, output); }
-    static ArchiveError engineMissing() { return ArchiveError(Kind::engineMissing, QString()); }
+    static ArchiveError commandFailed(const QString &output) { return ArchiveError(Kind::CommandFailed, output); }
+    static ArchiveError engineMissing() { return ArchiveError(Kind::EngineMissing, QString()); }
 
     Kind kind() const { return m_kind; }
     // The text the user reads.

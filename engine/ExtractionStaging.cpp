@@ -20,8 +20,8 @@ using namespace FileOps;
 
 // Inside the staging folder: what the tool writes, and what a Replace moved
 // out of the way, removed with the rest at the end.
-constexpr char content[] = "content";
-constexpr char replaced[] = "replaced";
+constexpr char kContent[] = "content";
+constexpr char kReplaced[] = "replaced";
 
 // `what` names the path as %1.
 [[noreturn]] void fail(const char *what, const QByteArray &path, int error)
@@ -60,7 +60,7 @@ public:
             const bool existingIsFolder = S_ISDIR(existing.st_mode);
             if (newIsFolder && existingIsFolder) {
                 const Fd stagedFolder(openOwnFolder(from, n));
-                const Fd existingFolder(::openat(to, n, openFolder));
+                const Fd existingFolder(::openat(to, n, kOpenFolder));
                 if (stagedFolder.get() >= 0 && existingFolder.get() >= 0
                     && !askAll(stagedFolder.get(), existingFolder.get(), target))
                     return false;
@@ -157,7 +157,7 @@ private:
             fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot read the extracted folder for “%1”"), target,
                  errno);
         // O_NOFOLLOW: a folder swapped for a link meanwhile is not entered.
-        const Fd existing(::openat(to, name.constData(), openFolder));
+        const Fd existing(::openat(to, name.constData(), kOpenFolder));
         if (existing.get() < 0)
             fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot open the folder “%1”"), target, errno);
         return moveAll(staged.get(), existing.get(), target, false);
@@ -226,10 +226,10 @@ private:
 
 QByteArray randomName()
 {
-    static constexpr char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     QByteArray name(".corvex-staging-");
     for (int i = 0; i < 12; ++i)
-        name += letters[QRandomGenerator::system()->bounded(int(sizeof letters - 1))];
+        name += kLetters[QRandomGenerator::system()->bounded(int(sizeof kLetters - 1))];
     return name;
 }
 
@@ -258,14 +258,14 @@ ExtractionStaging::ExtractionStaging(const QString &destination) : m_destination
             fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot create a folder in “%1”"), native, error);
         }
     }
-    m_stagingFd = ::openat(m_destinationFd, m_name.constData(), openFolder);
-    if (m_stagingFd < 0 || ::mkdirat(m_stagingFd, content, S_IRWXU) != 0
-        || ::mkdirat(m_stagingFd, replaced, S_IRWXU) != 0) {
+    m_stagingFd = ::openat(m_destinationFd, m_name.constData(), kOpenFolder);
+    if (m_stagingFd < 0 || ::mkdirat(m_stagingFd, kContent, S_IRWXU) != 0
+        || ::mkdirat(m_stagingFd, kReplaced, S_IRWXU) != 0) {
         const int error = errno;
         remove();
         fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot create a folder in “%1”"), native, error);
     }
-    m_path = QFile::decodeName(joined(joined(native, m_name), content));
+    m_path = QFile::decodeName(joined(joined(native, m_name), kContent));
 }
 
 ExtractionStaging::~ExtractionStaging()
@@ -275,8 +275,8 @@ ExtractionStaging::~ExtractionStaging()
 
 ExtractionStaging::Result ExtractionStaging::moveIntoPlace(const QString &archive, const Resolver &resolve)
 {
-    const Fd staged(openOwnFolder(m_stagingFd, content));
-    const Fd replacedFd(::openat(m_stagingFd, replaced, openFolder));
+    const Fd staged(openOwnFolder(m_stagingFd, kContent));
+    const Fd replacedFd(::openat(m_stagingFd, kReplaced, kOpenFolder));
     if (staged.get() < 0 || replacedFd.get() < 0)
         fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot read the extracted items in “%1”"),
              QFile::encodeName(m_path), errno);

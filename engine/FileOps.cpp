@@ -54,10 +54,10 @@ std::vector<QByteArray> namesIn(int folder)
 
 int openOwnFolder(int parent, const char *name)
 {
-    int fd = ::openat(parent, name, openFolder);
+    int fd = ::openat(parent, name, kOpenFolder);
     // fchmodat follows links, but a link would have failed with ELOOP.
     if (fd < 0 && errno == EACCES && ::fchmodat(parent, name, S_IRWXU, 0) == 0)
-        fd = ::openat(parent, name, openFolder);
+        fd = ::openat(parent, name, kOpenFolder);
     if (fd >= 0)
         ::fchmod(fd, S_IRWXU);
     return fd;

@@ -9,7 +9,7 @@
 // and folders are opened with O_NOFOLLOW.
 namespace FileOps {
 
-constexpr int openFolder = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+constexpr int kOpenFolder = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
 // Closes its descriptor when it goes.
 class Fd

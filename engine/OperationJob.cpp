@@ -43,7 +43,7 @@ void OperationJob::report(const OperationProgress &progress, bool force)
     if (!m_progressSink)
         return;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (!force && now - m_lastReport < interval)
+    if (!force && now - m_lastReport < kReportInterval)
         return;
     m_lastReport = now;
     m_progressSink(progress);

@@ -33,7 +33,7 @@ public:
     void setProgressSink(ProgressSink sink) { m_progressSink = std::move(sink); }
     void setQuestionSink(QuestionSink sink) { m_questionSink = std::move(sink); }
 
-    // Worker side. Progress is passed on at most every `interval` ms, so
+    // Worker side. Progress is passed on at most every `kReportInterval` ms, so
     // that a chatty tool costs nothing; `force` passes it on regardless.
     void report(const OperationProgress &progress, bool force = false);
     // Raises the question and waits for its answer; nullopt once cancelled.
@@ -43,14 +43,14 @@ public:
     // Becomes readable once cancelled: the process runner polls it.
     int cancelFd() const { return m_cancelFd; }
 
-    static constexpr qint64 interval = 50;
+    static constexpr qint64 kReportInterval = 50;
 
 private:
     std::atomic<bool> m_cancelled{false};
     int m_cancelFd = -1;
     ProgressSink m_progressSink;
     QuestionSink m_questionSink;
-    qint64 m_lastReport = -interval;
+    qint64 m_lastReport = -kReportInterval;
 
     QMutex m_mutex;
     QWaitCondition m_answered;

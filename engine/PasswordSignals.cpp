@@ -59,7 +59,7 @@ void PasswordSignals::feed(QByteArrayView chunk)
         default:
             if (m_cursor < m_line.size())
                 m_line[m_cursor] = c;
-            else if (m_line.size() < lineLimit)
+            else if (m_line.size() < kLineLimit)
                 m_line.append(c);
             else
                 m_lineCut = true;

@@ -48,7 +48,7 @@ private:
 
     // Lines past this are cut: every text looked for is shorter, and an
     // archive path longer than the system's limit is not expected.
-    static constexpr qsizetype lineLimit = 16 * 1024;
+    static constexpr qsizetype kLineLimit = 16 * 1024;
 
     QByteArray m_line;
     qsizetype m_cursor = 0;

@@ -99,7 +99,7 @@ private:
     bool m_truncated = false;
 };
 
-constexpr int pipeSize = 1 << 20;
+constexpr int kPipeSize = 1 << 20;
 
 void makePipe(Fd &readEnd, Fd &writeEnd)
 {
@@ -175,7 +175,7 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
         ::fcntl(inputWrite.fd, F_SETFL, O_NONBLOCK);
     }
     // Room for what the program writes while the reader pauses (below).
-    const bool largePipe = ::fcntl(readEnd.fd, F_SETPIPE_SZ, pipeSize) >= pipeSize;
+    const bool largePipe = ::fcntl(readEnd.fd, F_SETPIPE_SZ, kPipeSize) >= kPipeSize;
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -279,7 +279,7 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
             // costs both processes a switch per write, more than the parsing.
             // After a short read, a pause lets the output gather instead;
             // the pipe holds far more than the tool writes meanwhile.
-            if (largePipe && n < pipeSize / 4 && !cancelled) {
+            if (largePipe && n < kPipeSize / 4 && !cancelled) {
                 timespec pause{0, 1000000};
                 ::nanosleep(&pause, nullptr);
             }

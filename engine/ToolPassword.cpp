@@ -23,8 +23,8 @@ QString ToolPassword::newZipProblem(const QString &password)
         return QCoreApplication::translate("ToolPassword",
                                            "A ZIP password can hold only letters A–Z and a–z, digits, spaces "
                                            "and the punctuation on an English keyboard.");
-    if (password.size() > zipAesMaxLength)
+    if (password.size() > kZipAesMaxLength)
         return QCoreApplication::translate("ToolPassword", "A ZIP password can be at most %1 characters long.")
-            .arg(zipAesMaxLength);
+            .arg(kZipAesMaxLength);
     return QString();
 }

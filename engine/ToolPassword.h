@@ -20,5 +20,5 @@ public:
     // run otherwise); empty when it takes it. Empty means no password.
     static QString newZipProblem(const QString &password);
 
-    static constexpr qsizetype zipAesMaxLength = 99;
+    static constexpr qsizetype kZipAesMaxLength = 99;
 };

@@ -27,8 +27,8 @@ QLabel *plainLabel(const QString &text, QWidget *parent)
 QString fileName(const QString &path)
 {
     const QString name = QFileInfo(path).fileName();
-    constexpr qsizetype most = 60;
-    return name.size() <= most ? name : name.left(most / 2 - 1) + QChar(0x2026) + name.right(most / 2 - 1);
+    constexpr qsizetype kMost = 60;
+    return name.size() <= kMost ? name : name.left(kMost / 2 - 1) + QChar(0x2026) + name.right(kMost / 2 - 1);
 }
 
 } // namespace

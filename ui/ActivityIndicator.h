@@ -15,12 +15,12 @@ class ActivityIndicator : public QWidget
 {
     Q_OBJECT
 public:
-    static constexpr int showDelayMs = 300;
+    static constexpr int kShowDelayMs = 300;
 
     explicit ActivityIndicator(QWidget *parent = nullptr);
 
     // Work started; shown after the delay unless finish() comes first.
-    void start(int delayMs = showDelayMs);
+    void start(int delayMs = kShowDelayMs);
     void setProgress(const OperationProgress &progress);
     void finish();
 

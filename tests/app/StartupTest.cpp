@@ -45,23 +45,23 @@ private slots:
         QTest::addColumn<QStringList>("calls");
         QTest::addColumn<QString>("loaded");
         const QStringList error{"error"};
-        QTest::newRow("no engine") << QStringList{m_program} << false << StartOutcome::engineMissing << error << "";
+        QTest::newRow("no engine") << QStringList{m_program} << false << StartOutcome::EngineMissing << error << "";
         QTest::newRow("no engine, option")
-            << QStringList{m_program, "-corvexextracthere", m_zip} << false << StartOutcome::engineMissing << error << "";
+            << QStringList{m_program, "-corvexextracthere", m_zip} << false << StartOutcome::EngineMissing << error << "";
         QTest::newRow("option failed") << QStringList{m_program, "-corvexextracthere", "missing.zip"} << true
-                                       << StartOutcome::commandLineFailed << QStringList{"errorReport"} << "";
+                                       << StartOutcome::CommandLineFailed << QStringList{"errorReport"} << "";
         QTest::newRow("option handled") << QStringList{m_program, "-CorvexExtractFolder", m_zip} << true
-                                        << StartOutcome::handledByCommandLine << QStringList{"reveal"} << "";
-        QTest::newRow("no options") << QStringList{m_program} << true << StartOutcome::windowShown << QStringList() << "";
+                                        << StartOutcome::HandledByCommandLine << QStringList{"reveal"} << "";
+        QTest::newRow("no options") << QStringList{m_program} << true << StartOutcome::WindowShown << QStringList() << "";
         QTest::newRow("unknown option")
-            << QStringList{m_program, "-open", m_zip} << true << StartOutcome::windowShown << QStringList() << "";
+            << QStringList{m_program, "-open", m_zip} << true << StartOutcome::WindowShown << QStringList() << "";
         QTest::newRow("option without items")
-            << QStringList{m_program, "-add2archive"} << true << StartOutcome::windowShown << QStringList() << "";
+            << QStringList{m_program, "-add2archive"} << true << StartOutcome::WindowShown << QStringList() << "";
         // Open With passes the whole selection: the first file opens.
         QTest::newRow("several paths") << QStringList{m_program, m_dir.path(), "archive.zip", m_zip} << true
-                                       << StartOutcome::windowShown << QStringList() << m_zip;
+                                       << StartOutcome::WindowShown << QStringList() << m_zip;
         QTest::newRow("a lone relative path")
-            << QStringList{m_program, "archive.zip"} << true << StartOutcome::windowShown << QStringList() << m_zip;
+            << QStringList{m_program, "archive.zip"} << true << StartOutcome::WindowShown << QStringList() << m_zip;
     }
 
     void start()
@@ -76,12 +76,12 @@ private slots:
         Startup delegate(desktop, withEngine ? kResources : noTool.path(), arguments);
         QCOMPARE(delegate.start(), outcome);
         QVERIFY(!QFileInfo::exists(m_dir.filePath("member.txt")));
-        if (outcome != StartOutcome::windowShown) {
+        if (outcome != StartOutcome::WindowShown) {
             QCOMPARE(desktop.kinds(), calls);
             QVERIFY(!delegate.controller());
             // No window was ever made, not even a hidden one.
             QVERIFY(QApplication::topLevelWidgets().isEmpty());
-            QCOMPARE(QFileInfo::exists(m_dir.filePath("archive/member.txt")), outcome == StartOutcome::handledByCommandLine);
+            QCOMPARE(QFileInfo::exists(m_dir.filePath("archive/member.txt")), outcome == StartOutcome::HandledByCommandLine);
             return;
         }
         QCOMPARE(visibleWindows(), 1);

@@ -14,7 +14,7 @@ QString commandFailedText(const std::function<void()> &call)
     try {
         call();
     } catch (const ArchiveError &error) {
-        if (error.kind() == ArchiveError::Kind::commandFailed)
+        if (error.kind() == ArchiveError::Kind::CommandFailed)
             return error.errorDescription();
     }
     return QStringLiteral("<no commandFailed>");
@@ -60,7 +60,7 @@ private slots:
                 ArchiveEngine engine(folder);
                 QFAIL("created");
             } catch (const ArchiveError &error) {
-                QCOMPARE(error.kind(), ArchiveError::Kind::engineMissing);
+                QCOMPARE(error.kind(), ArchiveError::Kind::EngineMissing);
             }
         }
     }
