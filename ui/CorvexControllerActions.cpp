@@ -277,16 +277,28 @@ void CorvexController::viewSelected()
 
 void CorvexController::installFileManagerActions()
 {
-    // Runs to its end here, on the main thread: the window waits for the
-    // script like for a dialog.
-    try {
-        FileManagerActionsInstaller(m_resourceFolder).install();
-    } catch (const std::exception &error) {
-        showError(describeError(error));
-        return;
-    }
-    setStatus(tr("File manager actions installed"));
-    m_desktop.showAlert(Desktop::AlertStyle::Informational, tr("File manager actions installed"),
-                        tr("Extract Here, Extract to Folder, and Compress to ZIP are now in your file "
-                           "manager's context menu."));
+    // A job like any other, so the window stays live while the script runs.
+    JobQueue::Callbacks callbacks;
+    callbacks.finished = [this](const Outcome &outcome) {
+        if (!outcome.succeeded()) {
+            showError(outcome.description);
+            return;
+        }
+        setStatus(tr("File manager actions installed"));
+        m_desktop.showAlert(Desktop::AlertStyle::Informational, tr("File manager actions installed"),
+                            tr("Extract Here, Extract to Folder, and Compress to ZIP are now in your file "
+                               "manager's context menu."));
+    };
+    m_jobs->start(
+        [folder = m_resourceFolder](OperationJob &) {
+            Outcome outcome;
+            try {
+                FileManagerActionsInstaller(folder).install();
+            } catch (const std::exception &error) {
+                outcome.kind = Outcome::Kind::Failed;
+                outcome.description = describeError(error);
+            }
+            return outcome;
+        },
+        std::move(callbacks));
 }
