@@ -20,8 +20,7 @@ private slots:
     {
         m_engine = std::make_unique<ArchiveEngine>(kResources);
         QVERIFY(writeFile(path("src/docs/readme.txt"), "read me\n") && writeFile(path("src/bin/tool"), "#!/bin/sh\n"));
-        m_three = path("three members.zip");
-        QVERIFY(makeZip(m_three, path("src"), {"docs", "bin/tool"}) && QFile::copy(m_three, path("slow three.zip")));
+        QVERIFY(makeZip(m_three = path("three members.zip"), path("src"), {"docs", "bin/tool"}) && QFile::copy(m_three, path("slow three.zip")));
         QVERIFY(writeFile(path("broken.zip"), "this is not an archive\n") && QFile::copy(path("broken.zip"), path("slow broken.zip")));
         const QString slow = path("slow-resources/bin/7zz");
         QVERIFY(writeFile(slow, QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do case \"$a\" in */slow*) sleep 2;; esac; done\n"
@@ -66,8 +65,8 @@ private slots:
             else
                 c.window()->close();
             drainWork();
-            QVERIFY2(statusText(c) == QStringLiteral("3 items") && !activity->isVisible(), qPrintable(QString::number(how)));
-            QVERIFY(desktop.calls.isEmpty());
+            QVERIFY2(statusText(c) == QStringLiteral("3 items") && !activity->isVisible() && desktop.calls.isEmpty(),
+                     qPrintable(QString::number(how)));
         }
     }
 

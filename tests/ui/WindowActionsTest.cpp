@@ -13,11 +13,10 @@ class WindowActionsTest : public QObject
 
     QString path(const QString &relative) const { return m_dir.filePath(relative); }
 
-    int rowOf(const CorvexController &c, const QString &name)
+    static int rowOf(const CorvexController &c, const QString &name)
     {
-        int row = rowCount(c) - 1;
-        while (row >= 0 && cell(c, row, EntryTableModel::Name) != name) --row;
-        return row;
+        const QAbstractItemModel *model = table(c)->model();
+        return model->match(model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly).value(0).row();
     }
 
 private slots:
@@ -27,8 +26,7 @@ private slots:
 
         QVERIFY(writeFile(path("src/docs/readme.txt"), "fresh readme\n") && writeFile(path("src/docs/deep/note.md"), "# note\n")
                 && writeFile(path("src/-dash.txt"), "dash\n"));
-        m_sound = path("sound.zip");
-        QVERIFY(makeZip(m_sound, path("src"), {"docs", "-dash.txt"}));
+        QVERIFY(makeZip(m_sound = path("sound.zip"), path("src"), {"docs", "-dash.txt"}));
 
         QVERIFY(writeFile(path("plain/a.txt"), "hello world content\n") && QDir().mkpath(path("tmp")));
         qputenv("TMPDIR", path("tmp").toUtf8());   // previews stay in our folder
