@@ -54,9 +54,6 @@ private slots:
             QCOMPARE(extractFolderFor(c.item), c.folder);
             QCOMPARE(zipDestinationFor(c.item), c.zipForFile);
         }
-        const QString here = QDir::currentPath();
-        QCOMPARE(absoluteItemPath("./sub//x/./"), here + "/sub/x");
-        QCOMPARE(absoluteItemPath("../up.zip"), here + "/../up.zip");
     }
 
     // A missing archive: nothing is made.
@@ -83,7 +80,7 @@ private slots:
         QCOMPARE(m_desktop.kinds(), (QStringList{"password", "password", "reveal", "password", "password"}));
     }
 
-    // Several items: the zip is named after the first, beside it, relative paths resolved.
+    // Several items: the zip is named after the first, beside it, relative paths (a trailing slash) resolved.
     void compressDestinations()
     {
         QVERIFY(writeFile(path("a/Photos/one.jpg"), "1") && writeFile(path("a/notes.txt"), "2"));
