@@ -26,45 +26,33 @@ private slots:
         QDir::setCurrent(m_dir.path());
     }
 
-    void start_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<StartOutcome>("outcome");
-        QTest::addColumn<QStringList>("calls");
-        QTest::addColumn<QString>("loaded");
-        QTest::newRow("no engine") << QStringList{m_program, "-corvexextracthere", m_zip}
-                                   << StartOutcome::engineMissing << QStringList{"error"} << "";
-        QTest::newRow("option handled") << QStringList{m_program, "-CorvexExtractFolder", m_zip}
-                                        << StartOutcome::handledByCommandLine << QStringList{"reveal"} << "";
-        QTest::newRow("unknown option")
-            << QStringList{m_program, "-open", m_zip} << StartOutcome::windowShown << QStringList() << "";
-        // Open With passes the whole selection: the first file opens.
-        QTest::newRow("several paths") << QStringList{m_program, m_dir.path(), "archive.zip", m_zip}
-                                       << StartOutcome::windowShown << QStringList() << m_zip;
-    }
-
     void start()
     {
-        QFETCH(QStringList, arguments);
-        QFETCH(StartOutcome, outcome);
-        QFETCH(QStringList, calls);
-        QFETCH(QString, loaded);
-        FakeDesktop desktop;
-        Startup delegate(desktop, outcome != StartOutcome::engineMissing ? kResources : m_dir.filePath("none"), arguments);
-        QCOMPARE(delegate.start(), outcome);
-        QVERIFY(!QFileInfo::exists(m_dir.filePath("member.txt")));
-        if (outcome != StartOutcome::windowShown) {
-            QVERIFY(desktop.kinds() == calls && !delegate.controller());
-            // No window was ever made, not even a hidden one.
-            QVERIFY(QApplication::topLevelWidgets().isEmpty());
-            QCOMPARE(QFileInfo::exists(m_dir.filePath("archive/member.txt")), outcome == StartOutcome::handledByCommandLine);
-            return;
+        const struct { QStringList arguments; StartOutcome outcome; QString loaded; } cases[] = {
+            {{m_program, "-corvexextracthere", m_zip}, StartOutcome::engineMissing, ""},
+            {{m_program, "-CorvexExtractFolder", m_zip}, StartOutcome::handledByCommandLine, ""},
+            {{m_program, "-open", m_zip}, StartOutcome::windowShown, ""},
+            // Open With passes the whole selection: the first file opens.
+            {{m_program, m_dir.path(), "archive.zip", m_zip}, StartOutcome::windowShown, m_zip},
+        };
+        for (const auto &c : cases) {
+            FakeDesktop desktop;
+            Startup delegate(desktop, c.outcome != StartOutcome::engineMissing ? kResources : m_dir.filePath("none"), c.arguments);
+            QCOMPARE(delegate.start(), c.outcome);
+            QVERIFY(!QFileInfo::exists(m_dir.filePath("member.txt")));
+            if (c.outcome != StartOutcome::windowShown) {
+                // The error or the reveal only; no window was ever made, not even a hidden one.
+                QCOMPARE(desktop.kinds(), QStringList{c.outcome == StartOutcome::engineMissing ? "error" : "reveal"});
+                QVERIFY(!delegate.controller() && QApplication::topLevelWidgets().isEmpty());
+                QCOMPARE(QFileInfo::exists(m_dir.filePath("archive/member.txt")), c.outcome == StartOutcome::handledByCommandLine);
+                continue;
+            }
+            // Any load the start began has ended and reported before the window is looked at.
+            QThreadPool::globalInstance()->waitForDone();
+            QCoreApplication::sendPostedEvents();
+            QVERIFY(desktop.calls.isEmpty());
+            QCOMPARE(delegate.controller()->archivePath(), c.loaded);
         }
-        // Any load the start began has ended and reported before the window is looked at.
-        QThreadPool::globalInstance()->waitForDone();
-        QCoreApplication::sendPostedEvents();
-        QCOMPARE(desktop.kinds(), calls);
-        QCOMPARE(delegate.controller()->archivePath(), loaded);
     }
 
     void startArgumentsKeepEveryItemAndFlagNonUtf8()
