@@ -11,34 +11,21 @@
 #include <QTableView>
 #include <QThreadPool>
 
+#define UI_WAIT_FOR_STATUS(controller, text) QTRY_COMPARE_WITH_TIMEOUT(ui_test::statusText(controller), text, 30000)
+
 namespace ui_test {
 
 using namespace test_support;
 
 template <typename T>
-T *part(const CorvexController &controller, const char *name)
-{
-    T *found = controller.window()->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qWarning("no %s in the window", name);
-    return found;
-}
+T *part(const CorvexController &controller, const char *name) { return controller.window()->findChild<T *>(QLatin1String(name)); }
 
 inline QString statusText(const CorvexController &c) { return part<QLabel>(c, "statusLabel")->text(); }
-inline QString pathText(const CorvexController &c) { return part<QLabel>(c, "pathLabel")->text(); }
 inline QTableView *table(const CorvexController &c) { return part<QTableView>(c, "entryTable"); }
 inline int rowCount(const CorvexController &c) { return table(c)->model()->rowCount(); }
-
 inline QString cell(const CorvexController &c, int row, int column) { return table(c)->model()->index(row, column).data().toString(); }
 
-inline void click(const CorvexController &c, const char *buttonName)
-{
-    QAbstractButton *button = part<QAbstractButton>(c, buttonName);
-    QVERIFY(button);
-    button->click();
-}
-
-inline void selectRow(const CorvexController &c, int row) { table(c)->selectRow(row); }
+inline void click(const CorvexController &c, const char *buttonName) { part<QAbstractButton>(c, buttonName)->click(); }
 
 // Everything still running on the pool has finished and posted its result.
 inline void drainWork()
@@ -47,12 +34,6 @@ inline void drainWork()
     QCoreApplication::processEvents();
     QCoreApplication::sendPostedEvents();
 }
-
-} // namespace ui_test
-
-#define UI_WAIT_FOR_STATUS(controller, text) QTRY_COMPARE_WITH_TIMEOUT(ui_test::statusText(controller), text, 30000)
-
-namespace ui_test {
 
 inline void load(CorvexController &c, const QString &archive, const QString &status)
 {
