@@ -125,6 +125,8 @@ private:
     // An operation on `archive`, with the password that worked for it while
     // it is the current archive.
     OperationRequest requestFor(OperationKind kind, const QString &archive) const;
+    // The folder an extraction goes to, asked like Extract does; empty when cancelled.
+    QString chooseDestination();
     // Opens a standard folder in the file manager, when it exists.
     void revealFolder(const QString &folder);
     // The current row's entry if it is selected, else the first selected

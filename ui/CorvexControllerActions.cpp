@@ -147,6 +147,17 @@ void CorvexController::openArchive()
     loadArchive(chosen.first());
 }
 
+QString CorvexController::chooseDestination()
+{
+    Desktop::FileChoice panel;
+    panel.prompt = tr("Extract");
+    panel.files = false;
+    panel.folders = true;
+    panel.canCreateFolders = true;
+    const QStringList chosen = m_desktop.chooseFiles(panel);
+    return chosen.isEmpty() ? QString() : chosen.first();
+}
+
 void CorvexController::revealFolder(const QString &folder)
 {
     if (!folder.isEmpty() && QFileInfo(folder).isDir())
@@ -180,15 +191,9 @@ void CorvexController::extractArchive()
         m_desktop.beep();
         return;
     }
-    Desktop::FileChoice panel;
-    panel.prompt = tr("Extract");
-    panel.files = false;
-    panel.folders = true;
-    panel.canCreateFolders = true;
-    const QStringList chosen = m_desktop.chooseFiles(panel);
-    if (chosen.isEmpty() || chosen.first().isEmpty())
+    const QString folder = chooseDestination();
+    if (folder.isEmpty())
         return;
-    const QString folder = chosen.first();
 
     OperationRequest request = requestFor(OperationKind::Extract, archive);
     request.destination = folder;

@@ -144,15 +144,9 @@ void CorvexController::extractSelected()
     const MemberSelection::Members members = takeableMembers();
     if (members.isEmpty())
         return;
-    Desktop::FileChoice panel;
-    panel.prompt = tr("Extract");
-    panel.files = false;
-    panel.folders = true;
-    panel.canCreateFolders = true;
-    const QStringList chosen = m_desktop.chooseFiles(panel);
-    if (chosen.isEmpty() || chosen.first().isEmpty())
-        return;
-    extractMembers(archive, members, chosen.first());
+    const QString folder = chooseDestination();
+    if (!folder.isEmpty())
+        extractMembers(archive, members, folder);
 }
 
 void CorvexController::extractMembers(const QString &archive, const MemberSelection::Members &members,
