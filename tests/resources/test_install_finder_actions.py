@@ -28,7 +28,7 @@ FOREIGN_UCA = f'<?xml version="1.0" encoding="UTF-8"?>\n<actions>\n{FOREIGN_BLOC
 class Sandbox:
     # An awkward prefix (script, icon, stand-in) and a home with XDG folders.
 
-    def __init__(self, root, with_program=True):
+    def __init__(self, root):
         self.root = Path(root)
         # No "%": GLib looks for the program before undoing "%%" and then ignores the entry.
         self.resources = self.root / "pre fix 'q' \"d\" $x`y`\\b" / "share" / "corvex"
@@ -36,10 +36,9 @@ class Sandbox:
         for name in ("install-finder-actions.sh", "corvex.svg"):
             shutil.copy(Path(ARGS.resources) / name, self.resources / name)
         self.program = self.resources.parent.parent / "bin" / "corvex"
-        if with_program:
-            self.program.parent.mkdir()
-            self.program.write_text(STAND_IN)
-            self.program.chmod(0o755)
+        self.program.parent.mkdir()
+        self.program.write_text(STAND_IN)
+        self.program.chmod(0o755)
         self.home, self.data, self.config = self.root / "home", self.root / "data home", self.root / "config home"
         self.home.mkdir()
         self.record = self.root / "record"
@@ -70,15 +69,12 @@ class Sandbox:
                 for top in (self.home, self.data, self.config) for p in top.rglob("*") if p.is_file()}
 
 
-def shell_split(line):
-    out = subprocess.run(["/bin/sh", "-c", "printf '%s\\0' " + line], capture_output=True, check=True).stdout
-    return [os.fsdecode(a) for a in out.split(b"\0")[:-1]]
-
-
 def exec_argv(raw):
     # As launchers read it: string escapes undone (others are faults), split, "%%" undone.
     escapes = {"s": " ", "n": "\n", "t": "\t", "r": "\r", "\\": "\\"}
-    return [a.replace("%%", "%") for a in shell_split(re.sub(r"\\(.)", lambda m: escapes[m[1]], raw))]
+    line = re.sub(r"\\(.)", lambda m: escapes[m[1]], raw)
+    out = subprocess.run(["/bin/sh", "-c", "printf '%s\\0' " + line], capture_output=True, check=True).stdout
+    return [os.fsdecode(a).replace("%%", "%") for a in out.split(b"\0")[:-1]]
 
 
 def read_groups(path):
@@ -96,7 +92,7 @@ class InstallerTest(unittest.TestCase):
         (cls.box.config / "Thunar").mkdir(parents=True)
         (cls.box.config / "Thunar/uca.xml").write_text(FOREIGN_UCA)
         cls.rc, cls.output = cls.box.install()
-        cls.data, cls.config, cls.corvex = cls.box.data, cls.box.config, str(cls.box.program)
+        cls.data, cls.config = cls.box.data, cls.box.config
 
     @classmethod
     def tearDownClass(cls):
