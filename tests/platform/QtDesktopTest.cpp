@@ -16,7 +16,6 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
-#include <QUrl>
 
 #include <cstdlib>
 #include <unistd.h>
