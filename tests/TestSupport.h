@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -18,9 +17,8 @@ inline const QString kTool = QStringLiteral(CORVEX_RESOURCE_DIR "/bin/7zz");
 
 inline bool writeFile(const QString &path, const QByteArray &data)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+    return QDir().mkpath(QFileInfo(path).absolutePath()) && file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
 }
 
 inline QByteArray readFile(const QString &path)
@@ -38,8 +36,7 @@ inline bool runTool(const QStringList &arguments, const QString &workingFolder =
     process.setWorkingDirectory(workingFolder);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, arguments);
-    process.write(input);
-    process.closeWriteChannel();
+    process.write(input), process.closeWriteChannel();
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
         qWarning() << program << arguments << process.readAll();
         return false;
@@ -55,8 +52,7 @@ inline bool runPython(const QString &script, const QStringList &arguments)
 // A ZIP of the given relative paths under `folder`, named as they are there.
 inline bool makeZip(const QString &zip, const QString &folder, const QStringList &members)
 {
-    QDir().mkpath(QFileInfo(zip).absolutePath());
-    return runTool(QStringList{QStringLiteral("a"), QStringLiteral("-tzip"), QStringLiteral("-spd"),
+    return QDir().mkpath(QFileInfo(zip).absolutePath()) && runTool(QStringList{QStringLiteral("a"), QStringLiteral("-tzip"), QStringLiteral("-spd"),
                                QStringLiteral("--"), zip} + members, folder);
 }
 
@@ -85,8 +81,7 @@ inline QStringList sortedPaths(const std::vector<ArchiveEntry> &entries)
     QStringList paths;
     for (const ArchiveEntry &entry : entries)
         paths.append(entry.path());
-    paths.sort();
-    return paths;
+    return paths.sort(), paths;
 }
 
 inline QStringList memberPaths(const QString &archive) { return sortedPaths(ArchiveEngine(kResources).list(archive)); }
@@ -98,8 +93,7 @@ inline QStringList tree(const QString &folder)
     QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
     while (it.hasNext())
         found.append(QDir(folder).relativeFilePath(it.next()));
-    found.sort();
-    return found;
+    return found.sort(), found;
 }
 
 } // namespace test_support

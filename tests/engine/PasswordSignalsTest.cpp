@@ -5,51 +5,38 @@
 #include "../TestSupport.h"
 
 using Verdict = PasswordSignals::Verdict;
-using namespace test_support;
-
-namespace {
-
-// A progress text as the tool prints it: erased with backspaces and spaces.
-QByteArray progress(const QByteArray &text)
-{
-    const QByteArray back(text.size(), '\b');
-    return text + back + QByteArray(text.size(), ' ') + back;
-}
-
-} // namespace
 
 class PasswordSignalsTest : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void recordedOutputsWholeAndCut()
+    // Whole, and fed a byte at a time.
+    void recordedOutputs()
     {
         const QString folder = QStringLiteral(CORVEX_TEST_DATA "/passwords/");
-        const QList<QByteArray> rows = readFile(folder + QStringLiteral("cases.tsv")).trimmed().split('\n').mid(1);
+        const QList<QByteArray> rows = test_support::readFile(folder + "cases.tsv").trimmed().split('\n').mid(1);
         QVERIFY(rows.size() >= 70);
-        const QHash<QByteArray, Verdict> verdicts{
-            {"none", Verdict::None}, {"needed", Verdict::Needed}, {"wrong", Verdict::Wrong}};
+        const QHash<QByteArray, Verdict> verdicts{{"none", Verdict::None}, {"needed", Verdict::Needed}, {"wrong", Verdict::Wrong}};
         for (const QByteArray &row : rows) {
             const QList<QByteArray> cells = row.split('\t');
-            const QByteArray output = readFile(folder + QString::fromUtf8(cells[0]));
-            const int status = cells[1].toInt();
-            QVERIFY2(PasswordSignals::read(status, output) == verdicts.value(cells[2]), cells[0]);
+            const QByteArray output = test_support::readFile(folder + QString::fromUtf8(cells[0]));
+            QVERIFY2(PasswordSignals::read(cells[1].toInt(), output) == verdicts.value(cells[2]), cells[0]);
             PasswordSignals reader;
             for (const char byte : output)
                 reader.feed(QByteArrayView(&byte, 1));
-            QVERIFY2(reader.verdict(status) == verdicts.value(cells[2]), cells[0]);
+            QVERIFY2(reader.verdict(cells[1].toInt()) == verdicts.value(cells[2]), cells[0]);
         }
     }
 
     void lookalikesAreNotSignals()
     {
+        // The last: a progress text erased with backspaces and spaces, as the tool prints it.
+        const QByteArray prompt = "  3% 1 - Enter password (will not be echoed):", back(prompt.size(), '\b');
         const std::pair<QByteArray, int> outputs[] = {
-            {"Path = Wrong password\n", 2},
-            {"ERROR: CRC Failed : Wrong password\n", 2},
+            {"Path = Wrong password\n", 2}, {"ERROR: CRC Failed : Wrong password\n", 2},
             {"x.7z\nCannot open encrypted archive. Wrong password?\n", 2},
-            {progress("  3% 1 - Enter password (will not be echoed):") + "\nBreak signaled\n", 255},
-        };
+            {prompt + back + QByteArray(prompt.size(), ' ') + back + "\nBreak signaled\n", 255}};
         for (const auto &[output, status] : outputs)
             QVERIFY2(PasswordSignals::read(status, output) == Verdict::None, output);
     }
