@@ -3,23 +3,23 @@
 // prove what an extraction touched. Paths are raw bytes: names in the corpus need not be UTF-8.
 #include "platform/FakeDesktop.h"
 
-#include <QFile>
+#include <QDir>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUuid>
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <optional>
-#include <string>
 #include <sys/stat.h>
-#include <tuple>
-#include <vector>
+
+// Fails the test with the list of problems, if any.
+#define HOSTILE_CLEAN(problems) QVERIFY2((problems).isEmpty(), qPrintable((problems).join(QLatin1Char('\n'))))
 
 namespace hostile {
 namespace fs = std::filesystem;
@@ -70,6 +70,14 @@ inline fs::file_type typeOf(const QString &folder, const std::string &relative)
     return fs::symlink_status(bytes(folder) + '/' + relative, error).type();
 }
 
+// A new folder, private as a destination can be (one a "./" member's mode would change).
+inline QString privateFolder(const QString &folder)
+{
+    QDir().mkpath(folder);
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return folder;
+}
+
 struct Corpus {
     QTemporaryDir root;
     QString escape, error;
@@ -96,12 +104,12 @@ struct Corpus {
         }
         const QJsonObject manifest = QJsonDocument::fromJson(file.readAll()).object();
         escape = manifest[QLatin1String("escape")].toString();
+        auto hex = [](const QJsonValue &v) { return QByteArray::fromHex(v.toString().toLatin1()).toStdString(); };
         for (const QJsonValue &value : manifest[QLatin1String("cases")].toArray()) {
             const QJsonObject o = value.toObject();
             auto paths = [&](const char *key) {
                 std::vector<std::string> result;
-                for (const QJsonValue &hex : o[QLatin1String(key)].toArray())
-                    result.push_back(QByteArray::fromHex(hex.toString().toLatin1()).toStdString());
+                for (const QJsonValue &item : o[QLatin1String(key)].toArray()) result.push_back(hex(item));
                 return result;
             };
             auto text = [&](const char *key) { return o[QLatin1String(key)].toString(); };
@@ -111,12 +119,16 @@ struct Corpus {
                    paths("kept"), {}};
             for (const QJsonValue &item : o[QLatin1String("setup")].toArray()) {
                 const QJsonArray pair = item.toArray();
-                auto hex = [](const QJsonValue &v) { return QByteArray::fromHex(v.toString().toLatin1()).toStdString(); };
                 c.setup.emplace_back(hex(pair[0]), pair[1].isNull() ? std::nullopt : std::optional(hex(pair[1])));
             }
             cases.push_back(std::move(c));
         }
         return !cases.empty();
+    }
+
+    const Case &named(const char *name) const
+    {
+        return *std::find_if(cases.begin(), cases.end(), [&](const Case &c) { return c.name == QLatin1String(name); });
     }
 
     // What an extraction into `destination` did wrong: any change outside it (but the parent times a new

@@ -4,31 +4,20 @@
 #include "ui/CorvexController.h"
 #include "HostileCorpus.h"
 
-#include <QDir>
 #include <QLabel>
-#include <QTest>
 #include <QThreadPool>
 
 class HostileWindowTest : public QObject
 {
     Q_OBJECT
 
-    // A private destination, as the one whose mode a "./" member changed.
-    QString destination(const QString &name)
+    // Extract with `folder` chosen in the panel; what the desktop saw. A question answered is followed by
+    // more: only an outcome other than that is the end.
+    static QString extract(CorvexController &controller, FakeDesktop &desktop, const QString &folder,
+                           const QString &expected)
     {
-        const QString folder = m_corpus.root.filePath(QStringLiteral("cases/window/") + name);
-        QDir().mkpath(folder);
-        QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        return folder;
-    }
-
-    // Extract with `destination` chosen in the panel; what the desktop saw.
-    QString extract(CorvexController &controller, FakeDesktop &desktop, const QString &destination,
-                    const QString &expected)
-    {
-        desktop.queueChosenFiles({destination});
+        desktop.queueChosenFiles({folder});
         controller.extractArchive();
-        // A question answered is followed by more: only an outcome other than that is the end.
         (void)QTest::qWaitFor([&] {
             const QString got = hostile::outcome(desktop);
             return got == expected || !(got.startsWith(QLatin1String("nothing")) || got == QLatin1String("asked"));
@@ -52,7 +41,7 @@ private slots:
     {
         QFETCH(int, index);
         const hostile::Case &c = m_corpus.cases[size_t(index)];
-        const QString folder = destination(c.name);
+        const QString folder = hostile::privateFolder(m_corpus.root.filePath(QStringLiteral("cases/window/") + c.name));
         ArchiveEngine engine(QStringLiteral(CORVEX_RESOURCE_DIR));
         FakeDesktop desktop;
         CorvexController controller(engine, desktop);
@@ -70,9 +59,8 @@ private slots:
         const hostile::Snapshot after = hostile::snapshot(m_corpus.root.path());
         QVERIFY2(got == c.window, qPrintable(QStringLiteral("%1, expected %2 (%3)").arg(got, c.window, c.guard)));
         const bool extracted = got == QLatin1String("extracted");
-        QStringList problems = m_corpus.problems(before, after, extracted ? folder : folder + QStringLiteral("/-"));
-        problems += hostile::changedKept(c, folder, before, after);
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+        HOSTILE_CLEAN(m_corpus.problems(before, after, extracted ? folder : folder + QStringLiteral("/-"))
+                      + hostile::changedKept(c, folder, before, after));
         if (!extracted)
             return;
         QCOMPARE(controller.window()->findChild<QLabel *>(QStringLiteral("statusLabel"))->text(),
@@ -88,26 +76,20 @@ private slots:
     // is not the file's, so the file is screened again and refused.
     void archiveReplacedAfterLoading()
     {
-        const QString folder = destination(QStringLiteral("replaced"));
+        const QString folder = hostile::privateFolder(m_corpus.root.filePath(QStringLiteral("cases/window/replaced")));
         const QString archive = folder + QStringLiteral("/../replaced.zip");
-        auto source = [this](const char *name) {
-            return std::find_if(m_corpus.cases.begin(), m_corpus.cases.end(),
-                                [&](const hostile::Case &c) { return c.name == QLatin1String(name); })->archive;
-        };
-        QVERIFY(QFile::copy(source("zip-two-dots-in-names"), archive));
+        QVERIFY(QFile::copy(m_corpus.named("zip-two-dots-in-names").archive, archive));
         ArchiveEngine engine(QStringLiteral(CORVEX_RESOURCE_DIR));
         FakeDesktop desktop;
         CorvexController controller(engine, desktop);
         controller.loadArchive(archive);
         QTRY_COMPARE_WITH_TIMEOUT(controller.archivePath(), archive, 30000);
-        QVERIFY(QFile::copy(source("zip-absolute"), archive + QStringLiteral(".new"))
+        QVERIFY(QFile::copy(m_corpus.named("zip-absolute").archive, archive + QStringLiteral(".new"))
                 && std::rename(qPrintable(archive + QStringLiteral(".new")), qPrintable(archive)) == 0);
 
         const hostile::Snapshot before = hostile::snapshot(m_corpus.root.path());
         QCOMPARE(extract(controller, desktop, folder, QStringLiteral("refused")), QStringLiteral("refused"));
-        const QStringList problems
-            = m_corpus.problems(before, hostile::snapshot(m_corpus.root.path()), folder + QStringLiteral("/-"));
-        QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+        HOSTILE_CLEAN(m_corpus.problems(before, hostile::snapshot(m_corpus.root.path()), folder + QStringLiteral("/-")));
     }
 
 private:
