@@ -29,9 +29,10 @@ scratch="$CORVEX_E2E_SCRATCH"
 seven="$(dirname "$program")/../share/corvex/bin/7zz"
 fail() { echo "e2e $case_name: $*" >&2; exit 1; }
 
-# Waits for a visible window named exactly "Corvex"; prints its id.
+# Waits for a visible window named exactly "Corvex" (up to 40 s: a loaded
+# machine starts the program slowly); prints its id.
 find_window() {
-  for _ in $(seq 1 150); do
+  for _ in $(seq 1 400); do
     xdotool search --onlyvisible --name '^Corvex$' 2>/dev/null | head -n 1 | grep . && return 0
     sleep 0.1
   done
