@@ -81,6 +81,10 @@ std::shared_ptr<OperationJob> JobQueue::start(Work work, Callbacks callbacks)
     m_jobs.push_back(job);
     QThreadPool::globalInstance()->start([link = m_link, job, shared, work = std::move(work)] {
         Outcome outcome = work(*job);
+        // The sinks hold the callbacks, which may hold the job's handle:
+        // dropping them here, where they are used, breaks that cycle.
+        job->setProgressSink({});
+        job->setQuestionSink({});
         if (job->isCancelled())
             outcome.kind = Outcome::Kind::Cancelled;
         // The job stays alive until its outcome is delivered: running()
