@@ -43,9 +43,13 @@ void OperationJob::report(const OperationProgress &progress, bool force)
     if (!m_progressSink)
         return;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (!force && now - m_lastReport < kReportInterval)
+    // The first percentage after a count (an extraction after its screening
+    // listing) always passes: the bar changes kind at once.
+    const bool determinate = progress.percent >= 0;
+    if (!force && determinate == m_lastDeterminate && now - m_lastReport < kReportInterval)
         return;
     m_lastReport = now;
+    m_lastDeterminate = determinate;
     m_progressSink(progress);
 }
 

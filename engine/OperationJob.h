@@ -51,6 +51,7 @@ private:
     ProgressSink m_progressSink;
     QuestionSink m_questionSink;
     qint64 m_lastReport = -kReportInterval;
+    bool m_lastDeterminate = false;
 
     QMutex m_mutex;
     QWaitCondition m_answered;
