@@ -1,5 +1,6 @@
 #include "engine/ArchiveEngine.h"
 
+#include "engine/FileNames.h"
 #include "engine/ListingParser.h"
 #include "engine/NewZip.h"
 #include "engine/OperationJob.h"
@@ -256,8 +257,7 @@ Outcome ArchiveEngine::extractInto(const OperationRequest &request, const QStrin
             members = memberList(request.members);
         const Extraction extraction = extractArguments(request.archive, folder, members ? members->fileName() : QString());
         // Run inside the folder: the tool would have made it for "-o" too.
-        if (!QFileInfo(folder).isDir())
-            QDir().mkpath(folder);
+        FileNames::createFolder(folder);
         Outcome outcome = runTool(extraction.arguments, job, extraction.workingFolder, request.password);
         // The tool ends with success when none of the names it was given is
         // in the archive; asked for members, that is no success.

@@ -10,7 +10,7 @@
 struct Answer;
 struct Question;
 
-// Everything the application asks of the desktop: alerts, panels, questions,
+// Everything the application asks of the desktop: alerts, file dialogs, questions,
 // the beep, revealing items in the file manager and opening files. The application
 // creates one and hands it down; tests hand down a recording fake.
 class Desktop
@@ -18,9 +18,10 @@ class Desktop
 public:
     enum class AlertStyle { Warning, Informational };
 
+    // Members all have initializers, so that a choice can name only those it sets.
     struct FileChoice {
-        QString title;
-        QString prompt;   // the accept button's text; empty: the default
+        QString title = {};
+        QString prompt = {};   // the accept button's text; empty: the default
         bool files = true;
         bool folders = false;
         bool canCreateFolders = false;
@@ -28,8 +29,8 @@ public:
     };
 
     struct SaveChoice {
-        QString suggestedName;
-        QString suffix;   // e.g. "zip"; empty: any
+        QString suggestedName = {};
+        QString suffix = {};   // e.g. "zip"; empty: any
     };
 
     // An archive's password. Says the last one was wrong only when told so:
@@ -71,9 +72,9 @@ public:
     virtual void reveal(const QStringList &paths) = 0;
     // Opens a file or folder with its default application.
     virtual void open(const QString &path) = 0;
-    // Modal panels; empty / nullopt when cancelled.
-    virtual QStringList chooseFiles(const FileChoice &panel) = 0;
-    virtual std::optional<QString> chooseSaveFile(const SaveChoice &panel) = 0;
+    // Modal file dialogs; empty / nullopt when cancelled.
+    virtual QStringList chooseFiles(const FileChoice &choice) = 0;
+    virtual std::optional<QString> chooseSaveFile(const SaveChoice &choice) = 0;
     // Modal password questions; nullopt on Cancel. The new password is
     // empty when the user wants none.
     virtual std::optional<QString> askPassword(const PasswordPrompt &prompt) = 0;

@@ -1,64 +1,64 @@
 #include "platform/FakeDesktop.h"
 
+#include <QCoreApplication>
+#include <QThread>
+
 void FakeDesktop::showError(const QString &description)
 {
-    calls.append({QStringLiteral("error"), {description}});
+    record(QStringLiteral("error"), {description});
 }
 
 void FakeDesktop::showErrorReport(const QString &message, const QString &informativeText, const QString &details)
 {
-    calls.append({QStringLiteral("errorReport"), {message, informativeText, details}});
+    record(QStringLiteral("errorReport"), {message, informativeText, details});
 }
 
 void FakeDesktop::showAlert(AlertStyle style, const QString &message, const QString &informativeText)
 {
     const QString styleName = style == AlertStyle::Warning ? QStringLiteral("warning")
                                                            : QStringLiteral("informational");
-    calls.append({QStringLiteral("alert"), {styleName, message, informativeText}});
+    record(QStringLiteral("alert"), {styleName, message, informativeText});
 }
 
 void FakeDesktop::beep()
 {
-    calls.append({QStringLiteral("beep"), {}});
+    record(QStringLiteral("beep"), {});
 }
 
 void FakeDesktop::reveal(const QStringList &paths)
 {
-    calls.append({QStringLiteral("reveal"), paths});
+    record(QStringLiteral("reveal"), paths);
 }
 
 void FakeDesktop::open(const QString &path)
 {
-    calls.append({QStringLiteral("open"), {path}});
+    record(QStringLiteral("open"), {path});
 }
 
-QStringList FakeDesktop::chooseFiles(const FileChoice &panel)
+QStringList FakeDesktop::chooseFiles(const FileChoice &)
 {
-    fileChoices.append(panel);
     const QStringList answer = m_chosenFiles.isEmpty() ? QStringList() : m_chosenFiles.dequeue();
-    calls.append({QStringLiteral("chooseFiles"), answer});
+    record(QStringLiteral("chooseFiles"), answer);
     return answer;
 }
 
-std::optional<QString> FakeDesktop::chooseSaveFile(const SaveChoice &panel)
+std::optional<QString> FakeDesktop::chooseSaveFile(const SaveChoice &)
 {
-    saveChoices.append(panel);
     const std::optional<QString> answer = m_saveFiles.isEmpty() ? std::nullopt : m_saveFiles.dequeue();
-    calls.append({QStringLiteral("chooseSaveFile"), answer ? QStringList{*answer} : QStringList()});
+    record(QStringLiteral("chooseSaveFile"), answer ? QStringList{*answer} : QStringList());
     return answer;
 }
 
 std::optional<QString> FakeDesktop::askPassword(const PasswordPrompt &prompt)
 {
-    calls.append({QStringLiteral("password"),
-                  prompt.lastPasswordWrong ? QStringList{prompt.archive, QStringLiteral("wrong")}
-                                           : QStringList{prompt.archive}});
+    record(QStringLiteral("password"), prompt.lastPasswordWrong ? QStringList{prompt.archive, QStringLiteral("wrong")}
+                                                                : QStringList{prompt.archive});
     return m_passwordAnswers.isEmpty() ? std::nullopt : m_passwordAnswers.dequeue();
 }
 
 std::optional<QString> FakeDesktop::askNewPassword(const NewPasswordPrompt &prompt)
 {
-    calls.append({QStringLiteral("newPassword"), {prompt.archive}});
+    record(QStringLiteral("newPassword"), {prompt.archive});
     const std::optional<QString> answer = m_newPasswordAnswers.isEmpty() ? std::nullopt
                                                                          : m_newPasswordAnswers.dequeue();
     if (answer && prompt.problem && !prompt.problem(*answer).isEmpty())
@@ -77,15 +77,13 @@ void FakeDesktop::queueConflictAnswer(ConflictChoice choice, bool applyToAll)
 
 Answer FakeDesktop::askConflict(const Question &question)
 {
-    conflicts.append(question);
     Answer answer;
     answer.cancelled = true;
     if (!m_conflictAnswers.isEmpty())
         answer = m_conflictAnswers.dequeue();
     static const char *const names[] = {"replace", "keepBoth", "skip", "cancel"};
-    calls.append({QStringLiteral("conflict"),
-                  {question.existingPath, QString::fromLatin1(names[int(answer.choice)]),
-                   answer.applyToAll ? QStringLiteral("all") : QString()}});
+    record(QStringLiteral("conflict"), {question.existingPath, QString::fromLatin1(names[int(answer.choice)]),
+                                        answer.applyToAll ? QStringLiteral("all") : QString()});
     return answer;
 }
 
@@ -97,11 +95,16 @@ public:
 };
 } // namespace
 
-std::unique_ptr<Desktop::ProgressWindow> FakeDesktop::showProgress(const QString &title, std::function<void()> cancel)
+std::unique_ptr<Desktop::ProgressWindow> FakeDesktop::showProgress(const QString &title, std::function<void()>)
 {
-    calls.append({QStringLiteral("progress"), {title}});
-    cancelProgress = std::move(cancel);
+    record(QStringLiteral("progress"), {title});
     return std::make_unique<FakeProgressWindow>();
+}
+
+void FakeDesktop::record(const QString &kind, const QStringList &values)
+{
+    const bool main = QThread::currentThread() == QCoreApplication::instance()->thread();
+    calls.append({main ? kind : QStringLiteral("off the main thread: ") + kind, values});
 }
 
 QStringList FakeDesktop::kinds() const

@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-// Records every call in order and answers panels from a script, for tests.
+// Records every call in order and answers file dialogs from a script, for tests.
 class FakeDesktop : public Desktop
 {
 public:
@@ -16,7 +16,8 @@ public:
         // "error", "errorReport", "alert", "beep", "reveal", "open", "chooseFiles",
         // "chooseSaveFile", "progress", "conflict", "password" (archive, then
         // "wrong" when it said so), "newPassword" (archive). Never the
-        // password answered.
+        // password answered. Prefixed "off the main thread: " when called
+        // from elsewhere, which the real desktop cannot survive.
         QString kind;
         QStringList values;  // what the call carried, in a fixed order per kind
     };
@@ -27,37 +28,33 @@ public:
     void beep() override;
     void reveal(const QStringList &paths) override;
     void open(const QString &path) override;
-    QStringList chooseFiles(const FileChoice &panel) override;
-    std::optional<QString> chooseSaveFile(const SaveChoice &panel) override;
+    QStringList chooseFiles(const FileChoice &choice) override;
+    std::optional<QString> chooseSaveFile(const SaveChoice &choice) override;
     std::optional<QString> askPassword(const PasswordPrompt &prompt) override;
     std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) override;
     std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
     Answer askConflict(const Question &question) override;
 
-    // Answers for the next panels, first in first out. An empty list or a
-    // nullopt is a cancel; with nothing queued a panel is cancelled.
+    // Answers for the next file dialogs, first in first out. An empty list or a
+    // nullopt is a cancel; with nothing queued a file dialog is cancelled.
     void queueChosenFiles(const QStringList &paths) { m_chosenFiles.enqueue(paths); }
     void queueSaveFile(const std::optional<QString> &path) { m_saveFiles.enqueue(path); }
     // Passwords leave the queue as they are answered. A new password its
     // prompt's check refuses is a cancel: the real dialog keeps OK off.
     void queuePasswordAnswer(const std::optional<QString> &password) { m_passwordAnswers.enqueue(password); }
     void queueNewPasswordAnswer(const std::optional<QString> &password) { m_newPasswordAnswers.enqueue(password); }
-    qsizetype pendingPasswordAnswers() const { return m_passwordAnswers.size() + m_newPasswordAnswers.size(); }
     // The same for conflict questions; with nothing queued the answer is Cancel.
     void queueConflictAnswer(ConflictChoice choice, bool applyToAll = false);
 
     QList<Call> calls;
-    QList<FileChoice> fileChoices;
-    QList<SaveChoice> saveChoices;
-    // The last progress window's cancel, as its button would call it.
-    std::function<void()> cancelProgress;
-    QList<Question> conflicts;
 
     QStringList kinds() const;
     int count(const QString &kind) const;
-    void clear() { calls.clear(); fileChoices.clear(); saveChoices.clear(); conflicts.clear(); }
+    void clear() { calls.clear(); }
 
 private:
+    void record(const QString &kind, const QStringList &values);
+
     QQueue<QStringList> m_chosenFiles;
     QQueue<std::optional<QString>> m_saveFiles;
     QQueue<std::optional<QString>> m_passwordAnswers;

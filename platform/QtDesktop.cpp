@@ -207,28 +207,28 @@ void QtDesktop::open(const QString &path)
     QDesktopServices::openUrl(QUrl::fromLocalFile(path));
 }
 
-QStringList QtDesktop::chooseFiles(const FileChoice &panel)
+QStringList QtDesktop::chooseFiles(const FileChoice &choice)
 {
-    const bool both = panel.files && panel.folders;
-    FileAndFolderDialog dialog(dialogParent(), panel.title);
+    const bool both = choice.files && choice.folders;
+    FileAndFolderDialog dialog(dialogParent(), choice.title);
     if (both) {
         // Only Qt's own dialog lets folders be taken along with files.
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setFileMode(QFileDialog::ExistingFiles);
-    } else if (panel.folders) {
+    } else if (choice.folders) {
         dialog.setFileMode(QFileDialog::Directory);
         dialog.setOption(QFileDialog::ShowDirsOnly);
     } else {
-        dialog.setFileMode(panel.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
+        dialog.setFileMode(choice.multiple ? QFileDialog::ExistingFiles : QFileDialog::ExistingFile);
     }
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setOption(QFileDialog::ReadOnly, !panel.canCreateFolders);
-    if (!panel.prompt.isEmpty())
-        dialog.setLabelText(QFileDialog::Accept, panel.prompt);
+    dialog.setOption(QFileDialog::ReadOnly, !choice.canCreateFolders);
+    if (!choice.prompt.isEmpty())
+        dialog.setLabelText(QFileDialog::Accept, choice.prompt);
     if (dialog.exec() != QDialog::Accepted)
         return {};
     QStringList chosen = both && !dialog.chosen.isEmpty() ? dialog.chosen : dialog.selectedFiles();
-    if (!panel.multiple && chosen.size() > 1)
+    if (!choice.multiple && chosen.size() > 1)
         chosen = chosen.mid(0, 1);
     return chosen;
 }
@@ -240,14 +240,14 @@ QString QtDesktop::withRequiredSuffix(const QString &path, const QString &suffix
     return path.endsWith(QLatin1Char('.')) ? path + suffix : path + QLatin1Char('.') + suffix;
 }
 
-std::optional<QString> QtDesktop::chooseSaveFile(const SaveChoice &panel)
+std::optional<QString> QtDesktop::chooseSaveFile(const SaveChoice &choice)
 {
     QFileDialog dialog(dialogParent());
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    if (!panel.suffix.isEmpty())
-        dialog.setNameFilter(QStringLiteral("%1 (*.%2)").arg(panel.suffix.toUpper(), panel.suffix));
-    dialog.selectFile(panel.suggestedName);
+    if (!choice.suffix.isEmpty())
+        dialog.setNameFilter(QStringLiteral("%1 (*.%2)").arg(choice.suffix.toUpper(), choice.suffix));
+    dialog.selectFile(choice.suggestedName);
     // The dialog asks before replacing the name typed; a name that gets its
     // suffix only here is asked about here.
     for (;;) {
@@ -256,7 +256,7 @@ std::optional<QString> QtDesktop::chooseSaveFile(const SaveChoice &panel)
         const QString typed = dialog.selectedFiles().value(0);
         if (typed.isEmpty())
             return std::nullopt;
-        const QString path = withRequiredSuffix(typed, panel.suffix);
+        const QString path = withRequiredSuffix(typed, choice.suffix);
         if (path == typed || !QFileInfo::exists(path) || confirmReplace(path))
             return path;
         dialog.selectFile(path);

@@ -10,7 +10,7 @@ class QMessageBox;
 class QWidget;
 
 // The desktop on Qt Widgets and the freedesktop file-manager interface.
-// Alerts and panels are modal and belong to the active window, if any.
+// Alerts and file dialogs are modal and belong to the active window, if any.
 class QtDesktop : public QObject, public Desktop
 {
     Q_OBJECT
@@ -24,8 +24,8 @@ public:
     void beep() override;
     void reveal(const QStringList &paths) override;
     void open(const QString &path) override;
-    QStringList chooseFiles(const FileChoice &panel) override;
-    std::optional<QString> chooseSaveFile(const SaveChoice &panel) override;
+    QStringList chooseFiles(const FileChoice &choice) override;
+    std::optional<QString> chooseSaveFile(const SaveChoice &choice) override;
     std::optional<QString> askPassword(const PasswordPrompt &prompt) override;
     std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) override;
     std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
@@ -42,7 +42,7 @@ public:
                                                        const QString &details, QWidget *parent = nullptr);
     static std::unique_ptr<QMessageBox> alertBox(AlertStyle style, const QString &message,
                                                  const QString &informativeText, QWidget *parent = nullptr);
-    // The path a save panel answers: `suffix` added unless the name already
+    // The path a save dialog answers: `suffix` added unless the name already
     // ends in it (in any letter case).
     static QString withRequiredSuffix(const QString &path, const QString &suffix);
 

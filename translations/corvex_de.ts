@@ -274,10 +274,6 @@
 <context>
     <name>DragOut</name>
     <message>
-        <source>Cannot create the folder “%1”</source>
-        <translation>Der Ordner „%1“ kann nicht erstellt werden</translation>
-    </message>
-    <message>
         <source>Cannot create a folder in “%1”</source>
         <translation>In „%1“ kann kein Ordner erstellt werden</translation>
     </message>

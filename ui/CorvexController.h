@@ -30,14 +30,14 @@ class SearchField;
 // The main window's controller: builds the window, keeps the current archive
 // and its members, and carries out every button's action. Everything it owns
 // lives on the main thread; archive work runs on the global thread pool and
-// reports back there. Alerts, panels, the beep and the file manager are
+// reports back there. Alerts, file dialogs, the beep and the file manager are
 // reached only through the Desktop it is given.
 class CorvexController : public QObject
 {
     Q_OBJECT
 public:
     // The engine and the desktop must outlive the controller. The resource
-    // folder (for the header image and the Finder-actions script) defaults
+    // folder (for the header image and the file-manager actions script) defaults
     // to the application's own.
     CorvexController(ArchiveEngine &engine, Desktop &desktop, QObject *parent = nullptr);
     CorvexController(ArchiveEngine &engine, Desktop &desktop, const QString &resourceFolder,

@@ -1,7 +1,7 @@
-// The window's actions: loading, the open panel and quick-access folders,
-// the four archive actions and the Finder-actions installer. Archive work
+// The window's actions: loading, the open dialog and quick-access folders,
+// the four archive actions and the file-manager actions installer. Archive work
 // runs on the pool and reports back through exactly one completion; a failed
-// precondition only beeps, and a cancelled panel ends the action silently.
+// precondition only beeps, and a cancelled dialog ends the action silently.
 #include "ui/CorvexController.h"
 
 #include "ui/EntryTableModel.h"
@@ -136,26 +136,15 @@ void CorvexController::startLoading(const QString &path, const QString &password
 
 void CorvexController::openArchive()
 {
-    Desktop::FileChoice panel;
-    panel.title = tr("Open an archive");
-    panel.files = true;
-    panel.folders = false;
-    panel.multiple = false;
-    const QStringList chosen = m_desktop.chooseFiles(panel);
-    if (chosen.isEmpty() || chosen.first().isEmpty())
-        return;
-    loadArchive(chosen.first());
+    const QString archive = m_desktop.chooseFiles({.title = tr("Open an archive")}).value(0);
+    if (!archive.isEmpty())
+        loadArchive(archive);
 }
 
 QString CorvexController::chooseDestination()
 {
-    Desktop::FileChoice panel;
-    panel.prompt = tr("Extract");
-    panel.files = false;
-    panel.folders = true;
-    panel.canCreateFolders = true;
-    const QStringList chosen = m_desktop.chooseFiles(panel);
-    return chosen.isEmpty() ? QString() : chosen.first();
+    return m_desktop.chooseFiles({.prompt = tr("Extract"), .files = false, .folders = true, .canCreateFolders = true})
+        .value(0);
 }
 
 void CorvexController::revealFolder(const QString &folder)
@@ -219,19 +208,13 @@ void CorvexController::testArchive()
 
 void CorvexController::createZip()
 {
-    Desktop::FileChoice itemsPanel;
-    itemsPanel.title = tr("Choose files and folders");
-    itemsPanel.files = true;
-    itemsPanel.folders = true;
-    itemsPanel.multiple = true;
-    const QStringList inputs = m_desktop.chooseFiles(itemsPanel);
+    const QStringList inputs
+        = m_desktop.chooseFiles({.title = tr("Choose files and folders"), .folders = true, .multiple = true});
     if (inputs.isEmpty())
         return;
 
-    Desktop::SaveChoice savePanel;
-    savePanel.suggestedName = tr("Archive.zip");
-    savePanel.suffix = QStringLiteral("zip");
-    const std::optional<QString> chosen = m_desktop.chooseSaveFile(savePanel);
+    const std::optional<QString> chosen
+        = m_desktop.chooseSaveFile({.suggestedName = tr("Archive.zip"), .suffix = QStringLiteral("zip")});
     if (!chosen || chosen->isEmpty())
         return;
     const QString zip = *chosen;
@@ -241,7 +224,7 @@ void CorvexController::createZip()
     if (!password)
         return;
 
-    // The save panel has had the user agree to replace an existing file:
+    // The save dialog has had the user agree to replace an existing file:
     // the new ZIP replaces it whole once complete, never merged into it.
     OperationRequest request;
     request.kind = OperationKind::Create;

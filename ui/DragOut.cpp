@@ -1,6 +1,7 @@
 #include "ui/DragOut.h"
 
 #include "engine/ArchiveError.h"
+#include "engine/FileNames.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -32,8 +33,7 @@ QString DragOut::base()
 QString DragOut::newFolder()
 {
     const QString folder = base();
-    if (!QDir().mkpath(folder))
-        throw SystemError(QCoreApplication::translate("DragOut", "Cannot create the folder “%1”").arg(folder));
+    FileNames::createFolder(folder);
     ::chmod(QFile::encodeName(folder).constData(), 0700);
     if (!m_swept) {
         m_swept = true;
