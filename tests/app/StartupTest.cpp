@@ -1,12 +1,20 @@
+// What the program starts with its arguments (the window, or the command-line mode), and the command-line
+// mode's rules and runs.
 #include "../TestSupport.h"
-#include "app/Startup.h"
+#include "app/CommandLineMode.h"
 #include "app/StartArguments.h"
-#include "ui/CorvexController.h"
+#include "app/Startup.h"
+#include "engine/FileNames.h"
 #include "platform/FakeDesktop.h"
+#include "ui/CorvexController.h"
 
 #include <QApplication>
 #include <QThreadPool>
 
+#include <optional>
+
+using namespace CommandLineMode;
+using namespace FileNames;
 using namespace test_support;
 using StartOutcome = Startup::Outcome;
 
@@ -14,37 +22,38 @@ class StartupTest : public QObject
 {
     Q_OBJECT
 
-    QTemporaryDir m_dir;
-    const QString m_program = QStringLiteral("/usr/bin/corvex");
-    QString m_zip;
+    std::optional<QTemporaryDir> m_dir;
+    QString path(const QString &name) const { return m_dir->filePath(name); }
 
 private slots:
-    void initTestCase()
+    void init()
     {
-        m_zip = m_dir.filePath("archive.zip");
-        QVERIFY(writeFile(m_dir.filePath("src/member.txt"), "m") && makeZip(m_zip, m_dir.filePath("src"), {"member.txt"}));
-        QDir::setCurrent(m_dir.path());
+        m_dir.emplace();
+        QDir::setCurrent(m_dir->path());
     }
 
     void start()
     {
+        const QString zip = path("archive.zip");
+        QVERIFY(writeFile(path("src/member.txt"), "m") && makeZip(zip, path("src"), {"member.txt"}));
+        const QString program = QStringLiteral("/usr/bin/corvex");
         const struct { QStringList arguments; StartOutcome outcome; QString loaded; } cases[] = {
-            {{m_program, "-corvexextracthere", m_zip}, StartOutcome::EngineMissing, ""},
-            {{m_program, "-CorvexExtractFolder", m_zip}, StartOutcome::HandledByCommandLine, ""},
-            {{m_program, "-open", m_zip}, StartOutcome::WindowShown, ""},
+            {{program, "-corvexextracthere", zip}, StartOutcome::EngineMissing, ""},
+            {{program, "-CorvexExtractFolder", zip}, StartOutcome::HandledByCommandLine, ""},
+            {{program, "-open", zip}, StartOutcome::WindowShown, ""},
             // Open With passes the whole selection: the first file opens.
-            {{m_program, m_dir.path(), "archive.zip", m_zip}, StartOutcome::WindowShown, m_zip},
+            {{program, m_dir->path(), "archive.zip", zip}, StartOutcome::WindowShown, zip},
         };
         for (const auto &c : cases) {
             FakeDesktop desktop;
-            Startup delegate(desktop, c.outcome != StartOutcome::EngineMissing ? kResources : m_dir.filePath("none"), c.arguments);
+            Startup delegate(desktop, c.outcome != StartOutcome::EngineMissing ? kResources : path("none"), c.arguments);
             QCOMPARE(delegate.start(), c.outcome);
-            QVERIFY(!QFileInfo::exists(m_dir.filePath("member.txt")));
+            QVERIFY(!QFileInfo::exists(path("member.txt")));
             if (c.outcome != StartOutcome::WindowShown) {
                 // The error or the reveal only; no window was ever made, not even a hidden one.
                 QCOMPARE(desktop.kinds(), QStringList{c.outcome == StartOutcome::EngineMissing ? "error" : "reveal"});
                 QVERIFY(!delegate.controller() && QApplication::topLevelWidgets().isEmpty());
-                QCOMPARE(QFileInfo::exists(m_dir.filePath("archive/member.txt")), c.outcome == StartOutcome::HandledByCommandLine);
+                QCOMPARE(QFileInfo::exists(path("archive/member.txt")), c.outcome == StartOutcome::HandledByCommandLine);
                 continue;
             }
             // Any load the start began has ended and reported before the window is looked at.
@@ -61,6 +70,30 @@ private slots:
         const StartArguments start(5, argv);
         QCOMPARE(start.arguments().mid(1), (QStringList{"-add2archive", "-platform", "caf\uFFFD.txt", "ü.txt"}));
         QCOMPARE(start.unreadable(), QStringList{"caf\uFFFD.txt"});
+    }
+
+    void pathRules()
+    {
+        const struct { QString item, extension, folder, zipForFile; } cases[] = {
+            {"/a/old.ZIP", "ZIP", "/a/old", "/a/old.ZIP.zip"}, {"/a.d/README", "", "/a.d/README", "/a.d/README.zip"},
+            {"/a/.profile", "", "/a/.profile", "/a/.profile.zip"}, {"/a/.cache.tar", "tar", "/a/.cache", "/a/.cache.zip"},
+            {"/a/name.", "", "/a/name", "/a/name.zip"}};
+        for (const auto &c : cases) {
+            QCOMPARE(lastExtension(c.item), c.extension);
+            QCOMPARE(extractFolderFor(c.item), c.folder);
+            QCOMPARE(zipDestinationFor(c.item), c.zipForFile);
+        }
+    }
+
+    // Several items: the zip is named after the first, beside it, relative paths (a trailing slash) resolved.
+    void compressDestinations()
+    {
+        QVERIFY(writeFile(path("a/Photos/one.jpg"), "1") && writeFile(path("a/notes.txt"), "2"));
+        FakeDesktop desktop;
+        QCOMPARE(handleCommandLine({"corvex", "-add2archive", "a/Photos/", "a/notes.txt"}, ArchiveEngine(kResources), desktop), 0);
+        QCOMPARE(desktop.kinds(), QStringList{"reveal"});
+        QCOMPARE(desktop.calls[0].values, QStringList{path("a/Photos.zip")});
+        QCOMPARE(memberPaths(path("a/Photos.zip")), (QStringList{"Photos", "Photos/one.jpg", "notes.txt"}));
     }
 };
 

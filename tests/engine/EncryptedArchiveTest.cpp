@@ -1,10 +1,12 @@
 // Encrypted archives of every kind through execute(): the password is asked
 // only when needed, asked again after a wrong one, and Cancel ends it with
-// nothing left on disk.
+// nothing left on disk. Then the tool's password signals on recorded output.
 #include "../TestSupport.h"
 #include "engine/OperationJob.h"
+#include "engine/PasswordSignals.h"
 
 using namespace test_support;
+using Verdict = PasswordSignals::Verdict;
 
 Q_DECLARE_METATYPE(OperationKind)
 
@@ -106,6 +108,36 @@ private slots:
         const bool extracted = right && operation == OperationKind::Extract;
         QCOMPARE(tree(m_scratch), (extracted ? QStringList{"out", "out/in", "out/in/a.txt", "out/in/b.txt"} : QStringList{"out"}));
         QVERIFY(!extracted || readFile(m_scratch + "/out/in/b.txt") == "second\n");
+    }
+
+    // What the tool says about passwords, in recorded outputs: whole, and fed a byte at a time.
+    void recordedOutputs()
+    {
+        const QString folder = QStringLiteral(CORVEX_TEST_DATA "/passwords/");
+        const QList<QByteArray> rows = readFile(folder + "cases.tsv").trimmed().split('\n').mid(1);
+        QVERIFY(rows.size() >= 70);
+        const QHash<QByteArray, Verdict> verdicts{{"none", Verdict::None}, {"needed", Verdict::Needed}, {"wrong", Verdict::Wrong}};
+        for (const QByteArray &row : rows) {
+            const QList<QByteArray> cells = row.split('\t');
+            const QByteArray output = readFile(folder + QString::fromUtf8(cells[0]));
+            QVERIFY2(PasswordSignals::read(cells[1].toInt(), output) == verdicts.value(cells[2]), cells[0]);
+            PasswordSignals reader;
+            for (const char byte : output)
+                reader.feed(QByteArrayView(&byte, 1));
+            QVERIFY2(reader.verdict(cells[1].toInt()) == verdicts.value(cells[2]), cells[0]);
+        }
+    }
+
+    void lookalikesAreNotSignals()
+    {
+        // The last: a progress text erased with backspaces and spaces, as the tool prints it.
+        const QByteArray prompt = "  3% 1 - Enter password (will not be echoed):", back(prompt.size(), '\b');
+        const std::pair<QByteArray, int> outputs[] = {
+            {"Path = Wrong password\n", 2}, {"ERROR: CRC Failed : Wrong password\n", 2},
+            {"x.7z\nCannot open encrypted archive. Wrong password?\n", 2},
+            {prompt + back + QByteArray(prompt.size(), ' ') + back + "\nBreak signaled\n", 255}};
+        for (const auto &[output, status] : outputs)
+            QVERIFY2(PasswordSignals::read(status, output) == Verdict::None, output);
     }
 };
 

@@ -61,36 +61,19 @@ private slots:
             QVERIFY2(line.isEmpty() || line.contains(u'\b') || detailLines.contains(line), qPrintable(line));
     }
 
-    void otherFailuresAndSeveralInOne()
+    // Several in one alert, a refusal among them: HostileArchiveTest.
+    void otherFailures()
     {
         using F = Outcome::Failure;
         const QString folder = QDir::tempPath();
         const struct { F failure; QString archive, sentence; } cases[] = {
             {F::WrongPassword, "/a/x.7z", "The password for “x.7z” is wrong."},
-            {F::System, "/a/x.7z", "Cannot create the folder “/a/x”: Permission denied"},
             {F::NotAFile, folder, "“" + QFileInfo(folder).fileName() + "” is a folder, not an archive."}};
         for (const auto &c : cases)
             QCOMPARE(report(OperationKind::Extract, c.archive, 0, QString(), c.failure).message, c.sentence);
 
         QCOMPARE(report(OperationKind::Preview, "/a/x.zip", 2, "7-Zip (z) 26.02\n\nSomething new\nFiles: 0\n").informativeText,
                  "Something new");
-
-        const FailureReport one = report(OperationKind::Extract, "/a/one.zip", 2, "ERROR: one.zip\nIs not archive\n");
-        const FailureReport two = report(OperationKind::Extract, "/b/two.zip", 2, "ERRORS:\nHeaders Error\n");
-        const FailureReport both = FailureReport::combine({one, two});
-        QCOMPARE(both.message, one.message + "\n" + two.message);
-        QVERIFY(both.informativeText.contains("Is not archive") && both.informativeText.contains("Headers Error"));
-        QVERIFY(both.details.contains(one.details) && both.details.contains(two.details));
-
-        // A refusal says what it found; among others it stands under the archive's name.
-        Outcome refused;
-        refused.kind = Outcome::Kind::Refused;
-        refused.screening = Screening{{}, {"../a", "/b"}, {"gone"}};
-        OperationRequest request;
-        request.archive = "/c/evil.7z";
-        const FailureReport refusal = FailureReport::from(request, refused);
-        QVERIFY(refusal.refused && refusal.informativeText.contains("2 item(s)") && refusal.informativeText.contains(" 1 "));
-        QCOMPARE(FailureReport::combine({one, refusal}).message, one.message + "\n“evil.7z”: " + refusal.informativeText);
     }
 };
 

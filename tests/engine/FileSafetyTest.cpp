@@ -1,5 +1,5 @@
 // The archive read (only a regular file, unchanged since the screen) and where results go (numbered names,
-// Extract to Folder's destination, preview folders); new ZIPs beside what exists are in HostileCommandLineTest.
+// Extract to Folder's destination, preview folders); new ZIPs beside what exists are in HostileArchiveTest.
 #include "engine/ArchiveFile.h"
 #include "engine/FileNames.h"
 #include "engine/PreviewFolder.h"

@@ -1,18 +1,12 @@
+// The listing parser and the path screen, on recorded and made-up listings and on what the fuzzer found.
+#include "../TestSupport.h"
+#include "ListingProperties.h"
 #include "engine/ListingParser.h"
 #include "engine/PathScreen.h"
 
-#include <QFile>
-#include <QTest>
-
 namespace {
 
-QByteArray recorded(const char *name)
-{
-    QFile file(QStringLiteral(CORVEX_TEST_DATA "/listings/") + QLatin1String(name));
-    if (!file.open(QIODevice::ReadOnly))
-        qFatal("missing test data %s", name);
-    return file.readAll();
-}
+QByteArray recorded(const char *name) { return test_support::readFile(QStringLiteral(CORVEX_TEST_DATA "/listings/") + name); }
 
 std::vector<ArchiveEntry> parse(const QByteArray &text) { return ListingParser::parse(text); }
 
@@ -48,37 +42,31 @@ private slots:
         QCOMPARE(paths(parse(recorded("latin1.tar.slt"))), QStringList({QStringLiteral("caf\uFFFD.txt"), "plain.txt"}));
     }
 
-    void recordBoundaries_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QStringList>("expected");
-        QTest::newRow("no separator") << QByteArray("Path = a\nSize = 1\n\nPath = b\n") << QStringList();
-        QTest::newRow("last record without empty line") << head + "Path = a\n\nPath = b" << QStringList{"a", "b"};
-        QTest::newRow("empty path value is dropped") << head + "Path = \nSize = 3\n\nPath = b\n" << QStringList{"b"};
-        QTest::newRow("split at first ' = '") << head + "Path = a = b\n" << QStringList{"a = b"};
-        QTest::newRow("two spaces keep one") << head + "Path =  a  \n" << QStringList{" a"};
-        QTest::newRow("records without blank merge") << head + "Path = a\nPath = b\n" << QStringList{"b"};
-        QTest::newRow("second separator discards") << head + "Path = a\n----------\nPath = b\n" << QStringList{"b"};
-        QTest::newRow("CR LF lines read as LF lines") << head + "Path = a\r\nSize = 1\r\n\r\nPath = b\r\n" << QStringList{"a", "b"};
-        // Only LF ends a line: others inside names must not start one.
-        QTest::newRow("other breaks stay in the name")
-            << head + "Path = a\xc2\x85Path = b\xe2\x80\xa9\xe2\x80\xa8Path = c\rd\x0b\x0c"
-            << QStringList{QString::fromUtf8("a\xc2\x85Path = b\xe2\x80\xa9\xe2\x80\xa8Path = c\rd")};
-        QTest::newRow("CR in a name hides no path")
-            << head + "Path = ../evil\r----------\rPath = fine\nSize = 1\n" << QStringList{"../evil\r----------\rPath = fine"};
-        QTest::newRow("unicode spaces and breaks at the ends trimmed")
-            << head + "Path = a\xe2\x80\xa8\r\n\r\n\xc2\x85Path = b\x0c\n\n\xe3\x80\x80Path = c\xc2\xa0\t\n"
-            << QStringList{"a", "b", "c"};
-        QTest::newRow("indented separator") << QByteArray(" ---------- \nPath = a\n") << QStringList{"a"};
-        QTest::newRow("eleven hyphens is no separator") << QByteArray("-----------\nPath = a\n") << QStringList();
-        QTest::newRow("lone lead bytes are no breaks") << head + "Path = a\xc2\xe2\x80z\n" << QStringList{QString::fromUtf8("a\xc2\xe2\x80z")};
-    }
-
     void recordBoundaries()
     {
-        QFETCH(QByteArray, text);
-        QFETCH(QStringList, expected);
-        QCOMPARE(paths(parse(text)), expected);
+        const struct { const char *what; QByteArray text; QStringList expected; } cases[] = {
+            {"no separator", QByteArray("Path = a\nSize = 1\n\nPath = b\n"), QStringList()},
+            {"last record without empty line", head + "Path = a\n\nPath = b", QStringList{"a", "b"}},
+            {"empty path value is dropped", head + "Path = \nSize = 3\n\nPath = b\n", QStringList{"b"}},
+            {"split at first ' = '", head + "Path = a = b\n", QStringList{"a = b"}},
+            {"two spaces keep one", head + "Path =  a  \n", QStringList{" a"}},
+            {"records without blank merge", head + "Path = a\nPath = b\n", QStringList{"b"}},
+            {"second separator discards", head + "Path = a\n----------\nPath = b\n", QStringList{"b"}},
+            {"CR LF lines read as LF lines", head + "Path = a\r\nSize = 1\r\n\r\nPath = b\r\n", QStringList{"a", "b"}},
+            // Only LF ends a line: others inside names must not start one.
+            {"other breaks stay in the name", head + "Path = a\xc2\x85Path = b\xe2\x80\xa9\xe2\x80\xa8Path = c\rd\x0b\x0c",
+             QStringList{QString::fromUtf8("a\xc2\x85Path = b\xe2\x80\xa9\xe2\x80\xa8Path = c\rd")}},
+            {"CR in a name hides no path", head + "Path = ../evil\r----------\rPath = fine\nSize = 1\n",
+             QStringList{"../evil\r----------\rPath = fine"}},
+            {"unicode spaces and breaks at the ends trimmed",
+             head + "Path = a\xe2\x80\xa8\r\n\r\n\xc2\x85Path = b\x0c\n\n\xe3\x80\x80Path = c\xc2\xa0\t\n", QStringList{"a", "b", "c"}},
+            {"indented separator", QByteArray(" ---------- \nPath = a\n"), QStringList{"a"}},
+            {"eleven hyphens is no separator", QByteArray("-----------\nPath = a\n"), QStringList()},
+            {"lone lead bytes are no breaks", head + "Path = a\xc2\xe2\x80z\n",
+             QStringList{QString::fromUtf8("a\xc2\xe2\x80z")}},
+        };
+        for (const auto &c : cases)
+            QVERIFY2(paths(parse(c.text)) == c.expected, c.what);
     }
 
     void fieldsAndFlags()
@@ -99,29 +87,41 @@ private slots:
         QCOMPARE(found.unsafePaths, QStringList({"..\\x", "..\\x"}));
     }
 
-    void pathScreen_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::addColumn<bool>("unsafe");
-        QTest::newRow("plain") << "docs/a.txt" << false;
-        QTest::newRow("absolute") << "/etc/passwd" << true;
-        QTest::newRow("backslash absolute") << "\\etc\\x" << true;
-        QTest::newRow("two dots alone") << ".." << false;
-        QTest::newRow("dot dot backslash") << "..\\evil" << true;
-        QTest::newRow("dot dot name") << "..hidden" << false;
-        QTest::newRow("slash dots at end") << "a/.." << true;
-        QTest::newRow("segment starting with dots") << "a/..b" << true;
-        QTest::newRow("drive upper") << "C:evil" << true;
-        QTest::newRow("digit colon") << "1:x" << false;
-        QTest::newRow("non-ASCII letter colon") << QStringLiteral("é:x") << false;
-    }
-
     void pathScreen()
     {
-        QFETCH(QString, path);
-        QFETCH(bool, unsafe);
-        QCOMPARE(PathScreen::isUnsafe(path), unsafe);
-        QCOMPARE(PathScreen::isUnsafe(QByteArrayView(path.toUtf8())), unsafe);
+        const std::pair<QString, bool> cases[] = {   // path, unsafe
+            {"docs/a.txt", false}, {"/etc/passwd", true}, {"\\etc\\x", true}, {"..", false}, {"..\\evil", true},
+            {"..hidden", false}, {"a/..", true}, {"a/..b", true}, {"C:evil", true}, {"1:x", false}, {"\u00e9:x", false}};
+        for (const auto &[path, unsafe] : cases) {
+            QVERIFY2(PathScreen::isUnsafe(path) == unsafe, qPrintable(path));
+            QVERIFY2(PathScreen::isUnsafe(QByteArrayView(path.toUtf8())) == unsafe, qPrintable(path));
+        }
+    }
+
+    // Every input the fuzzer kept, plus the recorded listings it started from: its properties hold.
+    void propertiesHold_data()
+    {
+        QTest::addColumn<QString>("file");
+        for (const char *folder : {"/fuzz-regressions", "/listings"}) {
+            const QDir dir(QStringLiteral(CORVEX_TEST_DATA) + QLatin1String(folder));
+            for (const QString &name : dir.entryList(QDir::Files, QDir::Name))
+                QTest::newRow(qPrintable(name)) << dir.absoluteFilePath(name);
+        }
+    }
+
+    void propertiesHold()
+    {
+        QFETCH(QString, file);
+        const QString problem = ListingProperties::allHold(test_support::readFile(file));
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+    }
+
+    // The soundness check itself must see the escapes it is for.
+    void soundnessCheckSeesEscapes()
+    {
+        for (const char *path : {"a/../../b", "a\\..\\..\\b", "/etc/passwd", "c:x"})
+            QVERIFY2(!ListingProperties::staysInside(QString::fromLatin1(path)), path);
+        QVERIFY(ListingProperties::staysInside(QStringLiteral("a/../b")) && ListingProperties::staysInside(QStringLiteral("..a/b..")));
     }
 };
 

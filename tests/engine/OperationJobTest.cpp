@@ -13,34 +13,26 @@ class OperationJobTest : public QObject
     Q_OBJECT
 
 private slots:
-    void progressFromRecordedOutput_data()
-    {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QString>("lastName");
-        for (const auto &[file, name] : {std::pair{"extract.out", "big.bin"}, {"test.out", "text.txt"}, {"create.out", "d/f3"}})
-            QTest::newRow(file) << QString(file) << QString(name);
-    }
-
     // Fed a byte at a time or cut anywhere in two, the same progress comes
     // out as from the whole text; ordinary lines never count.
     void progressFromRecordedOutput()
     {
-        QFETCH(QString, file);
-        QFETCH(QString, lastName);
-        const QByteArray output = readFile(QStringLiteral(CORVEX_TEST_DATA "/progress/") + file);
-        QList<OperationProgress> seen;
-        ProgressParser bytes;
-        for (char c : output)
-            if (auto progress = bytes.feed(QByteArrayView(&c, 1)))
-                seen.append(*progress);
-        QCOMPARE(seen.size(), output.count('%'));
-        QCOMPARE(seen.last().name, lastName);
-        QVERIFY(seen.last().percent > 30);
-        for (qsizetype cut = 0; cut <= output.size(); ++cut) {
-            ProgressParser parser;
-            const auto first = parser.feed(QByteArrayView(output).first(cut));
-            const auto second = parser.feed(QByteArrayView(output).sliced(cut)), last = second ? second : first;
-            QVERIFY2(last && *last == seen.last(), qPrintable(QString::number(cut)));
+        for (const auto &[file, lastName] : {std::pair{"extract.out", "big.bin"}, {"test.out", "text.txt"}, {"create.out", "d/f3"}}) {
+            const QByteArray output = readFile(QStringLiteral(CORVEX_TEST_DATA "/progress/") + file);
+            QList<OperationProgress> seen;
+            ProgressParser bytes;
+            for (char c : output)
+                if (auto progress = bytes.feed(QByteArrayView(&c, 1)))
+                    seen.append(*progress);
+            QCOMPARE(seen.size(), output.count('%'));
+            QCOMPARE(seen.last().name, QString(lastName));
+            QVERIFY(seen.last().percent > 30);
+            for (qsizetype cut = 0; cut <= output.size(); ++cut) {
+                ProgressParser parser;
+                const auto first = parser.feed(QByteArrayView(output).first(cut));
+                const auto second = parser.feed(QByteArrayView(output).sliced(cut)), last = second ? second : first;
+                QVERIFY2(last && *last == seen.last(), qPrintable(file + QString::number(cut)));
+            }
         }
     }
 

@@ -1,5 +1,6 @@
 #include "engine/ArchiveError.h"
 #include "engine/ProcessRunner.h"
+#include "../TestSupport.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -9,6 +10,7 @@
 #include <atomic>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/eventfd.h>
 #include <thread>
 #include <unistd.h>
 
@@ -27,23 +29,19 @@ class ProcessRunnerTest : public QObject
 private slots:
     void statusStreamsAndInput()
     {
-        auto result = runTool({"exit", "3", "some output"});
-        QCOMPARE(result.status, 3);
-        QCOMPARE(result.output, QByteArray("some output"));
-        result = runTool({"stderr", "only on stderr\n", "2"});
-        QCOMPARE(result.status, 2);
-        QCOMPARE(result.output, QByteArray("only on stderr\n"));
-        result = runTool({"signal"});
-        QVERIFY(result.signalled);
-        QCOMPARE(result.status, 128 + SIGTERM);
-        QCOMPARE(result.output, QByteArray("terminated\n"));
+        const struct { QStringList arguments; int status; bool signalled; QByteArray output; } cases[] = {
+            {{"exit", "3", "some output"}, 3, false, "some output"}, {{"stderr", "on stderr\n", "2"}, 2, false, "on stderr\n"},
+            {{"signal"}, 128 + SIGTERM, true, "terminated\n"}, {{"stdin"}, 0, false, "read 0\n"}};
+        for (const auto &c : cases) {
+            const auto result = runTool(c.arguments);
+            QVERIFY2(result.status == c.status && result.signalled == c.signalled && result.output == c.output, result.output);
+        }
 
         // Both streams share one pipe, so the order written is kept.
         QByteArray expected;
         for (int i = 0; i < 200; ++i)
             expected += (i % 2 ? "err " : "out ") + QByteArray::number(i) + "\n";
         QCOMPARE(runTool({"alternate", "200"}).output, expected);
-        QCOMPARE(runTool({"stdin"}).output, QByteArray("read 0\n"));
     }
 
     // Far more than a pipe holds: the runner must drain while the tool writes.
@@ -91,32 +89,30 @@ private slots:
         QTemporaryDir dir;
         ProcessRunner::Options options;
         options.workingFolder = dir.path();
-        QVERIFY(runTool({"args"}, options).output.endsWith("cwd=" + QFile::encodeName(dir.path()) + "\n"));
+        QVERIFY(runTool({"cwd"}, options).output.endsWith("cwd=" + QFile::encodeName(dir.path()) + "\n"));
         options.workingFolder = dir.filePath("missing");
-        QVERIFY_THROWS_EXCEPTION(SystemError, runTool({"args"}, options));
+        QVERIFY_THROWS_EXCEPTION(SystemError, runTool({"cwd"}, options));
     }
 
-    void hangingToolEndsWhenKilledAndIsReaped()
+    // Cancelled, a tool that ignores SIGTERM is killed after the grace, and reaped.
+    void cancelledToolEndsAndIsReaped()
     {
         QTemporaryDir dir;
         const QString pidFile = dir.filePath("pid");
-        std::atomic<bool> done = false;
-        ProcessRunner::Result result;
-        std::thread worker([&] {
-            result = runTool({"hang", pidFile});
-            done = true;
+        ProcessRunner::Options options;
+        options.cancelFd = ::eventfd(0, EFD_CLOEXEC);
+        std::thread canceller([&] {
+            while (QFile(pidFile).size() == 0)
+                QThread::msleep(10);
+            ::eventfd_write(options.cancelFd, 1);
         });
-        QTRY_VERIFY(QFile(pidFile).size() > 0);
-        QFile file(pidFile);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const pid_t pid = pid_t(file.readAll().trimmed().toInt());
-        QThread::msleep(50);
-        QVERIFY(!done);
-        ::kill(pid, SIGKILL);
-        worker.join();
-        QVERIFY(result.signalled);
+        const auto result = runTool({"hang", pidFile}, options);
+        canceller.join();
+        ::close(options.cancelFd);
+        QVERIFY(result.cancelled && result.signalled);
+        QCOMPARE(result.status, 128 + SIGKILL);
         QCOMPARE(result.output, QByteArray("hanging\n"));
-        QCOMPARE(::kill(pid, 0), -1);   // no zombie left with that pid
+        QCOMPARE(::kill(pid_t(test_support::readFile(pidFile).trimmed().toInt()), 0), -1);   // no zombie left with that pid
     }
 
     void severalThreadsAtOnce()

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <optional>
 #include <sys/stat.h>
 
@@ -132,19 +133,19 @@ struct Corpus {
     }
 
     // What an extraction into `destination` did wrong: any change outside it (but the parent times a new
-    // destination changes) or to `kept` even inside, or to the destination's own mode; new links inside leading
-    // out, taken lexically; devices,
-    // pipes, sockets or set-id files inside; escape-named files in any folder above the root.
+    // destination changes) or to `keep` even inside, or to the destination's own mode; new links inside leading
+    // out, taken lexically; devices, pipes, sockets or set-id files inside; escape-named files in any folder
+    // above the root.
     QStringList problems(const Snapshot &before, const Snapshot &after, const QString &destination,
-                         const QString &kept = QString()) const
+                         const std::set<std::string> &keep = {}) const
     {
-        const std::string dest = bytes(destination), keep = bytes(kept);
+        const std::string dest = bytes(destination);
         const std::string parent = before.count(dest) ? std::string() : dest.substr(0, dest.rfind('/'));
         QStringList found;
         auto report = [&](const char *what, const std::string &path) {
             found.append(QString::fromLatin1(what) + QStringLiteral(": ") + QString::fromUtf8(path));
         };
-        auto outside = [&](const std::string &path) { return !isUnder(path, dest) || path == keep; };
+        auto outside = [&](const std::string &path) { return !isUnder(path, dest) || keep.count(path); };
         for (const auto &[path, node] : before) {
             const auto now = after.find(path);
             if (path == dest && now != after.end() && std::get<0>(now->second) != std::get<0>(node))
@@ -201,16 +202,13 @@ inline void prepare(const Case &c, const QString &folder, FakeDesktop &desktop)
     }
 }
 
-// The kept paths, relative to `folder`, as they were.
-inline QStringList changedKept(const Case &c, const QString &folder, const Snapshot &before, const Snapshot &after)
+// The case's paths below `folder` that must stay as they were, and the archive.
+inline std::set<std::string> keptPaths(const Case &c, const QString &folder, const QString &archive)
 {
-    QStringList found;
-    for (const std::string &relative : c.kept) {
-        const std::string path = bytes(folder) + '/' + relative;
-        if (!before.count(path) || !after.count(path) || before.at(path) != after.at(path))
-            found.append(QString::fromStdString(path));
-    }
-    return found;
+    std::set<std::string> paths{bytes(archive)};
+    for (const std::string &relative : c.kept)
+        paths.insert(bytes(folder) + '/' + relative);
+    return paths;
 }
 
 // What the desktop saw: the unsafe-paths alert, an error alert, a reveal, or a conflict question alone.

@@ -6,16 +6,7 @@
 # Folder), how to answer conflicts, which paths there must stay as they were, which paths must exist in the
 # window's destination and which must not be links there, and which guard protects it. TOKEN makes escape names
 # unique so they can be looked for anywhere above ROOT; TOOL is the 7zz that builds the 7z archives.
-import gzip
-import io
-import json
-import os
-import struct
-import subprocess
-import sys
-import tarfile
-import zipfile
-import zlib
+import gzip, io, json, os, struct, subprocess, sys, tarfile, zipfile, zlib
 
 ROOT, TOOL, TOKEN = sys.argv[1:4]
 CORPUS, OUTSIDE = os.path.join(ROOT, "corpus"), os.path.join(ROOT, "outside")

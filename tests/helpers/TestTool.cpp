@@ -43,10 +43,6 @@ int main(int argc, char **argv)
             writeText(i % 2 ? 2 : 1, (i % 2 ? "err " : "out ") + std::to_string(i) + "\n");
         return 0;
     }
-    if (mode == "invalid-utf8") {       // invalid-utf8 N: bytes that are not UTF-8, then exit N
-        writeText(1, "caf\xe9 \xff\xfe ok\n");
-        return std::atoi(arg(0).c_str());
-    }
     if (mode == "flood") {              // flood MB: that many MiB of numbered lines
         long total = std::atol(arg(0).c_str()) * 1024 * 1024;
         std::string block;
@@ -57,7 +53,8 @@ int main(int argc, char **argv)
             writeAll(1, block.data(), size_t(std::min<long>(long(block.size()), total - written)));
         return 0;
     }
-    if (mode == "hang") {               // hang PIDFILE: write the pid, then wait to be killed
+    if (mode == "hang") {               // hang PIDFILE: write the pid, then wait to be killed, ignoring SIGTERM
+        std::signal(SIGTERM, SIG_IGN);
         if (FILE *f = std::fopen(arg(0).c_str(), "w")) {
             std::fprintf(f, "%d\n", int(getpid()));
             std::fclose(f);
@@ -66,9 +63,7 @@ int main(int argc, char **argv)
         for (;;)
             pause();
     }
-    if (mode == "args") {               // every argument on a line of its own
-        for (int i = 2; i < argc; ++i)
-            writeText(1, std::string(argv[i]) + "\n");
+    if (mode == "cwd") {                // the working folder
         char cwd[4096];
         if (getcwd(cwd, sizeof cwd))
             writeText(1, std::string("cwd=") + cwd + "\n");

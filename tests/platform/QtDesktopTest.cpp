@@ -1,4 +1,5 @@
-// The real desktop seam; reveal talks to a stand-in file manager on a private session bus.
+// The real desktop seam: alerts, dialogs, and reveal to a stand-in file manager on a private session bus.
+#include "platform/AlertText.h"
 #include "platform/PasswordDialog.h"
 #include "platform/ConflictBox.h"
 #include "platform/QtDesktop.h"
@@ -16,10 +17,6 @@
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
-
-#include <cstdlib>
-#include <unistd.h>
-#include <vector>
 
 class FakeFileManager : public QObject, protected QDBusContext
 {
@@ -47,7 +44,6 @@ public slots:
     void openedUrl(const QUrl &url) { m_opened.append(url.toLocalFile()); }
 
 private:
-    const QString m_service = QStringLiteral("org.freedesktop.FileManager1");
     QStringList m_opened;
     FakeFileManager m_fileManager;
     // The file manager's own connection, apart from the one the desktop uses.
@@ -68,13 +64,47 @@ private slots:
         QVERIFY(m_bus.isConnected());
         QVERIFY(m_bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &m_fileManager,
                                      QDBusConnection::ExportAllSlots));
-        QVERIFY(m_bus.registerService(m_service));
+        QVERIFY(m_bus.registerService(QStringLiteral("org.freedesktop.FileManager1")));
         QDesktopServices::setUrlHandler(QStringLiteral("file"), this, "openedUrl");
     }
 
     void cleanupTestCase() { QDesktopServices::unsetUrlHandler(QStringLiteral("file")); }
 
-    void init() { m_opened.clear(), m_fileManager.shown.clear(), m_fileManager.failing = false; }
+    // Short texts shown as they are; long ones keep both ends around one elision, whole lines and
+    // characters, with the details bounded too.
+    void bound()
+    {
+        const QString elision = QStringLiteral("\n\u2026\n");
+        const QString wide = QStringLiteral("\U0001F4E6").repeated(3001);
+        QString lines;
+        for (int i = 1; i <= 200'000; ++i)
+            lines += QStringLiteral("line %1 of the listing\n").arg(i);
+        for (const QString &text : {QString(), QStringLiteral("ERROR: first\n\n  indented\nlast\n"), lines.left(lines.indexOf("line 41 ")),
+                                    QString(4000, QLatin1Char('x'))}) {
+            const AlertText::Bounded bounded = AlertText::bound(text);
+            QVERIFY(bounded.message == text && bounded.details.isEmpty());
+        }
+        const QString listing = lines.left(lines.indexOf("line 35695 ")) + QStringLiteral("\nErrors: 1\n");
+        AlertText::Bounded bounded = AlertText::bound(listing);
+        QVERIFY(bounded.message.startsWith("line 1 of the listing\nline 2 ") && bounded.message.endsWith("line 35694 of the listing\n\nErrors: 1"));
+        QVERIFY(bounded.message.count(elision) == 1 && bounded.message.count('\n') < 40 && bounded.message.size() <= 4000);
+        QCOMPARE(bounded.details, listing);
+
+        bounded = AlertText::bound(lines);   // about 5 MB
+        const qsizetype gap = bounded.details.indexOf(elision);
+        QVERIFY(bounded.details.size() <= 1024 * 1024 + 3 && bounded.details.endsWith("\nline 200000 of the listing\n"));
+        QVERIFY(bounded.details.left(gap).endsWith(" of the listing") && bounded.details.mid(gap + 3).startsWith("line "));
+
+        bounded = AlertText::bound("begin" + QString(5'000'000, QLatin1Char('m')) + "end");
+        QVERIFY(bounded.message.startsWith("beginmmm") && bounded.message.endsWith("mmmend") && bounded.message.contains(elision));
+        QVERIFY(bounded.message.size() <= 4000 && bounded.details.size() <= 1024 * 1024 + 3);
+        // Characters outside the basic plane take two UTF-16 units.
+        bounded = AlertText::bound(wide);
+        QVERIFY(bounded.message.size() < wide.size() && bounded.message.isValidUtf16());
+        AlertText::Limits small;
+        small.maxDetailChars = 1001;
+        QVERIFY(AlertText::bound(wide, small).details.isValidUtf16());
+    }
 
     // Markup shown as text, a long text bounded with the whole of it behind Details, Escape closes every alert.
     void alertsShowTheirTextLiterallyAndBounded()
@@ -138,56 +168,27 @@ private slots:
         }
     }
 
-    void savePanelSuffix()
+    void saveSuffix()
     {
         for (const auto &[typed, answered] : {std::pair{"/a/b", "/a/b.zip"}, {"/a/b.ZIP", "/a/b.ZIP"},
                                               {"/a/b.tar", "/a/b.tar.zip"}, {"/a/b.", "/a/b.zip"}})
             QCOMPARE(QtDesktop::withRequiredSuffix(typed, QStringLiteral("zip")), answered);
     }
 
-    void openAndRevealPassAwkwardPathsUnchanged()
+    // Paths reach the file manager as URIs, and opened files as themselves; a file manager that fails leaves
+    // each parent folder opened once, in order.
+    void openAndReveal()
     {
         QtDesktop().open(QStringLiteral("/srv/a b/#1.txt"));
         QCOMPARE(std::exchange(m_opened, {}), QStringList{QStringLiteral("/srv/a b/#1.txt")});
-
         revealAndWait({QStringLiteral("/srv/a b/#1 ü.zip"), QStringLiteral("/srv/c")});
         QCOMPARE(m_fileManager.shown, (QList<QStringList>{{"file:///srv/a%20b/%231%20%C3%BC.zip", "file:///srv/c"}}));
         QVERIFY(m_opened.isEmpty());
-    }
-
-    void revealFallsBackToParentFolders()
-    {
         m_fileManager.failing = true;
-        revealAndWait({QStringLiteral("/srv/a b/x.zip")});
-        QCOMPARE(m_fileManager.shown.size(), 1);
-        QCOMPARE(m_opened, QStringList{QStringLiteral("/srv/a b")});
-
-        // No file manager at all: each parent folder once, in order.
-        init();
-        QVERIFY(m_bus.unregisterService(m_service));
         revealAndWait({QStringLiteral("/srv/a/one.zip"), QStringLiteral("/srv/a/two.zip"), QStringLiteral("/srv/b")});
-        QVERIFY(m_fileManager.shown.isEmpty());
         QCOMPARE(m_opened, (QStringList{QStringLiteral("/srv/a"), QStringLiteral("/srv")}));
     }
 };
 
-int main(int argc, char **argv)
-{
-    // Runs itself again on a bus of its own, which ends with it.
-    if (!qEnvironmentVariableIsSet("CORVEX_PRIVATE_BUS")) {
-        qputenv("CORVEX_PRIVATE_BUS", "1");
-        static char config[] = "--config-file=" CORVEX_PRIVATE_BUS_CONFIG;
-        std::vector<char *> command{const_cast<char *>("dbus-run-session"), config, const_cast<char *>("--")};
-        for (int i = 0; i < argc; ++i)
-            command.push_back(argv[i]);
-        command.push_back(nullptr);
-        execvp(command[0], command.data());
-        qWarning("dbus-run-session cannot be started: install dbus-daemon");
-        return EXIT_FAILURE;
-    }
-    QApplication application(argc, argv);
-    QtDesktopTest test;
-    return QTest::qExec(&test, argc, argv);
-}
-
+QTEST_MAIN(QtDesktopTest)
 #include "QtDesktopTest.moc"

@@ -93,10 +93,8 @@ class InstallerTest(unittest.TestCase):
         (cls.box.config / "Thunar/uca.xml").write_text(FOREIGN_UCA)
         cls.rc, cls.output = cls.box.install()
         cls.data, cls.config = cls.box.data, cls.box.config
+        cls.addClassCleanup(cls.tmp.cleanup)
 
-    @classmethod
-    def tearDownClass(cls):
-        cls.tmp.cleanup()
     def setUp(self):
         self.assertEqual(self.rc, 0, self.output)
 

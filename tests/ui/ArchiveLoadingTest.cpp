@@ -12,6 +12,7 @@ class ArchiveLoadingTest : public QObject
     // Runs the real tool, but first sleeps on archives named "slow*".
     std::unique_ptr<ArchiveEngine> m_slowEngine;
     QString m_three;    // three members, in a file whose name has a space
+    QString m_one;      // bin/tool alone
 
     QString path(const QString &relative) const { return m_dir.filePath(relative); }
 
@@ -20,7 +21,8 @@ private slots:
     {
         m_engine = std::make_unique<ArchiveEngine>(kResources);
         QVERIFY(writeFile(path("src/docs/readme.txt"), "read me\n") && writeFile(path("src/bin/tool"), "#!/bin/sh\n"));
-        QVERIFY(makeZip(m_three = path("three members.zip"), path("src"), {"docs", "bin/tool"}) && QFile::copy(m_three, path("slow three.zip")));
+        QVERIFY(makeZip(m_three = path("three members.zip"), path("src"), {"docs", "bin/tool"}) && QFile::copy(m_three, path("slow three.zip"))
+                && makeZip(m_one = path("one.zip"), path("src"), {"bin/tool"}));
         QVERIFY(writeFile(path("broken.zip"), "this is not an archive\n") && QFile::copy(path("broken.zip"), path("slow broken.zip")));
         const QString slow = path("slow-resources/bin/7zz");
         QVERIFY(writeFile(slow, QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do case \"$a\" in */slow*) sleep 2;; esac; done\n"
@@ -68,6 +70,25 @@ private slots:
             QVERIFY2(statusText(c) == QStringLiteral("3 items") && !activity->isVisible() && desktop.calls.isEmpty(),
                      qPrintable(QString::number(how)));
         }
+    }
+
+    // Each load cancels the one before: the archive opened last is shown, though an earlier listing would end
+    // later, and a cancelled load never alerts. An extraction started before goes on with the archive shown
+    // when it began, and every completion reaches the desktop on the main thread.
+    void newestLoadWins()
+    {
+        FakeDesktop desktop;
+        CorvexController c(*m_slowEngine, desktop, QString());
+        load(c, path("slow three.zip"), QStringLiteral("3 items"));
+        desktop.queueChosenFiles({path("out")});
+        c.extractArchive();
+        c.loadArchive(path("slow broken.zip"));
+        c.loadArchive(m_one);
+        UI_WAIT_FOR_STATUS(c, "Extracted to " + path("out"));
+        drainWork();
+        QCOMPARE(desktop.kinds(), (QStringList{"chooseFiles", "reveal"}));
+        QVERIFY(c.archivePath() == m_one && rowCount(c) == memberPaths(m_one).size());
+        QCOMPARE(tree(path("out")), (QStringList{"bin", "bin/tool", "docs", "docs/readme.txt"}));
     }
 
     void completionAfterTheWindowIsGoneIsDropped()

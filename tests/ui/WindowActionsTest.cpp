@@ -1,4 +1,4 @@
-// Compress to ZIP, View and Test against the real 7zz; beeps and cancelled panels.
+// Compress to ZIP, View, Test and File Manager Actions against the real tools; beeps and cancelled dialogs.
 #include "UiTestSupport.h"
 
 using namespace ui_test;
@@ -28,14 +28,14 @@ private slots:
                 && writeFile(path("src/-dash.txt"), "dash\n"));
         QVERIFY(makeZip(m_sound = path("sound.zip"), path("src"), {"docs", "-dash.txt"}));
 
-        QVERIFY(writeFile(path("plain/a.txt"), "hello world content\n") && QDir().mkpath(path("tmp")));
+        QVERIFY(QDir().mkpath(path("tmp")));
         qputenv("TMPDIR", path("tmp").toUtf8());   // previews stay in our folder
     }
 
     void cleanupTestCase() { drainWork(); }
 
-    // With nothing to act on, a beep; a cancelled panel (the password last) makes nothing.
-    void beepsAndCancelledPanelsChangeNothing()
+    // With nothing to act on, a beep; a cancelled dialog (the password last) makes nothing.
+    void beepsAndCancelledDialogsChangeNothing()
     {
         FakeDesktop desktop;
         CorvexController c(*m_engine, desktop, QString());
@@ -52,37 +52,23 @@ private slots:
         QCOMPARE(c.archivePath(), m_sound);
     }
 
-    // The new zip becomes current, its password known to Test; a failing tool leaves the old zip as it was.
+    // The new zip, with a password the tool takes whole, becomes current, the password known to Test. (Nothing
+    // is written over on failure or cancel: OperationJobTest.)
     void compress()
     {
-        const QString dash = path("src/-dash.txt");
-        const struct { QStringList items; QString zip, password; QStringList members; } cases[] = {
-            {{path("src/docs"), dash}, path("aes/New Archive.zip"), " -x 'q\" two ",
-             {"-dash.txt", "docs", "docs/deep", "docs/deep/note.md", "docs/readme.txt"}},
-            {{dash, path("src/gone.txt")}, path("keep/Archive.zip"), "", {"a.txt"}},   // a missing input
-        };
-        for (const auto &t : cases) {
-            const bool failing = t.members == QStringList{"a.txt"};
-            QVERIFY(!failing || makeZip(t.zip, path("plain"), {"a.txt"}));
-            const QByteArray before = readFile(t.zip);
-            FakeDesktop desktop;
-            CorvexController c(*m_engine, desktop, QString());
-            desktop.queueChosenFiles(t.items);
-            desktop.queueSaveFile(t.zip);
-            desktop.queueNewPasswordAnswer(t.password);
-            click(c, "compressButton");
-            if (failing) {
-                QTRY_COMPARE_WITH_TIMEOUT(desktop.count("errorReport"), 1, 30000);
-                QVERIFY(readFile(t.zip) == before && c.archivePath().isEmpty());
-            } else {
-                UI_WAIT_FOR_STATUS(c, QStringLiteral("%1 items").arg(t.members.size()));
-                click(c, "testButton");
-                UI_WAIT_FOR_STATUS(c, QStringLiteral("Archive test passed"));
-                QVERIFY(desktop.count("password") == 0 && t.password.isEmpty() == runTool({"t", "--", t.zip}));
-            }
-            QCOMPARE(memberPaths(t.zip), t.members);
-            QCOMPARE(QDir(QFileInfo(t.zip).path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
-        }
+        const QString zip = path("aes/New Archive.zip");
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop, QString());
+        desktop.queueChosenFiles({path("src/docs"), path("src/-dash.txt")});
+        desktop.queueSaveFile(zip);
+        desktop.queueNewPasswordAnswer(QStringLiteral(" -x 'q\" two "));
+        click(c, "compressButton");
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("5 items"));
+        click(c, "testButton");
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("Archive test passed"));
+        QVERIFY(desktop.count("password") == 0 && !runTool({"t", "--", zip}));
+        QCOMPARE(memberPaths(zip), (QStringList{"-dash.txt", "docs", "docs/deep", "docs/deep/note.md", "docs/readme.txt"}));
+        QCOMPARE(QDir(path("aes")).entryList(QDir::Files | QDir::Hidden), QStringList{"New Archive.zip"});
     }
 
     // Asked when needed, kept while the archive is current, forgotten on another load and on close.
@@ -115,6 +101,37 @@ private slots:
         QCOMPARE(desktop.calls[desktop.kinds().indexOf("password") + 2].values, (QStringList{names, "wrong"}));
         QCOMPARE(desktop.calls.last().values, QStringList{partial});
         QCOMPARE(desktop.count("errorReport"), 0);
+    }
+
+    // File Manager Actions runs the installer with /bin/zsh. The script needs no execute permission and gets no arguments. Success is an alert that does not show
+    // the script's output; a failure shows both streams in order, or the shell's own message.
+    void scriptOutcome()
+    {
+        const QString record = path("arguments.txt");
+        const struct { QByteArray script; QString error; } cases[] = {
+            {QStringLiteral("print -r -- \"$#|$*\" > '%1'\nprint 'installed three'\n").arg(record).toUtf8(), "-"},
+            {"print one\nprint -u2 two\nprint three\nexit 2\n", "one\ntwo\nthree\n"},
+            {QByteArray(), "install-finder-actions.sh"},
+        };
+        for (const auto &t : cases) {
+            // A resource folder of its own, with the script unless it is null.
+            const QString resources = path("actions/" + QString::number(&t - cases));
+            QVERIFY(QDir().mkpath(resources) && (t.script.isNull() || writeFile(resources + "/install-finder-actions.sh", t.script)));
+            FakeDesktop desktop;
+            CorvexController c(*m_engine, desktop, resources);
+            click(c, "fileManagerActionsButton");
+            QCOMPARE(desktop.kinds(), QStringList());   // the script runs as a job
+            drainWork();
+            QCOMPARE(desktop.kinds(), QStringList{t.error == "-" ? "alert" : "error"});
+            const QStringList values = desktop.calls[0].values;
+            if (t.error == "-")
+                QVERIFY(!values.join(' ').contains("installed three") && statusText(c) == values[1]);
+            else if (t.script.isNull())
+                QVERIFY2(values[0].contains(t.error) && values[0].contains("zsh"), qPrintable(values[0]));
+            else
+                QCOMPARE(values[0], t.error);
+        }
+        QCOMPARE(readFile(record), QByteArray("0|\n"));
     }
 };
 
