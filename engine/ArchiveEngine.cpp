@@ -357,14 +357,6 @@ void ArchiveEngine::extract(const QString &archive, const QString &destination) 
     throwOnFailure(executeToEnd(*this, request));
 }
 
-void ArchiveEngine::test(const QString &archive) const
-{
-    OperationRequest request;
-    request.kind = OperationKind::Test;
-    request.archive = archive;
-    throwOnFailure(executeToEnd(*this, request));
-}
-
 void ArchiveEngine::createZip(const QString &zip, const QStringList &inputs) const
 {
     OperationRequest request;

@@ -39,7 +39,6 @@ public:
 
     std::vector<ArchiveEntry> list(const QString &archive) const;
     void extract(const QString &archive, const QString &destination) const;
-    void test(const QString &archive) const;
     void createZip(const QString &zip, const QStringList &inputs) const;
     // Unpacks one member into a fresh private folder (PreviewFolder) and
     // returns where the member lies there.
