@@ -58,8 +58,19 @@ bool exists(const QByteArray &native)
 
 QString lastExtension(const QString &path)
 {
+    return lastExtension(QStringView(path)).toString();
+}
+
+QStringView lastExtension(QStringView path)
+{
     const qsizetype dot = lastExtensionDot(path);
-    return dot < 0 ? QString() : path.mid(dot + 1);
+    return dot < 0 ? QStringView() : path.mid(dot + 1);
+}
+
+QByteArrayView lastExtension(QByteArrayView path)
+{
+    const qsizetype dot = lastExtensionDot(path);
+    return dot < 0 ? QByteArrayView() : path.sliced(dot + 1);
 }
 
 QString withoutLastExtension(const QString &path)

@@ -1,15 +1,20 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
+#include <QStringView>
 
 // Where results go, on absolute paths: the names beside an archive or an
 // item, and the free name taken when one is already used.
 namespace FileNames {
 
 // The text after the last '.' of the last component; a name that starts
-// with its only dot (".profile") has none.
+// with its only dots (".profile", "..") has none. Also on views of text and
+// of raw bytes, for names in archives, which need not be UTF-8.
 QString lastExtension(const QString &path);
+QStringView lastExtension(QStringView path);
+QByteArrayView lastExtension(QByteArrayView path);
 QString withoutLastExtension(const QString &path);
 QString parentFolder(const QString &path);
 // Extract to Folder: beside the archive, named after it less its last extension.

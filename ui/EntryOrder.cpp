@@ -1,5 +1,6 @@
 #include "ui/EntryOrder.h"
 
+#include "engine/FileNames.h"
 #include "ui/EntryTableModel.h"
 
 #include <QHash>
@@ -68,16 +69,6 @@ quint64 timeKey(QByteArrayView text)
     return value;
 }
 
-// The extension's bytes as the type column reads them (see typeText).
-QByteArrayView extensionBytes(QByteArrayView path)
-{
-    while (path.endsWith('/'))
-        path.chop(1);
-    const QByteArrayView name = path.sliced(path.lastIndexOf('/') + 1);
-    const qsizetype dot = name.lastIndexOf('.');
-    return dot <= 0 ? QByteArrayView() : name.sliced(dot + 1);
-}
-
 // The entries to sort: every one, or the given ones.
 class Rows
 {
@@ -102,7 +93,7 @@ std::vector<quint32> byType(const std::vector<ArchiveEntry> &entries, const Rows
         const ArchiveEntry &entry = entries[rows[i]];
         quint32 id = 0;
         if (!entry.isFolder()) {
-            const QByteArrayView extension = extensionBytes(entry.pathUtf8());
+            const QByteArrayView extension = FileNames::lastExtension(entry.pathUtf8());
             auto found = idOf.constFind(extension);
             if (found == idOf.cend()) {
                 found = idOf.insert(extension, quint32(texts.size()));

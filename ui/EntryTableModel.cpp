@@ -1,5 +1,7 @@
 #include "ui/EntryTableModel.h"
 
+#include "engine/FileNames.h"
+
 #include <QThreadPool>
 #include <memory>
 #include <utility>
@@ -8,19 +10,6 @@ namespace {
 
 // Freeing a listing this large takes long enough to be felt on the main thread.
 constexpr size_t kFreeInBackgroundFrom = 100000;
-
-// The extension as a file URL reads it: the text after the last dot of the
-// last path component; a leading dot starts a name, not an extension.
-QStringView extensionOf(QStringView path)
-{
-    while (path.endsWith(u'/'))
-        path.chop(1);
-    const QStringView name = path.mid(path.lastIndexOf(u'/') + 1);
-    const qsizetype dot = name.lastIndexOf(u'.');
-    if (dot <= 0)
-        return {};
-    return name.mid(dot + 1);
-}
 
 } // namespace
 
@@ -61,7 +50,7 @@ QString EntryTableModel::typeText(const ArchiveEntry &entry)
     if (entry.isFolder())
         return folderTypeText();
     const QString path = entry.path();
-    const QStringView extension = extensionOf(path);
+    const QStringView extension = FileNames::lastExtension(QStringView(path));
     return extension.isEmpty() ? tr("File") : extension.toString().toUpper();
 }
 
