@@ -3,9 +3,10 @@
 #include "engine/ArchiveEngine.h"
 #include "engine/OperationJob.h"
 
-#include <QMetaObject>
-#include <QMutexLocker>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QObject>
+#include <QThread>
 #include <QThreadPool>
 
 #include <algorithm>
@@ -13,28 +14,64 @@
 
 namespace {
 
-// Posts `call` to the context's thread unless the queue is gone.
-template<typename Link, typename Call>
-void post(const std::shared_ptr<Link> &link, Call &&call)
+const QEvent::Type kCallPosted = QEvent::Type(QEvent::registerEventType());
+
+// Leaves `call` for the context's thread unless the queue is gone. The event
+// only wakes the receiver: Qt makes and deletes it, and the call itself never
+// passes through Qt, so no worker touches it again once it is handed over.
+template<typename Link>
+void post(const std::shared_ptr<Link> &link, std::function<void()> call)
 {
-    QMutexLocker lock(&link->mutex);
-    if (link->context)
-        QMetaObject::invokeMethod(link->context, std::forward<Call>(call), Qt::QueuedConnection);
+    const std::lock_guard lock(link->mutex);
+    if (!link->receiver)
+        return;
+    link->calls.push_back(std::move(call));
+    QCoreApplication::postEvent(link->receiver, new QEvent(kCallPosted));
 }
 
 } // namespace
 
+class JobQueue::Receiver : public QObject
+{
+public:
+    explicit Receiver(std::shared_ptr<Link> link) : m_link(std::move(link)) {}
+
+    bool event(QEvent *event) override
+    {
+        if (event->type() != kCallPosted)
+            return QObject::event(event);
+        std::function<void()> call;
+        {
+            const std::lock_guard lock(m_link->mutex);
+            if (m_link->calls.empty())
+                return true;
+            call = std::move(m_link->calls.front());
+            m_link->calls.pop_front();
+        }
+        call();
+        return true;
+    }
+
+private:
+    std::shared_ptr<Link> m_link;
+};
+
 JobQueue::JobQueue(QObject *context)
     : m_link(std::make_shared<Link>())
+    , m_receiver(std::make_unique<Receiver>(m_link))
 {
-    m_link->context = context;
+    m_receiver->moveToThread(context->thread());
+    m_link->receiver = m_receiver.get();
 }
 
 JobQueue::~JobQueue()
 {
+    // Calls still waiting go with the queue, in this thread.
+    std::deque<std::function<void()>> dropped;
     {
-        QMutexLocker lock(&m_link->mutex);
-        m_link->context = nullptr;
+        const std::lock_guard lock(m_link->mutex);
+        m_link->receiver = nullptr;
+        dropped.swap(m_link->calls);
     }
     cancelAll();
 }
@@ -49,10 +86,10 @@ std::shared_ptr<OperationJob> JobQueue::start(Work work, Callbacks callbacks)
         // One progress call waits at a time; later reports replace its value.
         auto pending = std::make_shared<std::atomic<bool>>(false);
         auto latest = std::make_shared<OperationProgress>();
-        auto latestMutex = std::make_shared<QMutex>();
+        auto latestMutex = std::make_shared<std::mutex>();
         job->setProgressSink([link = m_link, shared, pending, latest, latestMutex](const OperationProgress &progress) {
             {
-                QMutexLocker lock(latestMutex.get());
+                const std::lock_guard lock(*latestMutex);
                 *latest = progress;
             }
             if (pending->exchange(true))
@@ -60,7 +97,7 @@ std::shared_ptr<OperationJob> JobQueue::start(Work work, Callbacks callbacks)
             post(link, [shared, pending, latest, latestMutex] {
                 OperationProgress value;
                 {
-                    QMutexLocker lock(latestMutex.get());
+                    const std::lock_guard lock(*latestMutex);
                     value = *latest;
                 }
                 pending->store(false);

@@ -2,9 +2,10 @@
 
 #include "engine/Operation.h"
 
-#include <QMutex>
+#include <deque>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class ArchiveEngine;
@@ -43,11 +44,16 @@ public:
     int running() const;
 
 private:
-    // Shared with the workers, which may outlive the queue.
+    // Shared with the workers, which may outlive the queue. Workers leave
+    // calls here, and the receiver, in the context's thread, takes and runs
+    // them: each call is made, run and destroyed on one side of the mutex.
     struct Link {
-        QMutex mutex;
-        QObject *context = nullptr;
+        std::mutex mutex;
+        QObject *receiver = nullptr;   // null once the queue is gone
+        std::deque<std::function<void()>> calls;
     };
+    class Receiver;
     std::shared_ptr<Link> m_link;
+    std::unique_ptr<Receiver> m_receiver;
     std::vector<std::weak_ptr<OperationJob>> m_jobs;
 };

@@ -1,7 +1,6 @@
 #include "engine/OperationJob.h"
 
 #include <QDateTime>
-#include <QMutexLocker>
 
 #include <sys/eventfd.h>
 #include <unistd.h>
@@ -25,17 +24,17 @@ void OperationJob::cancel()
         const eventfd_t one = 1;
         [[maybe_unused]] const auto written = ::write(m_cancelFd, &one, sizeof one);
     }
-    QMutexLocker lock(&m_mutex);
-    m_answered.wakeAll();
+    const std::lock_guard lock(m_mutex);
+    m_answered.notify_all();
 }
 
 void OperationJob::answer(const Answer &answer)
 {
-    QMutexLocker lock(&m_mutex);
+    const std::lock_guard lock(m_mutex);
     if (!m_waiting)
         return;
     m_answer = answer;
-    m_answered.wakeAll();
+    m_answered.notify_all();
 }
 
 void OperationJob::report(const OperationProgress &progress, bool force)
@@ -58,14 +57,13 @@ std::optional<Answer> OperationJob::ask(const Question &question)
     if (isCancelled() || !m_questionSink)
         return std::nullopt;
     {
-        QMutexLocker lock(&m_mutex);
+        const std::lock_guard lock(m_mutex);
         m_waiting = true;
         m_answer.reset();
     }
     m_questionSink(question);
-    QMutexLocker lock(&m_mutex);
-    while (!m_answer && !isCancelled())
-        m_answered.wait(&m_mutex);
+    std::unique_lock lock(m_mutex);
+    m_answered.wait(lock, [this] { return m_answer || isCancelled(); });
     m_waiting = false;
     if (isCancelled() || !m_answer || m_answer->cancelled)
         return std::nullopt;

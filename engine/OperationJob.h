@@ -2,10 +2,10 @@
 
 #include "engine/Operation.h"
 
-#include <QMutex>
-#include <QWaitCondition>
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 #include <optional>
 
 // One running operation as both sides hold it: the worker reports progress
@@ -53,8 +53,8 @@ private:
     qint64 m_lastReport = -kReportInterval;
     bool m_lastDeterminate = false;
 
-    QMutex m_mutex;
-    QWaitCondition m_answered;
+    std::mutex m_mutex;
+    std::condition_variable m_answered;
     bool m_waiting = false;
     std::optional<Answer> m_answer;
 };
