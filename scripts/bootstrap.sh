@@ -8,6 +8,7 @@ packages=(
   qt6-base-dev libqt6svg6 adwaita-icon-theme
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   7zip zsh python3
+  libarchive-dev libarchive-tools
   xvfb xauth xdotool dbus-bin dbus-daemon imagemagick
   desktop-file-utils libxml2-utils
   dpkg-dev file appstream man-db groff-base
