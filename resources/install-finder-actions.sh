@@ -368,14 +368,21 @@ put $uca 644 "$kept</actions>$after"$'\n'
 
 # --- Refresh caches, report -------------------------------------------------------------------
 
+# Each cache is rebuilt only where its tool is installed; file managers are never started.
 if (( $+commands[update-desktop-database] )); then
   update-desktop-database -q $apps >/dev/null 2>&1 ||
     notes+=("update-desktop-database failed; \"Open With\" may list Corvex only after the next login.")
 fi
-# Older KDE Frameworks 5 find service menus through their cache only.
-if (( $+commands[kbuildsycoca5] )); then
-  kbuildsycoca5 >/dev/null 2>&1 || true
-fi
+# KDE finds the application entry, and Frameworks 5 before 5.85 its service menus, through this cache.
+for tool in kbuildsycoca5 kbuildsycoca6; do
+  (( $+commands[$tool] )) && { $tool >/dev/null 2>&1 || true }
+done
+
+# Only the file managers that are installed need a restart, and only these reread nothing by themselves.
+restart=()
+(( $+commands[thunar] )) && restart+=('Thunar (thunar -q)')
+(( $+commands[pcmanfm-qt] )) && restart+=(PCManFM-Qt)
+(( $+commands[dolphin] )) && restart+=('Dolphin on KDE Frameworks older than 5.85')
 
 print -r -- "Installed Extract Here, Extract to Folder and Compress to ZIP for Corvex at $corvex:"
 print -r -- "  GNOME Files and Caja: Scripts > Corvex (ready now)"
@@ -384,7 +391,6 @@ print -r -- "  Nemo: context menu (ready now)"
 print -r -- "  Thunar: Corvex submenu"
 print -r -- "  PCManFM-Qt and others reading file-manager/actions: context menu"
 print -r -- "  Open With: Corvex"
-print -r -- "Restart these file managers if they are running: Thunar (thunar -q), PCManFM-Qt,"
-print -r -- "and Dolphin on KDE Frameworks older than 5.85."
+(( $#restart )) && print -r -- "Restart these file managers if they are running: ${(j:, :)restart}."
 for n in $notes; do print -r -- "Note: $n"; done
 exit 0

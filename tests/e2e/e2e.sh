@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The real program on a real (virtual) desktop: Xvfb, a session bus with no
-# file manager on it, and xdotool to look at windows and press keys.
+# The real program on a real (virtual) desktop: Xvfb, a private session bus,
+# and xdotool to look at windows and press keys.
 # Usage: e2e.sh CASE PROGRAM [DROP_TARGET]   (CASE: extract, unsafe, drag)
 # Re-runs itself inside xvfb-run and dbus-run-session; everything it makes
 # lives in one scratch folder, home included.
@@ -10,19 +10,32 @@ case_name="$1" program="$2" drop_target="${3:-}"
 
 if [ -z "${CORVEX_E2E_INSIDE:-}" ]; then
   scratch="$(mktemp -d)"
-  trap 'rm -rf "$scratch"' EXIT
-  mkdir -p "$scratch/home" "$scratch/bin" && mkdir -m 700 "$scratch/runtime"
+  # Everything this run starts inherits the mark, even what leaves its parent
+  # behind: at the end whatever still carries it is a leak, and is ended. (The
+  # processes are listed before the search starts, which carries the mark too.)
+  mark="CORVEX_E2E_SCRATCH=$scratch"
+  marked() { local p=(/proc/[0-9]*/environ); grep -lzxF "$mark" "${p[@]}" 2>/dev/null | cut -d/ -f3 | paste -sd, || true; }
+  finish() {  # Xvfb and the bus take a moment to go
+    local left; for _ in $(seq 1 50); do left="$(marked)"; [ -n "$left" ] || break; sleep 0.1; done
+    rm -rf "$scratch"
+    [ -z "$left" ] || { echo "e2e $case_name: left running: $(ps -o pid=,args= -p "$left" | tr '\n' ';')" >&2; kill -KILL ${left//,/ }; exit 1; }
+  }
+  trap finish EXIT && trap 'exit 143' TERM INT HUP
+  mkdir -p "$scratch/home" "$scratch/bin" "$scratch/services" && mkdir -m 700 "$scratch/runtime"
+  # The bus can start only what the test puts in its own (empty) service
+  # folder: no installed file manager, thumbnailer or accessibility bus.
+  sed "s|@SCRATCH@|$scratch|g" "$(dirname "$0")/private-bus.conf.in" > "$scratch/bus.conf"
   # Opening a folder ends in xdg-open: record it instead of starting anything.
-  cat > "$scratch/bin/xdg-open" <<'OPEN'
-#!/bin/sh
-printf '%s\n' "$@" >> "$CORVEX_E2E_SCRATCH/opened.log"
-OPEN
+  printf '%s\n' '#!/bin/sh' 'printf "%s\n" "$@" >> "$CORVEX_E2E_SCRATCH/opened.log"' > "$scratch/bin/xdg-open"
   chmod +x "$scratch/bin/xdg-open"
   export CORVEX_E2E_INSIDE=1 CORVEX_E2E_SCRATCH="$scratch" HOME="$scratch/home" XDG_RUNTIME_DIR="$scratch/runtime"
   export PATH="$scratch/bin:$PATH"
-  unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS DISPLAY WAYLAND_DISPLAY
-  xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" dbus-run-session -- bash "$0" "$@" && exit 0
-  exit $?
+  # A desktop session's variables would make Qt open folders its own way, or write outside the scratch folder.
+  unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS DISPLAY WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_SESSION_DESKTOP \
+    DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME
+  xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+    dbus-run-session --config-file="$scratch/bus.conf" -- bash "$0" "$@"
+  exit 0
 fi
 
 scratch="$CORVEX_E2E_SCRATCH"

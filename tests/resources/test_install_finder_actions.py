@@ -25,6 +25,23 @@ FOREIGN_BLOCK = """<action>
 FOREIGN_UCA = f'<?xml version="1.0" encoding="UTF-8"?>\n<actions>\n{FOREIGN_BLOCK}</actions>\n'
 
 
+def desktop_files(d):
+    return [(d / f"{top}/corvex-{name}.desktop", ids)
+            for top in ("kio/servicemenus", "kservices5/ServiceMenus")
+            for name, ids in (("extract", ["extract-here", "extract-folder"]), ("compress", ["compress-zip"]))
+            ] + [(d / f"file-manager/actions/corvex-{a}.desktop", [a]) for a in OPTIONS]
+
+
+def installed_files(d, c):
+    # Every file the installer writes itself, with its mode.
+    files = {d / APP_ENTRY: 0o644, c / "Thunar/uca.xml": 0o644, d / "nemo/actions/corvex-open-uris": 0o755,
+             d / "icons/hicolor/scalable/apps/corvex.svg": 0o644}
+    for a in OPTIONS:
+        files[d / "nautilus/scripts/Corvex" / LABELS[a]] = files[c / "caja/scripts/Corvex" / LABELS[a]] = 0o755
+        files[d / f"nemo/actions/corvex-{a}.nemo_action"] = 0o644
+    return files | {p: 0o644 if "/file-manager/" in str(p) else 0o755 for p, _ in desktop_files(d)}
+
+
 class Sandbox:
     # An awkward prefix (script, icon, stand-in) and a home with XDG folders.
 
@@ -44,9 +61,12 @@ class Sandbox:
         self.record = self.root / "record"
 
     def env(self, **extra):
-        return {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": str(self.home),
-                "XDG_DATA_HOME": str(self.data), "XDG_CONFIG_HOME": str(self.config),
-                "XDG_CONFIG_DIRS": str(self.root / "no system config"), "CORVEX_RECORD": str(self.record), **extra}
+        # Desktop tools write caches, state and bus sockets: all of it stays in here, and no bus answers.
+        r = self.root
+        return {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": str(self.home), "XDG_RUNTIME_DIR": str(r),
+                "XDG_DATA_HOME": str(self.data), "XDG_CONFIG_HOME": str(self.config), "XDG_CACHE_HOME": f"{r}/cache home",
+                "XDG_STATE_HOME": f"{r}/state home", "DBUS_SESSION_BUS_ADDRESS": f"unix:path={r}/no-bus",
+                "XDG_CONFIG_DIRS": f"{r}/no system config", "CORVEX_RECORD": str(self.record), **extra}
 
     def install(self, **extra):
         result = subprocess.run(["/bin/zsh", str(self.resources / "install-finder-actions.sh")], cwd=self.root,
@@ -63,10 +83,9 @@ class Sandbox:
         return [os.fsdecode(a) for a in raw.split(b"\0")[:-1]]
 
     def snapshot(self):
-        # The desktop database's cache is rewritten each run.
-        return {str(p): (p.stat().st_mode, hashlib.sha256(p.read_bytes()).digest(),
-                         None if p.name == "mimeinfo.cache" else p.stat().st_mtime_ns)
-                for top in (self.home, self.data, self.config) for p in top.rglob("*") if p.is_file()}
+        # The installer's own files only: desktop tools rebuild their caches on every run.
+        return {p: (p.stat().st_mode, hashlib.sha256(p.read_bytes()).digest(), p.stat().st_mtime_ns)
+                for p in installed_files(self.data, self.config)}
 
 
 def exec_argv(raw):
@@ -98,23 +117,10 @@ class InstallerTest(unittest.TestCase):
     def setUp(self):
         self.assertEqual(self.rc, 0, self.output)
 
-    def desktop_files(self):
-        d = self.data
-        return [(d / f"{top}/corvex-{name}.desktop", ids)
-                for top in ("kio/servicemenus", "kservices5/ServiceMenus")
-                for name, ids in (("extract", ["extract-here", "extract-folder"]), ("compress", ["compress-zip"]))
-                ] + [(d / f"file-manager/actions/corvex-{a}.desktop", [a]) for a in OPTIONS]
-
-    def exec_lines(self, path):
-        return [g["Exec"] for g in read_groups(path).values() if "Exec" in g]
+    def exec_lines(self, path): return [g["Exec"] for g in read_groups(path).values() if "Exec" in g]
 
     def test_files_where_file_managers_look_and_defaults_below_home(self):
-        d, c = self.data, self.config
-        modes = {d / APP_ENTRY: 0o644, c / "Thunar/uca.xml": 0o644, d / "nemo/actions/corvex-open-uris": 0o755}
-        for a in OPTIONS:
-            modes[d / "nautilus/scripts/Corvex" / LABELS[a]] = modes[c / "caja/scripts/Corvex" / LABELS[a]] = 0o755
-        for path, _ in self.desktop_files():
-            modes[path] = 0o644 if "/file-manager/" in str(path) else 0o755
+        modes = installed_files(self.data, self.config)
         self.assertEqual({p: stat.S_IMODE(p.stat().st_mode) for p in modes}, modes)
         self.assertEqual(list(self.box.home.iterdir()), [], "the XDG folders were not honoured")
         # XDG variables empty or relative are ignored; Thunar's system-wide actions carry over to the user's file.
@@ -149,7 +155,7 @@ class InstallerTest(unittest.TestCase):
         # GLib's own desktop-entry launcher is an independent reader of the quoting and of the option's place.
         if shutil.which("gio"):
             rows.append(("gio", self.exec_lines(self.data / APP_ENTRY)[0], []))
-            for path, ids in self.desktop_files():
+            for path, ids in desktop_files(self.data):
                 rows += [("gio", e, [OPTIONS[a]]) for e, a in zip(self.exec_lines(path), ids)]
         for n, (how, line, leading) in enumerate(rows):
             if how == "thunar":   # Thunar quotes each %F path as g_shell_quote does, then splits the line again.
@@ -164,7 +170,7 @@ class InstallerTest(unittest.TestCase):
                 launcher = self.box.root / f"launch-{n}.desktop"
                 launcher.write_text(f"[Desktop Entry]\nType=Application\nName=t\nExec={line}\n")
                 argv = ["gio", "launch", str(launcher), *paths]
-            subprocess.run(argv, cwd=folder, env=self.box.env(PWD=str(self.box.home), XDG_CACHE_HOME=str(self.box.root / "cache")), check=True, capture_output=True)
+            subprocess.run(argv, cwd=folder, env=self.box.env(PWD=str(self.box.home)), check=True, capture_output=True)
             self.assertEqual(self.box.recorded(), leading + paths, (how, line))
 
     def test_remote_or_missing_selection_starts_nothing(self):
@@ -180,7 +186,7 @@ class InstallerTest(unittest.TestCase):
         before = self.box.snapshot()
         self.assertEqual(self.box.install()[0], 0)
         self.assertEqual(self.box.snapshot(), before)
-        self.assertEqual([p for p in before if Path(p).name.startswith(".")], [])
+        self.assertEqual([p for top in (self.data, self.config) for p in top.rglob(".*")], [])
         earlier = (self.data / APP_ENTRY).read_text().replace("StartupWMClass=Corvex\n", "")
         old = self.data / "applications/corvex.desktop"
         # The removal last, so that the desktop database is left as it was.
@@ -188,6 +194,25 @@ class InstallerTest(unittest.TestCase):
             old.write_text(text)
             rc, out = self.box.install()
             self.assertEqual((rc, old.exists()), (0, kept), out)
+
+    def test_caches_rebuilt_and_restarts_named_only_for_what_is_installed(self):
+        # (tools on PATH with their exit status, the calls they record, the restart line); file managers never start.
+        rows = [({}, [], None),
+                (dict.fromkeys("update-desktop-database kbuildsycoca5 kbuildsycoca6 thunar pcmanfm-qt dolphin".split(), 0), ["update-desktop-database -q {apps}", "kbuildsycoca5", "kbuildsycoca6"],
+                 "Thunar (thunar -q), PCManFM-Qt, Dolphin on KDE Frameworks older than 5.85."),
+                ({"kbuildsycoca5": 1, "thunar": 0}, ["kbuildsycoca5"], "Thunar (thunar -q).")]
+        for tools, calls, restart in rows:
+            with tempfile.TemporaryDirectory() as tmp:
+                box, log = Sandbox(tmp), Path(tmp, "calls")
+                bin_dir = box.program.parent   # on PATH alone, beside the stand-in corvex
+                for name in ("mkdir", "mktemp", "chmod", "cmp", "rm", "mv"):   # what the installer itself runs
+                    (bin_dir / name).symlink_to(shutil.which(name))
+                for name, status in tools.items():
+                    (bin_dir / name).write_text(f'#!/bin/sh\necho "${{0##*/}}" "$@" >> "{log}"\nexit {status}\n')
+                    (bin_dir / name).chmod(0o755)
+                rc, out = box.install(PATH=str(bin_dir))
+                self.assertEqual((rc, log.read_text().splitlines() if log.exists() else [], re.findall("^Restart.*?: (.*)", out, re.M)),
+                                 (0, [c.format(apps=box.data / "applications") for c in calls], [restart] if restart else []), out)
 
     def test_failures_name_the_reason_and_change_nothing(self):
         with tempfile.TemporaryDirectory() as tmp:
