@@ -3,13 +3,18 @@
 
   make_inputs.py members <zip> [count]   stored ZIP of `count` members (folders
                                          included) under src/moduleNN/subN/
+  make_inputs.py tarball <tar> [count]   plain tar of `count` members (folders
+                                         included), same tree as `members`
   make_inputs.py mixed <zip> [mb]        ZIP of about `mb` MB of mixed files:
                                          many small text and binary files, a
                                          few large ones, compressible or not
 """
+import io
 import os
 import random
 import sys
+import tarfile
+import time
 import zipfile
 
 EXTENSIONS = ["txt", "c", "h", "cpp", "png", "json", "md", "o"]
@@ -43,6 +48,38 @@ def members(path, count):
                              number % 24, number % 60, (number % 30) * 2)
                     z.writestr(info(f"{base}file_{number:06d}.{ext}", stamp),
                                b"x" * (number % 48))
+                    number += 1
+    os.replace(path + ".part", path)
+
+
+def tarball(path, count):
+    # The same names, sizes and times as `members`, read back from a ZIP
+    # written in memory would cost as much: built here directly instead.
+    modules, subs = 100, 10
+    files = count - (1 + modules + modules * subs)
+    per_folder, extra = divmod(files, modules * subs)
+    number = 0
+
+    def add(tar, name, size, stamp, folder=False):
+        member = tarfile.TarInfo(name)
+        member.type = tarfile.DIRTYPE if folder else tarfile.REGTYPE
+        member.mode = 0o755 if folder else 0o644
+        member.size = size
+        member.mtime = time.mktime(stamp + (0, 0, -1))
+        tar.addfile(member, None if folder else io.BytesIO(b"x" * size))
+
+    with tarfile.open(path + ".part", "w", format=tarfile.GNU_FORMAT) as tar:
+        add(tar, "src", 0, STAMP, True)
+        for m in range(modules):
+            add(tar, f"src/module{m:02d}", 0, STAMP, True)
+            for s in range(subs):
+                base = f"src/module{m:02d}/sub{s}/"
+                add(tar, base[:-1], 0, STAMP, True)
+                for _ in range(per_folder + (1 if m * subs + s < extra else 0)):
+                    stamp = (2020 + number % 5, 1 + number % 12, 1 + number % 28,
+                             number % 24, number % 60, (number % 30) * 2)
+                    add(tar, f"{base}file_{number:06d}.{EXTENSIONS[number % len(EXTENSIONS)]}",
+                        number % 48, stamp)
                     number += 1
     os.replace(path + ".part", path)
 
@@ -89,6 +126,8 @@ if __name__ == "__main__":
     kind, target = sys.argv[1], sys.argv[2]
     if kind == "members":
         members(target, int(sys.argv[3]) if len(sys.argv) > 3 else 1_000_000)
+    elif kind == "tarball":
+        tarball(target, int(sys.argv[3]) if len(sys.argv) > 3 else 200_000)
     elif kind == "mixed":
         mixed(target, int(sys.argv[3]) if len(sys.argv) > 3 else 1000)
     else:

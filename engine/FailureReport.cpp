@@ -21,6 +21,8 @@ enum class Problem {
     UnsafeLink,
     WrongPassword,
     PasswordNeeded,
+    EncryptedRar,
+    MissingVolume,
     OutOfMemory,
     Stopped,
     Folder,
@@ -53,6 +55,9 @@ const Sentence sentences[] = {
     {Problem::WrongPassword, QT_TRANSLATE_NOOP("FailureReport", "The password for “%1” is wrong.")},
     {Problem::PasswordNeeded,
      QT_TRANSLATE_NOOP("FailureReport", "“%1” is encrypted: Corvex cannot %3 it without its password.")},
+    {Problem::EncryptedRar,
+     QT_TRANSLATE_NOOP("FailureReport", "“%1” is encrypted. Corvex can't open encrypted RAR archives.")},
+    {Problem::MissingVolume, QT_TRANSLATE_NOOP("FailureReport", "A volume of “%1” is missing: “%2”.")},
     {Problem::OutOfMemory, QT_TRANSLATE_NOOP("FailureReport", "There is not enough memory to %3 “%1”.")},
     {Problem::Stopped,
      QT_TRANSLATE_NOOP("FailureReport", "Corvex's archive tool was stopped before it could %3 “%1”.")},
@@ -90,6 +95,10 @@ struct LineRule {
 const LineRule lineRules[] = {
     {"Can't allocate required memory", Problem::OutOfMemory},
     {"Wrong password", Problem::WrongPassword},
+    // corvex-reader's: libarchive decrypts no RAR, and a volume set names
+    // the volume it lacks.
+    {"Cannot decrypt: encrypted members are not supported", Problem::EncryptedRar},
+    {"Missing volume : (?:[^\\n]*/)?([^/\\n]+)", Problem::MissingVolume},
     {"Dangerous link .*was ignored", Problem::UnsafeLink},
     {"Cannot (?:open output file|create folder|create output directory|create symbolic link|create hard link)"
      " : errno=\\d+ : ([^:\\n]+)",

@@ -472,6 +472,14 @@
             <numerusform>Corvex hat %n Elemente gefunden, die außerhalb des Ziels schreiben könnten, sowie Elemente, die Dateien darin löschen würden (%1). Das Entpacken wurde angehalten.</numerusform>
         </translation>
     </message>
+    <message>
+        <source>“%1” is encrypted. Corvex can&apos;t open encrypted RAR archives.</source>
+        <translation>„%1“ ist verschlüsselt. Corvex kann verschlüsselte RAR-Archive nicht öffnen.</translation>
+    </message>
+    <message>
+        <source>A volume of “%1” is missing: “%2”.</source>
+        <translation>Ein Teil von „%1“ fehlt: „%2“.</translation>
+    </message>
 </context>
 <context>
     <name>FileManagerActionsInstaller</name>

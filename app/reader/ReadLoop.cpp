@@ -3,6 +3,7 @@
 #include "app/reader/Rar5Encryption.h"
 #include "app/reader/SafeWriter.h"
 
+#include <algorithm>
 #include <archive.h>
 #include <archive_entry.h>
 #include <cerrno>
@@ -13,6 +14,8 @@
 #include <unistd.h>
 
 namespace {
+
+const char kCannotDecrypt[] = "Cannot decrypt: encrypted members are not supported";
 
 bool contains(const char *text, const char *part)
 {
@@ -112,6 +115,7 @@ int ReadLoop::run()
             if (name && m_encrypted.count(name))
                 archive_entry_set_is_data_encrypted(entry, 1);
         }
+        m_sawEncrypted = m_sawEncrypted || archive_entry_is_encrypted(entry);
         matched = true;
         ++m_items;
         bool going = true;
@@ -131,6 +135,9 @@ int ReadLoop::run()
         if (!going)
             break;
     }
+    // Nothing of an archive that holds an encrypted member is offered.
+    if (m_mode == Mode::List && m_sawEncrypted)
+        error(m_archiveName, kCannotDecrypt);
     if (!m_chosen.empty() && !matched && m_status == 0)
         std::fputs("No files to process\n", m_err);
     if (m_progressOpen)
@@ -170,7 +177,7 @@ void ReadLoop::record(archive_entry *entry, const std::string &path)
 bool ReadLoop::readData(archive_entry *entry, const std::string &path)
 {
     if (archive_entry_is_data_encrypted(entry)) {
-        error(path, "Cannot decrypt: encrypted members are not supported");
+        error(path, kCannotDecrypt);
         return true;
     }
     const mode_t type = archive_entry_filetype(entry);
@@ -231,7 +238,7 @@ bool ReadLoop::extract(archive_entry *entry, const std::string &path)
         return true;
     }
     if (archive_entry_is_data_encrypted(entry)) {
-        error(path, "Cannot decrypt: encrypted members are not supported");
+        error(path, kCannotDecrypt);
         return true;
     }
     const time_t mtime = archive_entry_mtime_is_set(entry) ? archive_entry_mtime(entry) : std::time(nullptr);
@@ -282,7 +289,13 @@ void ReadLoop::progress(const std::string &name, bool force)
         return;
     m_lastPercent = percent;
     m_lastReport = now;
-    std::fprintf(m_err, " %d%% %" PRId64 " - %s\r", percent, m_items, printable(name).c_str());
+    // Backed over and blanked, as the tool does: a line that was only
+    // progress reads as empty.
+    char text[512];
+    const int length = std::snprintf(text, sizeof text, " %d%% %" PRId64 " - %s", percent, m_items,
+                                     printable(name).c_str());
+    const std::string back(size_t(std::clamp(length, 0, int(sizeof text) - 1)), '\b');
+    std::fprintf(m_err, "%s%s%s%s", text, back.c_str(), std::string(back.size(), ' ').c_str(), back.c_str());
     m_progressOpen = true;
 }
 
@@ -312,7 +325,7 @@ std::string ReadLoop::archiveError() const
     if (contains(text, "Unrecognized archive format"))
         return "Cannot open the file as archive";
     if (contains(text, "ncrypt") || contains(text, "assword"))
-        return "Cannot decrypt: encrypted members are not supported (" + own + ")";
+        return std::string(kCannotDecrypt) + " (" + own + ")";
     if (contains(text, "nsupported") || contains(text, "not supported"))
         return "Unsupported Method (" + own + ")";
     return "Data Error (" + own + ")";

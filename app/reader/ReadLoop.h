@@ -69,6 +69,7 @@ private:
     std::vector<std::string> m_volumes;
     std::set<std::string> m_encrypted;
     bool m_scanned = false;
+    bool m_sawEncrypted = false;
     int64_t m_items = 0;
     time_t m_lastTime = -1;
     char m_modified[32] = {};
