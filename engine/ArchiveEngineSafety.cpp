@@ -160,17 +160,25 @@ Outcome ArchiveEngine::stagedExtraction(const OperationRequest &request, const A
 {
     try {
         ExtractionStaging staging(destination);
-        Outcome outcome = extractInto(request, staging.path(), job);
-        if (!outcome.succeeded())
-            return outcome;
-        // What the tool read must be what was screened.
-        if (!file.isUnchanged())
-            return changed();
-        if (job.isCancelled())
-            return cancelled();
-        const ExtractionStaging::Result placed
-            = staging.moveIntoPlace(request.archive, [&job](const Question &question) { return job.ask(question); });
-        return placed.cancelled ? cancelled() : outcome;
+        const auto placed = [&]() -> Outcome {
+            Outcome outcome = extractInto(request, staging.path(), job);
+            if (!outcome.succeeded())
+                return outcome;
+            // What the tool read must be what was screened.
+            if (!file.isUnchanged())
+                return changed();
+            if (job.isCancelled())
+                return cancelled();
+            const ExtractionStaging::Result result = staging.moveIntoPlace(
+                request.archive, [&job](const Question &question) { return job.ask(question); });
+            return result.cancelled ? cancelled() : outcome;
+        };
+        Outcome outcome = placed();
+        if (!staging.remove())
+            return failed(Outcome::Failure::System,
+                          QCoreApplication::translate("ArchiveEngine", "Corvex could not remove its temporary folder in “%1”.")
+                              .arg(destination));
+        return outcome;
     } catch (const SystemError &error) {
         return failed(Outcome::Failure::System, error.message());
     }

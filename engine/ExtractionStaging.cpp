@@ -69,7 +69,7 @@ public:
             const std::optional<ConflictChoice> choice = ask(target, existingIsFolder, newIsFolder);
             if (!choice)
                 return false;
-            m_answered.insert({target, *choice});
+            m_answered.insert({target, {*choice, existing.st_dev, existing.st_ino, existing.st_mode & S_IFMT}});
         }
         return true;
     }
@@ -116,9 +116,11 @@ private:
             if (newIsFolder && existingIsFolder)
                 return merge(from, to, target, name) && placed(target);
 
+            // An answer covers the item as it was when asked: one that changed meanwhile is asked about again.
             const auto answered = m_answered.find(target);
-            const std::optional<ConflictChoice> choice
-                = answered != m_answered.end() ? answered->second : ask(target, existingIsFolder, newIsFolder);
+            const std::optional<ConflictChoice> choice = answered != m_answered.end() && answered->second.covers(existing)
+                ? answered->second.choice
+                : ask(target, existingIsFolder, newIsFolder);
             if (!choice)
                 return false;
             switch (*choice) {
@@ -141,7 +143,7 @@ private:
                         fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot replace “%1”"), target, errno);
                     return placed(target);
                 }
-                if (placeAfterMovingAside(from, to, target, name))
+                if (placeAfterMovingAside(from, to, target, name, existing))
                     return placed(target);
                 continue;
             case ConflictChoice::Cancel:
@@ -165,8 +167,10 @@ private:
 
     std::optional<ConflictChoice> ask(const QByteArray &target, bool existingIsFolder, bool newIsFolder)
     {
-        if (m_forAll)
-            return m_forAll;
+        // "For all" holds for conflicts of the kind it was given on; a folder is never replaced unasked.
+        const auto forAll = m_forAll.find({existingIsFolder, newIsFolder});
+        if (forAll != m_forAll.end() && !(existingIsFolder && forAll->second == ConflictChoice::Replace))
+            return forAll->second;
         Question question;
         question.kind = Question::Kind::Conflict;
         question.archive = m_archive;
@@ -179,22 +183,29 @@ private:
             return std::nullopt;
         }
         if (answer->applyToAll)
-            m_forAll = answer->choice;
+            m_forAll[{existingIsFolder, newIsFolder}] = answer->choice;
         return answer->choice;
     }
 
     // A Replace where a folder is involved: the existing item goes into the
     // staging folder (to be removed with it), the new one takes its place.
-    // Should that fail, the existing one is put back. False when something
-    // new is in the way again.
-    bool placeAfterMovingAside(int from, int to, const QByteArray &target, const QByteArray &name)
+    // Should that fail, or should what was moved aside not be the item
+    // asked about, it is put back. False when something new is in the way.
+    bool placeAfterMovingAside(int from, int to, const QByteArray &target, const QByteArray &name,
+                               const struct stat &asked)
     {
         const char *const n = name.constData();
         QByteArray aside;
         for (;;) {
             aside = QByteArray::number(++m_asideCount);
-            if (renameNoReplace(to, n, m_replacedFd, aside.constData()) == 0)
-                break;
+            if (renameNoReplace(to, n, m_replacedFd, aside.constData()) == 0) {
+                struct stat moved;
+                if (::fstatat(m_replacedFd, aside.constData(), &moved, AT_SYMLINK_NOFOLLOW) == 0
+                    && moved.st_dev == asked.st_dev && moved.st_ino == asked.st_ino)
+                    break;
+                renameNoReplace(m_replacedFd, aside.constData(), to, n);
+                return false;
+            }
             if (errno == EXDEV) {   // a mount point: nowhere to keep it
                 aside.clear();
                 removeTree(to, n);
@@ -218,9 +229,20 @@ private:
     const QString &m_archive;
     const ExtractionStaging::Resolver &m_resolve;
     const int m_replacedFd;
-    std::optional<ConflictChoice> m_forAll;
-    // The answers asked before moving, by path.
-    std::map<QByteArray, ConflictChoice> m_answered;
+    // Apply-to-all answers, by (existing is a folder, new is a folder).
+    std::map<std::pair<bool, bool>, ConflictChoice> m_forAll;
+    // The answers asked before moving, by path, with the item they were given for.
+    struct Answered {
+        ConflictChoice choice;
+        dev_t device;
+        ino_t inode;
+        mode_t type;
+        bool covers(const struct stat &now) const
+        {
+            return now.st_dev == device && now.st_ino == inode && (now.st_mode & S_IFMT) == type;
+        }
+    };
+    std::map<QByteArray, Answered> m_answered;
     int m_asideCount = 0;
 };
 
@@ -292,19 +314,21 @@ ExtractionStaging::Result ExtractionStaging::moveIntoPlace(const QString &archiv
     return mover.result;
 }
 
-void ExtractionStaging::remove()
+bool ExtractionStaging::remove()
 {
+    bool removed = true;
     if (m_stagingFd >= 0) {
         ::close(m_stagingFd);
         m_stagingFd = -1;
     }
     if (m_destinationFd >= 0) {
         if (!m_name.isEmpty())
-            removeTree(m_destinationFd, m_name.constData());
+            removed = removeTree(m_destinationFd, m_name.constData());
         // As if the staging folder had never been there (only its owner may).
         if (!m_moving && m_destinationTimes[1].tv_sec != 0)
             ::futimens(m_destinationFd, m_destinationTimes);
         ::close(m_destinationFd);
         m_destinationFd = -1;
     }
+    return removed;
 }

@@ -51,7 +51,8 @@ public:
 
     // Removes the staging folder and all still in it; done by the destructor.
     // When nothing was moved, the destination's times are put back too.
-    void remove();
+    // False when something of it stayed.
+    bool remove();
 
 private:
     QString m_destination;

@@ -63,16 +63,80 @@ int openOwnFolder(int parent, const char *name)
     return fd;
 }
 
-void removeTree(int parent, const char *name)
+bool removeTree(int parent, const char *name)
 {
     if (::unlinkat(parent, name, 0) == 0 || errno == ENOENT)
-        return;
-    const Fd folder(openOwnFolder(parent, name));
-    if (folder.get() < 0)
-        return;
-    for (const QByteArray &child : namesIn(folder.get()))
-        removeTree(folder.get(), child.constData());
-    ::unlinkat(parent, name, AT_REMOVEDIR);
+        return true;
+    // One descriptor at a time, whatever the depth: a level is left for
+    // its child and entered again through "..", checked to be the same
+    // folder. A level keeps only the names it has still to remove.
+    struct Level {
+        dev_t device;
+        ino_t inode;
+        std::vector<QByteArray> names;
+        size_t next = 0;
+        bool complete = true;
+    };
+    std::vector<Level> levels;
+    const auto enter = [&levels](int fd) {
+        struct stat status;
+        if (fd < 0 || ::fstat(fd, &status) != 0)
+            return false;
+        levels.push_back({status.st_dev, status.st_ino, namesIn(fd)});
+        return true;
+    };
+    int fd = openOwnFolder(parent, name);
+    if (!enter(fd)) {
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    bool complete = true;
+    while (fd >= 0) {
+        Level &level = levels.back();
+        if (level.next < level.names.size()) {
+            const char *const child = level.names[level.next++].constData();
+            if (::unlinkat(fd, child, 0) == 0 || errno == ENOENT || ::unlinkat(fd, child, AT_REMOVEDIR) == 0)
+                continue;
+            const int childFd = openOwnFolder(fd, child);
+            if (!enter(childFd)) {
+                if (childFd >= 0)
+                    ::close(childFd);
+                level.complete = false;
+                continue;
+            }
+            ::close(fd);
+            fd = childFd;
+            // Entered again after the child, this name is tried once more.
+            --levels[levels.size() - 2].next;
+            continue;
+        }
+        const bool emptied = level.complete;
+        levels.pop_back();
+        if (levels.empty()) {
+            ::close(fd);
+            fd = -1;
+            complete = emptied;
+            break;
+        }
+        const int up = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = up;
+        struct stat status;
+        if (fd < 0 || ::fstat(fd, &status) != 0 || status.st_dev != levels.back().device
+            || status.st_ino != levels.back().inode) {
+            // Moved away meanwhile: what is left stays.
+            if (fd >= 0)
+                ::close(fd);
+            return false;
+        }
+        // A child that could not be emptied is not entered again.
+        if (!emptied) {
+            ++levels.back().next;
+            levels.back().complete = false;
+        }
+    }
+    return complete && ::unlinkat(parent, name, AT_REMOVEDIR) == 0;
 }
 
 } // namespace FileOps

@@ -33,7 +33,8 @@ std::vector<QByteArray> namesIn(int folder);
 // Opens a folder of our own to empty it, first giving it back the owner's
 // permissions (the tool may have set an archive's mode on it); -1 on failure.
 int openOwnFolder(int parent, const char *name);
-// Removes a file, link or whole folder; never follows a link. Best effort.
-void removeTree(int parent, const char *name);
+// Removes a file, link or whole folder at any depth, holding one folder
+// open at a time; never follows a link. False when something stayed.
+bool removeTree(int parent, const char *name);
 
 } // namespace FileOps

@@ -77,6 +77,8 @@ void FakeDesktop::queueConflictAnswer(ConflictChoice choice, bool applyToAll)
 
 Answer FakeDesktop::askConflict(const Question &question)
 {
+    if (onConflict)
+        onConflict(question);
     Answer answer;
     answer.cancelled = true;
     if (!m_conflictAnswers.isEmpty())

@@ -45,6 +45,8 @@ public:
     void queueNewPasswordAnswer(const std::optional<QString> &password) { m_newPasswordAnswers.enqueue(password); }
     // The same for conflict questions; with nothing queued the answer is Cancel.
     void queueConflictAnswer(ConflictChoice choice, bool applyToAll = false);
+    // Runs while a conflict question is open, before it is answered.
+    std::function<void(const Question &)> onConflict;
 
     QList<Call> calls;
 

@@ -2,6 +2,7 @@
 // Extract to Folder's destination, preview folders); new ZIPs beside what exists are in HostileArchiveTest.
 #include "engine/ArchiveFile.h"
 #include "engine/FileNames.h"
+#include "engine/FileOps.h"
 #include "engine/PreviewFolder.h"
 
 #include <QTemporaryDir>
@@ -9,7 +10,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 using P = ArchiveFile::Problem;
@@ -43,6 +46,21 @@ private slots:
         fs::create_symlink("nowhere", root / "a 3");
         QCOMPARE(made(), "a 4 new");
         QVERIFY(fs::is_empty(root / "a 2"));
+    }
+
+    // Deeper than the descriptors a process may hold, with a file at every level.
+    void removeDeepTree()
+    {
+        QTemporaryDir dir;
+        const FileOps::Fd root(::open(QFile::encodeName(dir.path()).constData(), FileOps::kOpenFolder));
+        for (int i = 0, fd = ::dup(root.get()), next; i < 300; ++i, ::close(fd), fd = next)
+            ::mkdirat(fd, "d", 0700), ::close(::openat(fd, "f", O_CREAT | O_WRONLY, 0600)),
+                next = i < 299 ? ::openat(fd, "d", FileOps::kOpenFolder) : -1;
+        rlimit old, low;
+        ::getrlimit(RLIMIT_NOFILE, &old), low = {64, old.rlim_max}, ::setrlimit(RLIMIT_NOFILE, &low);
+        const bool removed = FileOps::removeTree(root.get(), "d");
+        ::setrlimit(RLIMIT_NOFILE, &old);
+        QVERIFY(removed && !fs::exists(dir.filePath("d").toStdString()));
     }
 
     void previewFolderIsPrivate()

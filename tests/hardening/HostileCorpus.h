@@ -29,7 +29,7 @@ struct Case {
     QString name, archive, here, folder, window, guard, answers;   // see the generator for what each means
     std::vector<std::string> inside, noLink;                       // relative to the window's destination
     std::vector<std::string> kept;                                 // relative to where the setup goes
-    std::vector<std::pair<std::string, std::optional<std::string>>> setup;
+    std::vector<std::pair<std::string, std::optional<std::string>>> setup, during;
 };
 
 // mode, size, mtime, inode, link count, and a file's bytes or a link's target, as lstat sees them.
@@ -117,11 +117,13 @@ struct Corpus {
             const QJsonArray outcomes = o[QLatin1String("outcomes")].toArray();
             Case c{text("name"), root.filePath(text("archive")), outcomes[0].toString(), outcomes[1].toString(),
                    outcomes[2].toString(), text("guard"), text("answers"), paths("inside"), paths("nolink"),
-                   paths("kept"), {}};
-            for (const QJsonValue &item : o[QLatin1String("setup")].toArray()) {
-                const QJsonArray pair = item.toArray();
-                c.setup.emplace_back(hex(pair[0]), pair[1].isNull() ? std::nullopt : std::optional(hex(pair[1])));
-            }
+                   paths("kept"), {}, {}};
+            for (const char *key : {"setup", "during"})
+                for (const QJsonValue &item : o[QLatin1String(key)].toArray()) {
+                    const QJsonArray pair = item.toArray();
+                    (key[0] == 's' ? c.setup : c.during)
+                        .emplace_back(hex(pair[0]), pair[1].isNull() ? std::nullopt : std::optional(hex(pair[1])));
+                }
             cases.push_back(std::move(c));
         }
         return !cases.empty();
@@ -183,11 +185,15 @@ struct Corpus {
     }
 };
 
-// The case's items where the archive's items land (or beside the archive), and its conflict answers.
-inline void prepare(const Case &c, const QString &folder, FakeDesktop &desktop)
+// The case's items where the archive's items land (or beside the archive), and its conflict answers; what
+// changes while the second question is open replaces what was there.
+inline void make(const std::vector<std::pair<std::string, std::optional<std::string>>> &items, const QString &folder,
+                 bool replace = false)
 {
-    for (const auto &[relative, value] : c.setup) {
+    for (const auto &[relative, value] : items) {
         const fs::path path = fs::path(bytes(folder)) / relative;
+        if (replace)
+            fs::remove_all(path);
         if (!value)
             fs::create_directories(path);
         else if (value->rfind("->", 0) == 0)
@@ -195,6 +201,15 @@ inline void prepare(const Case &c, const QString &folder, FakeDesktop &desktop)
         else
             std::ofstream(path, std::ios::binary) << *value;
     }
+}
+
+inline void prepare(const Case &c, const QString &folder, FakeDesktop &desktop)
+{
+    make(c.setup, folder);
+    desktop.onConflict = [&c, folder, asked = 0](const Question &) mutable {
+        if (++asked == 2)
+            make(c.during, folder, true);
+    };
     for (qsizetype i = 0; i < c.answers.size(); ++i) {
         const bool all = c.answers.mid(i + 1, 1) == QLatin1String("*");
         desktop.queueConflictAnswer(ConflictChoice(QStringLiteral("RKSC").indexOf(c.answers.at(i))), all);

@@ -246,11 +246,13 @@ GUARDS = {"R": STRIP, "Q": ASKED, "N": "only a regular file is an archive"}
 
 # setup: (path, None) a folder, (path, "text") a file, (path, "->target") a link; answers: R K S C, * for all.
 # kept: paths that must stay as they were, relative to where the setup goes.
-def case(name, path, code, inside=(), nolink=(), guard=None, setup=(), answers="", kept=()):
+# during: items made (replacing what is there) while the second conflict question is open.
+def case(name, path, code, inside=(), nolink=(), guard=None, setup=(), answers="", kept=(), during=()):
     found = OUTCOMES[code] if isinstance(code, str) else code
     return {"name": name, "archive": os.path.relpath(path, ROOT),
             "outcomes": ["extracted" if o == "asked" and answers else o for o in found],
             "setup": [[b(p).hex(), None if v is None else b(v).hex()] for p, v in setup], "answers": answers,
+            "during": [[b(p).hex(), None if v is None else b(v).hex()] for p, v in during],
             "kept": hexes(kept), "inside": hexes(inside), "nolink": hexes(nolink),
             "guard": guard or GUARDS.get(code if isinstance(code, str) else "Q", "")}
 
@@ -286,6 +288,11 @@ EXISTING = [
          setup=[("e", None)], kept=["e"]),
     case("anti-items-through-a-link", anti("anti-link.7z", ["lnk/victim.txt"]), "R", setup=[("lnk", LINK_OUT)],
          guard="the screen refuses anti-items"),
+    case("answer-outlives-its-item", zip_("outlived.zip", ["a.txt", "b.txt"]), "Q", ["a.txt/mine.txt"],
+         setup=[("a.txt", "old\n"), ("b.txt", "old\n")], answers="RSS", during=[("a.txt", None), ("a.txt/mine.txt", "x")]),
+    case("replace-for-all-spares-a-folder", zip_("for-all.zip", ["a.txt", "photos"]), "Q", ["a.txt", "photos/1.jpg"],
+         setup=[("a.txt", "old\n"), ("photos", None), ("photos/1.jpg", "x"), ("photos/2.jpg", "x")], answers="R*S",
+         kept=["photos/1.jpg", "photos/2.jpg"]),
     case("fifo-as-archive", special("pipe.zip", "fifo"), "N"),
     case("folder-as-archive", special("folder.zip", "folder"), "N"),
     case("device-as-archive", special("device.zip", "device"), "N"),
