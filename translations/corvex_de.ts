@@ -34,6 +34,10 @@
         <source>None of the chosen items was found in the archive.</source>
         <translation>Keines der gewählten Elemente wurde im Archiv gefunden.</translation>
     </message>
+    <message>
+        <source>Corvex could not remove its temporary folder in “%1”.</source>
+        <translation>Corvex konnte seinen temporären Ordner in „%1“ nicht entfernen.</translation>
+    </message>
 </context>
 <context>
     <name>ArchiveError</name>
