@@ -4,7 +4,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 CTEST_FLAGS ?=
 
-.PHONY: all bootstrap configure build test run install package asan tsan bench clean
+.PHONY: all bootstrap configure build test test-desktop run install package asan tsan bench clean
 
 all: build
 
@@ -21,6 +21,12 @@ build: configure
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) $(CTEST_FLAGS)
+
+# The tests that meet an installed desktop, again with one there: a file
+# manager on the session bus and the tools the actions installer runs.
+test-desktop: build
+	@scripts/bootstrap.sh --desktop
+	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS) -L '^(e2e|resources)$$' $(CTEST_FLAGS)
 
 run: build
 	$(BUILD)/bin/corvex

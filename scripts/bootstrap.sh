@@ -14,6 +14,8 @@ packages=(
   dpkg-dev file appstream man-db groff-base
   clang libclang-rt-14-dev ccache
 )
+# --desktop: a file manager and the cache tools the actions installer runs, for `make test-desktop`.
+[ "${1:-}" != --desktop ] || packages+=(thunar libkf5service-bin)
 
 installed=" $(dpkg-query -W -f='${db:Status-Status}:${Package} ' "${packages[@]}" 2>/dev/null || true) "
 missing=()
