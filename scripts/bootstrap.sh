@@ -9,6 +9,7 @@ packages=(
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   7zip zsh python3
   libarchive-dev libarchive-tools
+  tar gzip bzip2 xz-utils zstd ncompress
   xvfb xauth xdotool dbus-bin dbus-daemon imagemagick
   desktop-file-utils libxml2-utils
   dpkg-dev file appstream man-db groff-base
