@@ -178,7 +178,7 @@ void ListingParser::line(const uchar *begin, const uchar *end)
         field = Path;
     else if (key == "Size")
         field = Size;
-    else if (key == "Packed Size")
+    else if (key == "Packed Size" && m_packedSizes)
         field = Packed;
     else if (key == "Modified")
         field = Modified;

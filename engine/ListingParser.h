@@ -13,6 +13,10 @@
 class ListingParser
 {
 public:
+    // `packedSizes` false leaves the packed column empty: a tar read from a
+    // stream gives 0 for every member, which is no size of its own.
+    explicit ListingParser(bool packedSizes = true) : m_packedSizes(packedSizes) {}
+
     void feed(QByteArrayView chunk);
     std::vector<ArchiveEntry> finish();
     // Members completed so far.
@@ -35,6 +39,7 @@ private:
     std::string m_buffer;
     size_t m_scanned = 0;
     bool m_inMembers = false;
+    bool m_packedSizes = true;
     std::string m_pending[FieldCount];
     bool m_has[FieldCount] = {};
     ArchiveEntry::Flags m_flags;
