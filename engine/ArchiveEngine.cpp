@@ -70,7 +70,7 @@ Outcome toolOutcome(const ProcessRunner::Result &result, const OperationJob &job
 // the object. The tool trims white space around a line and reads one pair of
 // double quotes around it as quoting, so every name goes in quotes: it then
 // stays exactly as it is. A line break cannot be named at all.
-std::unique_ptr<QTemporaryFile> memberList(const QStringList &members)
+std::unique_ptr<QTemporaryFile> memberList(const QStringList &members, const NameRecovery &names)
 {
     for (const QString &member : members) {
         if (member.contains(QLatin1Char('\n')) || member.contains(QLatin1Char('\r')))
@@ -85,7 +85,7 @@ std::unique_ptr<QTemporaryFile> memberList(const QStringList &members)
                               .arg(file->errorString()));
     for (const QString &member : members) {
         file->write("\"", 1);
-        file->write(member.toUtf8());
+        file->write(names.toolPath(member));
         file->write("\"\n", 2);
     }
     if (!file->flush())
@@ -175,14 +175,15 @@ QStringList ArchiveEngine::createZipArguments(const QString &zip, const QStringL
 }
 
 ArchiveEngine::Extraction ArchiveEngine::extractArguments(const QString &archive, const QString &folder,
-                                                          const QString &memberList)
+                                                          const QString &memberList, bool toolNames)
 {
     Extraction extraction;
     extraction.workingFolder = folder;
     extraction.arguments = {QStringLiteral("x"), QStringLiteral("-bsp1"), QStringLiteral("-spd"),
                             QStringLiteral("-o."), QStringLiteral("-y")};
     if (!memberList.isEmpty())
-        extraction.arguments += {QStringLiteral("-scsUTF-8"), QStringLiteral("-i@") + memberList};
+        extraction.arguments += {toolNames ? QStringLiteral("-scsWIN") : QStringLiteral("-scsUTF-8"),
+                                 QStringLiteral("-i@") + memberList};
     extraction.arguments += {QStringLiteral("--"), archive};
     return extraction;
 }
@@ -249,13 +250,15 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, OperationJob &jo
     }
 }
 
-Outcome ArchiveEngine::extractInto(const OperationRequest &request, const QString &folder, OperationJob &job) const
+Outcome ArchiveEngine::extractInto(const OperationRequest &request, const QString &folder, const NameRecovery &names,
+                                   OperationJob &job) const
 {
     try {
         std::unique_ptr<QTemporaryFile> members;
         if (!request.members.isEmpty())
-            members = memberList(request.members);
-        const Extraction extraction = extractArguments(request.archive, folder, members ? members->fileName() : QString());
+            members = memberList(request.members, names);
+        const Extraction extraction = extractArguments(request.archive, folder, members ? members->fileName() : QString(),
+                                                       members && names.hasOldNames());
         // Run inside the folder: the tool would have made it for "-o" too.
         FileNames::createFolder(folder);
         Outcome outcome = runTool(extraction.arguments, job, extraction.workingFolder, request.password);

@@ -59,8 +59,10 @@ public:
     };
     // `memberList`, when given, names a file that lists the members to take,
     // one a line: no selection is too large for a command line.
+    // `toolNames`: the list holds names as the tool printed them, which may
+    // not be UTF-8; it then reads the list's bytes as they are (measured).
     static Extraction extractArguments(const QString &archive, const QString &folder,
-                                       const QString &memberList = QString());
+                                       const QString &memberList = QString(), bool toolNames = false);
     // What every run of the tool gets besides its arguments. A password goes
     // to standard input as one line: never into the arguments or the
     // environment, which every local user can read.
@@ -71,7 +73,8 @@ private:
                     const QString &password = QString()) const;
     // One attempt, with the request's password; execute() asks and retries.
     Outcome executeOnce(const OperationRequest &request, OperationJob &job) const;
-    Outcome extractInto(const OperationRequest &request, const QString &folder, OperationJob &job) const;
+    Outcome extractInto(const OperationRequest &request, const QString &folder, const NameRecovery &names,
+                        OperationJob &job) const;
     Outcome listing(const OperationRequest &request, OperationJob &job) const;
     Outcome create(const OperationRequest &request, OperationJob &job) const;
 
@@ -82,7 +85,7 @@ private:
     Outcome extraction(const OperationRequest &request, OperationJob &job) const;
     Outcome screen(const OperationRequest &request, const ArchiveFile &file, OperationJob &job) const;
     Outcome stagedExtraction(const OperationRequest &request, const ArchiveFile &file, const QString &destination,
-                             OperationJob &job) const;
+                             const NameRecovery &names, OperationJob &job) const;
 
     QString m_executable;
 };

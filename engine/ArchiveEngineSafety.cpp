@@ -15,6 +15,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QLocale>
 
 #include <unistd.h>
 
@@ -52,6 +53,12 @@ Outcome changed()
     return failed(Outcome::Failure::Changed, QString());
 }
 
+// Decodes the names a ZIP keeps in an old code page, in place.
+NameRecovery recoverNames(const OperationRequest &request, std::vector<ArchiveEntry> &entries)
+{
+    return NameRecovery::apply(entries, request.codePage, QLocale::system().name());
+}
+
 } // namespace
 
 Outcome ArchiveEngine::screenedListing(const OperationRequest &request, OperationJob &job) const
@@ -60,9 +67,10 @@ Outcome ArchiveEngine::screenedListing(const OperationRequest &request, Operatio
     if (auto problem = unusable(file))
         return *problem;
     Outcome outcome = listing(request, job);
+    const NameRecovery names = recoverNames(request, outcome.entries);
     // A listing of a file that changed meanwhile vouches for nothing.
     if (outcome.succeeded() && file.isUnchanged()) {
-        outcome.screening = PathScreen::screen(outcome.entries);
+        outcome.screening = PathScreen::screen(outcome.entries, names);
         outcome.screening->file = file.identity();
     }
     return outcome;
@@ -86,7 +94,8 @@ Outcome ArchiveEngine::screen(const OperationRequest &request, const ArchiveFile
         Outcome listed = listing(request, job);
         if (listed.kind == Outcome::Kind::Cancelled)
             return listed;
-        outcome.screening = PathScreen::screen(listed.entries);
+        const NameRecovery names = recoverNames(request, listed.entries);
+        outcome.screening = PathScreen::screen(listed.entries, names);
         outcome.screening->file = file.identity();
         // A listing that failed part-way still refuses what it reached; with
         // nothing to refuse, it fails: what was not listed was not screened.
@@ -141,7 +150,7 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
         return failed(Outcome::Failure::System, error.message());
     }
 
-    Outcome outcome = stagedExtraction(request, file, destination, job);
+    Outcome outcome = stagedExtraction(request, file, destination, screened.screening->names, job);
     const QByteArray native = QFile::encodeName(destination);
     if (!outcome.succeeded() && made) {
         // A preview folder is private and ours; a new extraction folder goes only if empty.
@@ -156,14 +165,17 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
 }
 
 Outcome ArchiveEngine::stagedExtraction(const OperationRequest &request, const ArchiveFile &file,
-                                        const QString &destination, OperationJob &job) const
+                                        const QString &destination, const NameRecovery &names,
+                                        OperationJob &job) const
 {
     try {
         ExtractionStaging staging(destination);
         const auto placed = [&]() -> Outcome {
-            Outcome outcome = extractInto(request, staging.path(), job);
+            Outcome outcome = extractInto(request, staging.path(), names, job);
             if (!outcome.succeeded())
                 return outcome;
+            // The tool wrote the stored bytes; the items take the names the listing showed.
+            names.renameIn(staging.path());
             // What the tool read must be what was screened.
             if (!file.isUnchanged())
                 return changed();

@@ -16,6 +16,8 @@ public:
         bool folder = false;
         bool anti = false;
         bool encrypted = false;
+        // A ZIP member without the UTF-8 flag: its name is in the maker's code page.
+        bool codePageName = false;
 
         friend bool operator==(const Flags &, const Flags &) = default;
     };

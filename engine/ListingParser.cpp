@@ -80,6 +80,7 @@ std::vector<ArchiveEntry> ListingParser::finish()
     m_buffer.clear();
     m_scanned = 0;
     m_inMembers = false;
+    m_zip = false;
     return std::exchange(m_entries, {});
 }
 
@@ -137,6 +138,8 @@ void ListingParser::line(const uchar *begin, const uchar *end)
         case 'F':
         case 'E':
         case '-':
+        case 'C':
+        case 'T':
             break;
         case 'A':
             if (end - begin < 2 || begin[1] != 'n') {
@@ -161,8 +164,11 @@ void ListingParser::line(const uchar *begin, const uchar *end)
         clearPending();
         return;
     }
-    if (!m_inMembers)
+    if (!m_inMembers) {
+        if (text == "Type = zip")
+            m_zip = true;
         return;
+    }
     if (text.empty()) {
         finishEntry();
         return;
@@ -188,8 +194,12 @@ void ListingParser::line(const uchar *begin, const uchar *end)
         flag = &m_flags.anti;
     else if (key == "Encrypted")
         flag = &m_flags.encrypted;
-    else
+    else if (key == "Characteristics") {
+        m_utf8Name = value.find("UTF8") != std::string_view::npos;
         return;
+    } else {
+        return;
+    }
     if (flag) {
         *flag = value == "+";
         return;
@@ -220,6 +230,7 @@ void ListingParser::finishEntry()
             return m_has[f] ? QByteArrayView(m_pending[f].data(), qsizetype(m_pending[f].size()))
                             : QByteArrayView();
         };
+        m_flags.codePageName = m_zip && !m_utf8Name;
         m_entries.push_back(ArchiveEntry::fromUtf8(view(Path), view(Size), view(Packed), view(Modified), m_flags));
     }
     clearPending();
@@ -230,4 +241,5 @@ void ListingParser::clearPending()
     for (bool &has : m_has)
         has = false;
     m_flags = {};
+    m_utf8Name = false;
 }

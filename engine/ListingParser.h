@@ -43,5 +43,7 @@ private:
     std::string m_pending[FieldCount];
     bool m_has[FieldCount] = {};
     ArchiveEntry::Flags m_flags;
+    bool m_zip = false;
+    bool m_utf8Name = false;
     std::vector<ArchiveEntry> m_entries;
 };

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ArchiveEntry.h"
+#include "engine/NameRecovery.h"
 
 #include <QString>
 #include <QStringList>
@@ -30,6 +31,9 @@ struct Screening {
     // which delete what they name; each in listing order.
     QStringList unsafePaths;
     QStringList antiItems;
+    // The members' names as decoded from an old code page, and the tool's
+    // bytes for them; the paths above are the decoded ones.
+    NameRecovery names;
 
     bool passed() const { return unsafePaths.isEmpty() && antiItems.isEmpty(); }
 };
@@ -54,6 +58,9 @@ struct OperationRequest {
     // Create: an existing file at `archive` is kept, and the ZIP takes the
     // first free name beside it ("report 2.zip"); otherwise it is replaced.
     bool keepExisting = false;
+    // Reading: the code page of a ZIP's names without the UTF-8 flag, as
+    // the user chose it; 0 detects it.
+    int codePage = 0;
     // Reading: a password known to work; empty until one is needed.
     // Create: the new ZIP's password (AES-256); empty makes a plain ZIP.
     // Kept in memory only, and given to the tool on its standard input.

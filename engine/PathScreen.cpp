@@ -35,13 +35,14 @@ bool PathScreen::isUnsafe(QByteArrayView path)
     return unsafe(path.size(), [path](qsizetype i) { return char16_t(uchar(path[i])); });
 }
 
-Screening PathScreen::screen(const std::vector<ArchiveEntry> &entries)
+Screening PathScreen::screen(const std::vector<ArchiveEntry> &entries, const NameRecovery &names)
 {
     Screening found;
+    found.names = names;
     for (const ArchiveEntry &entry : entries) {
         if (entry.isAnti())
             found.antiItems.append(entry.path());
-        else if (isUnsafe(entry.pathUtf8()))
+        else if (isUnsafe(entry.pathUtf8()) || (names.hasOldNames() && names.isUnsafe(entry.path())))
             found.unsafePaths.append(entry.path());
     }
     return found;

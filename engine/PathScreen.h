@@ -17,5 +17,6 @@ bool isUnsafe(QStringView path);
 bool isUnsafe(QByteArrayView path);
 // The unsafe paths, and apart the anti-items (which delete what they name),
 // as listed and in listing order; the file's identity is the caller's.
-Screening screen(const std::vector<ArchiveEntry> &entries);
+// Decoded names are checked as decoded and as the tool has them.
+Screening screen(const std::vector<ArchiveEntry> &entries, const NameRecovery &names = {});
 }

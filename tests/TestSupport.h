@@ -56,6 +56,21 @@ inline bool makeZip(const QString &zip, const QString &folder, const QStringList
                                QStringLiteral("--"), zip} + members, folder);
 }
 
+// A ZIP made as an old Windows program would: `names` stored in Python's
+// `codec` without the UTF-8 flag, each member holding its own name.
+inline bool makeCodePageZip(const QString &zip, const QString &codec, const QStringList &names)
+{
+    static const QString script = QStringLiteral(
+        "import sys, zipfile\n"
+        "class Raw(zipfile.ZipInfo):\n"
+        "    def _encodeFilenameFlags(self): return self.raw, self.flag_bits & ~0x800\n"
+        "with zipfile.ZipFile(sys.argv[1], 'w') as z:\n"
+        "    for name in sys.argv[3:]:\n"
+        "        info = Raw(name); info.raw = name.encode(sys.argv[2]); info.create_system = 0\n"
+        "        z.writestr(info, b'' if name.endswith('/') else name.encode())\n");
+    return runPython(script, QStringList{zip, codec} + names);
+}
+
 enum class Encryption { ZipCrypto, ZipAes, SevenZipData, SevenZipNames, ZipFirstMemberPlain };
 
 // An encrypted archive of `members` (relative to `folder`) made by the real

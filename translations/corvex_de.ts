@@ -82,6 +82,101 @@
     </message>
 </context>
 <context>
+    <name>CodePages</name>
+    <message>
+        <source>Western (DOS 437)</source>
+        <translation>Westeuropäisch (DOS 437)</translation>
+    </message>
+    <message>
+        <source>Western European (DOS 850)</source>
+        <translation>Westeuropäisch (DOS 850)</translation>
+    </message>
+    <message>
+        <source>Central European (DOS 852)</source>
+        <translation>Mitteleuropäisch (DOS 852)</translation>
+    </message>
+    <message>
+        <source>Cyrillic (DOS 855)</source>
+        <translation>Kyrillisch (DOS 855)</translation>
+    </message>
+    <message>
+        <source>Turkish (DOS 857)</source>
+        <translation>Türkisch (DOS 857)</translation>
+    </message>
+    <message>
+        <source>Hebrew (DOS 862)</source>
+        <translation>Hebräisch (DOS 862)</translation>
+    </message>
+    <message>
+        <source>Cyrillic (DOS 866)</source>
+        <translation>Kyrillisch (DOS 866)</translation>
+    </message>
+    <message>
+        <source>Greek (DOS 737)</source>
+        <translation>Griechisch (DOS 737)</translation>
+    </message>
+    <message>
+        <source>Baltic (DOS 775)</source>
+        <translation>Baltisch (DOS 775)</translation>
+    </message>
+    <message>
+        <source>Thai (Windows 874)</source>
+        <translation>Thailändisch (Windows 874)</translation>
+    </message>
+    <message>
+        <source>Japanese (Shift JIS)</source>
+        <translation>Japanisch (Shift JIS)</translation>
+    </message>
+    <message>
+        <source>Chinese Simplified (GBK)</source>
+        <translation>Chinesisch, vereinfacht (GBK)</translation>
+    </message>
+    <message>
+        <source>Korean (Windows 949)</source>
+        <translation>Koreanisch (Windows 949)</translation>
+    </message>
+    <message>
+        <source>Chinese Traditional (Big5)</source>
+        <translation>Chinesisch, traditionell (Big5)</translation>
+    </message>
+    <message>
+        <source>Western (Windows 1252)</source>
+        <translation>Westeuropäisch (Windows 1252)</translation>
+    </message>
+    <message>
+        <source>Central European (Windows 1250)</source>
+        <translation>Mitteleuropäisch (Windows 1250)</translation>
+    </message>
+    <message>
+        <source>Cyrillic (Windows 1251)</source>
+        <translation>Kyrillisch (Windows 1251)</translation>
+    </message>
+    <message>
+        <source>Greek (Windows 1253)</source>
+        <translation>Griechisch (Windows 1253)</translation>
+    </message>
+    <message>
+        <source>Turkish (Windows 1254)</source>
+        <translation>Türkisch (Windows 1254)</translation>
+    </message>
+    <message>
+        <source>Hebrew (Windows 1255)</source>
+        <translation>Hebräisch (Windows 1255)</translation>
+    </message>
+    <message>
+        <source>Arabic (Windows 1256)</source>
+        <translation>Arabisch (Windows 1256)</translation>
+    </message>
+    <message>
+        <source>Baltic (Windows 1257)</source>
+        <translation>Baltisch (Windows 1257)</translation>
+    </message>
+    <message>
+        <source>Vietnamese (Windows 1258)</source>
+        <translation>Vietnamesisch (Windows 1258)</translation>
+    </message>
+</context>
+<context>
     <name>ConflictBox</name>
     <message>
         <source>A folder named “%1” already exists in “%2”.</source>
@@ -274,12 +369,23 @@
             <numerusform>%n Elemente bereit: zum Ablegen erneut ziehen</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Encoding</source>
+        <translation>Zeichensatz</translation>
+    </message>
 </context>
 <context>
     <name>DragOut</name>
     <message>
         <source>Cannot create a folder in “%1”</source>
         <translation>In „%1“ kann kein Ordner erstellt werden</translation>
+    </message>
+</context>
+<context>
+    <name>EncodingMenu</name>
+    <message>
+        <source>%1 (detected)</source>
+        <translation>%1 (erkannt)</translation>
     </message>
 </context>
 <context>

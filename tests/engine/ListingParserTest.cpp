@@ -33,8 +33,9 @@ private slots:
         const auto entries = parse(recorded("mixed.zip.slt"));
         QCOMPARE(paths(entries), QStringList({"docs", "docs/readme.txt", "docs/sub", "docs/sub/deep.bin", "empty",
                                               "with space", "with space/a b.txt", "Ünïcödé ✓.md"}));
-        QCOMPARE(entries[0], ArchiveEntry("docs", "0", "0", "2026-12-06 07:09:11.0756277", true));
-        QCOMPARE(entries[1], ArchiveEntry("docs/readme.txt", "6", "6", "2026-12-06 07:09:11.0756277", false));
+        // No UTF-8 flag on these: names in the maker's code page, though ASCII.
+        QCOMPARE(entries[0], ArchiveEntry("docs", "0", "0", "2026-12-06 07:09:11.0756277", {.folder = true, .codePageName = true}));
+        QCOMPARE(entries[1], ArchiveEntry("docs/readme.txt", "6", "6", "2026-12-06 07:09:11.0756277", {.codePageName = true}));
         const auto solid = parse(recorded("solid.7z.slt"));
         QCOMPARE(solid.size(), size_t(8));
         QCOMPARE(solid[0], ArchiveEntry("docs", "0", "0", "2026-12-06 07:09:11.0756277", true));   // "Attributes = D …"
@@ -74,10 +75,11 @@ private slots:
         using Flags = ArchiveEntry::Flags;
         const auto entries = parse(head + "Path = photos.2020\nFolder = +\nAttributes = +\nAccessed = +\n\n"
                                           "Path = b\nFolder = -\nSize = 7\nUnknown = x\nAnti = +\nEncrypted = +\n\n"
-                                          "Path = c\nFolder = ++\n  Anti = + \nAntique = +\nEncrypted = -\n");
+                                          "Path = c\nFolder = ++\n  Anti = + \nAntique = +\nEncrypted = -\n"
+                                          "Characteristics = NTFS UTF8\n");
         QCOMPARE(entries.size(), size_t(3));
-        QCOMPARE(entries[0].flags(), Flags{.folder = true});
-        QCOMPARE(entries[1].flags(), (Flags{.anti = true, .encrypted = true}));
+        QCOMPARE(entries[0].flags(), (Flags{.folder = true, .codePageName = true}));
+        QCOMPARE(entries[1].flags(), (Flags{.anti = true, .encrypted = true, .codePageName = true}));
         QCOMPARE(entries[1].size(), QStringLiteral("7"));
         QVERIFY(entries[1].packed().isEmpty() && entries[1].modified().isEmpty());
         QCOMPARE(entries[2].flags(), Flags{.anti = true});
