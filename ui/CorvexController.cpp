@@ -3,6 +3,7 @@
 #include "engine/JobQueue.h"
 #include "ui/ActivityIndicator.h"
 #include "ui/DragOut.h"
+#include "ui/EncodingMenu.h"
 #include "ui/EntryTableModel.h"
 #include "ui/EntryTableView.h"
 #include "ui/PathLabel.h"
@@ -141,6 +142,15 @@ QWidget *CorvexController::buildToolbar()
         b->setObjectName(QLatin1String(entry.name));
         row->addWidget(b);
     }
+    // Only while the archive open has names in an old code page.
+    m_encodingButton = button(tr("Encoding"), QStringLiteral("preferences-desktop-locale"),
+                              &CorvexController::chooseEncoding);
+    m_encodingButton->setObjectName(QStringLiteral("encodingButton"));
+    m_encodingButton->hide();
+    row->addWidget(m_encodingButton);
+    m_encodingMenu = new EncodingMenu(toolbar);
+    connect(m_encodingMenu, &EncodingMenu::chosen, this,
+            [this](int codePage) { startLoading(m_archivePath, m_archivePassword, codePage); });
     return toolbar;
 }
 

@@ -16,6 +16,7 @@
 
 class ActivityIndicator;
 class DragOut;
+class EncodingMenu;
 class EntryArranger;
 class EntryTableModel;
 class JobQueue;
@@ -75,6 +76,8 @@ public slots:
     void dragSelected();
     void copySelectedPaths();
     void installFileManagerActions();
+    // The code pages an old ZIP's names may be in; a choice reads it again.
+    void chooseEncoding();
     void openHome();
     void openDownloads();
     void openDocuments();
@@ -110,7 +113,8 @@ private:
     void dragOut(const QList<QUrl> &urls);
 
     // `password`, when known (a ZIP just made), is kept like one the user typed.
-    void startLoading(const QString &path, const QString &password);
+    // `codePage` is the user's choice for the names of an old ZIP, 0 to detect.
+    void startLoading(const QString &path, const QString &password, int codePage = 0);
     void setStatus(const QString &text);
     void showError(const QString &description);
     // Runs one operation with the status line's progress and Cancel. `status`
@@ -145,6 +149,8 @@ private:
     SearchField *m_searchField = nullptr;
     EntryArranger *m_arranger = nullptr;
     QMenu *m_memberMenu = nullptr;
+    EncodingMenu *m_encodingMenu = nullptr;
+    QAbstractButton *m_encodingButton = nullptr;
     QString m_archivePath;
     // What the screen found in the current archive's listing, which spares
     // its extraction a second listing while the file stays the same.
@@ -152,6 +158,8 @@ private:
     // The password that last worked for the current archive: in memory only,
     // and gone when another archive becomes current or the window closes.
     QString m_archivePassword;
+    // The code page the user chose for the current archive's names; 0 detects.
+    int m_codePage = 0;
     // Destroyed after the jobs (below): they may still be writing into its folders.
     std::unique_ptr<DragOut> m_dragOut;
     // The running operations; the newest load is also kept apart, so that

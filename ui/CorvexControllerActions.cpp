@@ -13,8 +13,10 @@
 #include "engine/ToolPassword.h"
 #include "ui/ActivityIndicator.h"
 #include "ui/DesktopAnswers.h"
+#include "ui/EncodingMenu.h"
 #include "ui/FailureAlert.h"
 
+#include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
@@ -97,6 +99,7 @@ OperationRequest CorvexController::requestFor(OperationKind kind, const QString 
     if (archive == m_archivePath) {
         request.password = m_archivePassword;
         request.screening = m_screening;
+        request.codePage = m_codePage;
     }
     return request;
 }
@@ -109,10 +112,11 @@ void CorvexController::cancelWork()
 
 void CorvexController::loadArchive(const QString &path)
 {
-    startLoading(path, QString());
+    // A code page chosen holds while that archive stays open.
+    startLoading(path, QString(), path == m_archivePath ? m_codePage : 0);
 }
 
-void CorvexController::startLoading(const QString &path, const QString &password)
+void CorvexController::startLoading(const QString &path, const QString &password, int codePage)
 {
     // The archive the user chose last wins over one still being read.
     if (m_loading)
@@ -120,13 +124,17 @@ void CorvexController::startLoading(const QString &path, const QString &password
     OperationRequest request;
     request.archive = path;
     request.password = password;
+    request.codePage = codePage;
     // An archive whose names are encrypted asks here; a cancel leaves the
     // current archive as it was.
-    m_loading = runOperation(request, tr("Reading archive…"), [this, path](Outcome outcome) {
+    m_loading = runOperation(request, tr("Reading archive…"), [this, path, codePage](Outcome outcome) {
         m_loading.reset();
         const auto count = outcome.entries.size();
         m_archivePath = path;
+        m_codePage = codePage;
         m_screening = std::move(outcome.screening);
+        m_encodingMenu->setNames(m_screening ? m_screening->names : NameRecovery());
+        m_encodingButton->setVisible(m_screening && m_screening->names.hasOldNames());
         m_archivePassword = outcome.password;
         m_model->setEntries(std::move(outcome.entries));
         m_pathLabel->setText(path);
@@ -261,6 +269,11 @@ void CorvexController::viewSelected()
         setStatus(tr("Ready"));
         m_desktop.open(outcome.path);
     });
+}
+
+void CorvexController::chooseEncoding()
+{
+    m_encodingMenu->popup(m_encodingButton->mapToGlobal(QPoint(0, m_encodingButton->height())));
 }
 
 void CorvexController::installFileManagerActions()

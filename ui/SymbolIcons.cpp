@@ -22,6 +22,7 @@ const Mapping kMappings[] = {
     {"package-x-generic", {"package-x-generic-symbolic", "package-x-generic", "application-x-archive"}, QStyle::SP_DriveFDIcon},
     {"document-preview", {"view-reveal-symbolic", "document-preview", "document-print-preview"}, QStyle::SP_FileDialogContentsView},
     {"input-mouse", {"input-mouse-symbolic", "input-mouse", "preferences-system"}, QStyle::SP_CommandLink},
+    {"preferences-desktop-locale", {"font-select-symbolic", "preferences-desktop-locale", "preferences-desktop-font"}, QStyle::SP_FileDialogDetailedView},
     {"user-home", {"user-home-symbolic", "user-home", "go-home"}, QStyle::SP_DirHomeIcon},
     {"folder-download", {"folder-download-symbolic", "folder-download", "folder-downloads"}, QStyle::SP_ArrowDown},
     {"folder-documents", {"folder-documents-symbolic", "folder-documents", "x-office-document"}, QStyle::SP_FileIcon},

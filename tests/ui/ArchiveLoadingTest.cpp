@@ -1,6 +1,8 @@
 // Loading an archive into the window, and long work stopped.
 #include "UiTestSupport.h"
 
+#include <QMenu>
+
 using namespace ui_test;
 
 class ArchiveLoadingTest : public QObject
@@ -47,6 +49,30 @@ private slots:
         click(c, "testButton");
         UI_WAIT_FOR_STATUS(c, QStringLiteral("Archive test passed"));
         QCOMPARE(desktop.calls.last().values.value(2), QStringLiteral("three members.zip"));
+    }
+
+    // An old ZIP's names show decoded; the Encoding choice, the detected code page marked, reads it again in
+    // another, which holds while it stays open; an archive without such names has no choice to make.
+    void encodingChoice()
+    {
+        const QString old = path("old names.zip");
+        QVERIFY(makeCodePageZip(old, "cp866", {"Привет.txt", "Мир/"}));
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop, QString());
+        load(c, old, QStringLiteral("2 items"));
+        const auto names = [&c] { return QStringList{cell(c, 0, 0), cell(c, 1, 0)}; };
+        QCOMPARE(names(), QStringList({"Привет.txt", "Мир"}));
+        QVERIFY(!part<QAbstractButton>(c, "encodingButton")->isHidden());
+        QAction *dos = part<QMenu>(c, "encodingMenu")->findChild<QAction *>("codePage866");
+        QVERIFY(dos->isChecked() && dos->text() == "Cyrillic (DOS 866) (detected)");
+        part<QMenu>(c, "encodingMenu")->findChild<QAction *>("codePage1251")->trigger();
+        QTRY_COMPARE_WITH_TIMEOUT(names(), QStringList({"ЏаЁўҐв.txt", "ЊЁа"}), 30000);
+        c.loadArchive(old);
+        drainWork();
+        QTRY_COMPARE_WITH_TIMEOUT(names(), QStringList({"ЏаЁўҐв.txt", "ЊЁа"}), 30000);
+        QVERIFY(part<QMenu>(c, "encodingMenu")->findChild<QAction *>("codePage1251")->isChecked());
+        load(c, m_one, QStringLiteral("1 items"));
+        QVERIFY(part<QAbstractButton>(c, "encodingButton")->isHidden());
     }
 
     // Escape, the Cancel button or closing the window stop a long test: the status is as before, no alert.
