@@ -4,6 +4,7 @@
 
 #include <QSet>
 #include <QStringList>
+#include <algorithm>
 #include <climits>
 
 namespace CodePageDetector {
@@ -15,7 +16,7 @@ using CodePages::CodePage;
 // The commonest letters of the alphabets a reading may land in (lower case):
 // a real name is made of them, a misread one of rarer letters.
 constexpr char16_t kFrequentLetters[] = u"оеаинтсрвлкмдпуяіы" u"αοιετσνηυρπκμλάέήίόύώς"
-                                        u"יוהלאמרתבנשכםע" u"اليمونرتبهدعسفقك";
+                                        u"יוהלאמרתבנשכםע" u"اليمونرتبهدعسفقك" u"éèàñüöäçóáíúßãışğčšžě";
 // Common Hangul syllables and Han characters (simplified, traditional and
 // Japanese forms), with the words of file names: a misread name hits few.
 constexpr char16_t kFrequentHangul[]
@@ -110,6 +111,13 @@ int charScore(const Unit &unit)
         return -1;
     if (u >= 0x2500 && u <= 0x259F)
         return -4;
+    // Letters by category that are signs in a name: carons and breves
+    // alone, the florin; ordinals and micro are no words either.
+    if (unit.c.category() == QChar::Letter_Modifier || u == 0x0192)
+        return -2;
+    // Icelandic letters are what Turkish reads as in the Western code pages.
+    if (u == 0x00AA || u == 0x00BA || u == 0x00B5 || QStringView(u"ðþÐÞ").contains(unit.c))
+        return 0;
     if (unit.c.isLetter())
         return letters.contains(unit.c.toLower().unicode()) ? 2 : 1;
     if (unit.c.isMark())
@@ -138,6 +146,7 @@ int wordScore(const Unit *begin, const Unit *end)
     int letters = 0;
     int nonAscii = 0;
     int caseBreaks = 0;
+    int cjkUnits = 0;
     bool kana = false;
     bool hangul = false;
     bool cjk = false;
@@ -158,6 +167,7 @@ int wordScore(const Unit *begin, const Unit *end)
         kana = kana || isKana(u);
         hangul = hangul || isHangul(u);
         cjk = cjk || isCjk(u);
+        cjkUnits += isCjk(u);
         if (isCjk(u) || !c.isLetter())
             continue;
         const QChar::Script script = c.script();
@@ -175,6 +185,9 @@ int wordScore(const Unit *begin, const Unit *end)
     const bool accentsOnly = scripts.isEmpty() && !cjk && letters >= 3 && asciiLetters == 0;
     if (mixed || accentsOnly)
         return -2 * nonAscii;
+    // One Han or Hangul inside a Latin word is more often an accent misread.
+    if (cjkUnits == 1 && asciiLetters > 0)
+        return std::min(score, 0);
     return score - 3 * caseBreaks;
 }
 

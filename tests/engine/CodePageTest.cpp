@@ -1,6 +1,7 @@
 // ZIPs whose names an old Windows program stored in its code page (no UTF-8
 // flag), written by Python's zipfile and read back through the tool.
 #include "../TestSupport.h"
+#include "engine/CodePageDetector.h"
 #include "engine/OperationJob.h"
 #include "engine/PathScreen.h"
 
@@ -54,6 +55,11 @@ private slots:
         QTest::newRow("850 reading as 437 too") << "cp850" << QStringList{"Müller.txt", "Straße.doc"};
         QTest::newRow("Western, Windows") << "cp1252" << QStringList{"Größe.txt", "Éléments.doc", "Café crème.jpg"};
         QTest::newRow("Central European") << "cp852" << QStringList{"Łódź.jpg", "Zażółć gęślą.txt", "Příliš.doc"};
+        QTest::newRow("Polish, Windows") << "cp1250" << QStringList{"Zdjęcia/", "Sprawozdanie roczne.doc", "Łódź.jpg"};
+        QTest::newRow("Turkish, Windows") << "cp1254" << QStringList{"Belgeler/", "Çalışma raporu.doc", "Şirket bilgisi.txt"};
+        QTest::newRow("Arabic") << "cp1256" << QStringList{"المستندات/", "تقرير سنوي.doc", "صور.jpg"};
+        QTest::newRow("Thai") << "cp874" << QStringList{"เอกสาร/", "รายงานประจำปี.doc", "รูปภาพ.jpg"};
+        QTest::newRow("Spanish, a lead byte in Big5") << "cp850" << QStringList{"Año nuevo.doc", "Niño.jpg"};
         QTest::newRow("one short name") << "cp866" << QStringList{"Мир.txt"};
         QTest::newRow("ASCII and one accent") << "cp850" << QStringList{"readme.txt", "setup.exe", "Café.txt"};
         QTest::newRow("Shift JIS byte that is \\") << "cp932" << QStringList{"ソフト.txt", "表示.txt", "能力.doc"};
@@ -70,6 +76,14 @@ private slots:
         QVERIFY(outcome.succeeded() && outcome.screening);
         QCOMPARE(sortedPaths(outcome.entries), sorted(names));
         qInfo("%s: %d", QTest::currentDataTag(), outcome.screening->names.detected());
+    }
+
+    // Latvian and Lithuanian letters read as well in other Latin code pages: the user's language decides.
+    void languageBreaksTies()
+    {
+        const std::vector<QByteArray> latvian{"P\xe2rskats.doc", "Fotogr\xe2" "fijas"};
+        QCOMPARE(CodePageDetector::detect(latvian, "lv_LV"), 1257);
+        QCOMPARE(CodePageDetector::detect(latvian, "C"), 1252);
     }
 
     // Everything that writes, writes the names as listed: the archive, the
