@@ -73,7 +73,8 @@ ArchiveEngine engine()
 int tool(const QString &archive)
 {
     const double cpuStart = cpuSeconds();
-    const ToolRun run = drain(engine().executable(), ArchiveEngine::listArguments(archive));
+    const ToolRun run = drain(engine().executable(),
+                              engine().plans().list(ArchiveFormats::other(), archive).stages.front().arguments);
     std::printf("seconds=%.4f\ncpu_seconds=%.4f\nbytes=%lld\nstatus=%d\n", run.seconds, cpuSeconds() - cpuStart,
                 qlonglong(run.bytes), run.status);
     return run.status;
@@ -174,7 +175,7 @@ int progress(bool on, const QString &archive, const QString &folder)
     const ArchiveEngine e = engine();
     // The tool runs inside the folder, as the engine runs it.
     QDir().mkpath(folder);
-    const ArchiveEngine::Extraction extraction = ArchiveEngine::extractArguments(archive, folder);
+    const ToolCommand extraction = e.plans().extract(ArchiveFormats::other(), archive, folder).stages.front();
     QStringList arguments = extraction.arguments;
     if (!on)
         arguments.removeAll(QStringLiteral("-bsp1"));
@@ -187,7 +188,7 @@ int progress(bool on, const QString &archive, const QString &folder)
     options.workingFolder = extraction.workingFolder;
     options.cancelFd = job.cancelFd();
     if (on) {
-        options.onOutput = [&parser, &job](QByteArrayView chunk) {
+        options.onOutput = [&parser, &job](int, QByteArrayView chunk) {
             if (auto latest = parser.feed(chunk))
                 job.report(*latest);
         };

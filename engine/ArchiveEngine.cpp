@@ -42,16 +42,20 @@ Outcome systemFailure(const QString &description, Outcome::Failure failure = Out
 
 // The tool's password prompt ends in "Break signaled" and 255, which reads
 // like a stop: the signals, seen in the whole output, decide first.
-Outcome toolOutcome(const ProcessRunner::Result &result, const OperationJob &job, PasswordSignals::Verdict password)
+Outcome toolOutcome(const ProcessRunner::PlanResult &result, const OperationJob &job,
+                    PasswordSignals::Verdict password)
 {
     if (result.cancelled || job.isCancelled())
         return cancelled();
     Outcome outcome;
-    if (result.status != 0) {
+    const int failed = result.failedStage();
+    if (failed >= 0) {
+        // The failing run's own lines: the others only lost their input or reader.
+        const ProcessRunner::Result &cause = result.stages[size_t(failed)];
         outcome.kind = Outcome::Kind::Failed;
         outcome.failure = Outcome::Failure::Tool;
-        outcome.status = result.status;
-        outcome.output = QString::fromUtf8(result.output);
+        outcome.status = cause.status;
+        outcome.output = QString::fromUtf8(cause.output);
         switch (password) {
         case PasswordSignals::Verdict::Wrong:
             outcome.failure = Outcome::Failure::WrongPassword;
@@ -106,14 +110,11 @@ void throwOnFailure(const Outcome &outcome)
 } // namespace
 
 ArchiveEngine::ArchiveEngine(const QString &resourceFolder)
+    : m_plans(QDir(resourceFolder).absoluteFilePath(QStringLiteral("bin")))
 {
-    if (resourceFolder.isEmpty())
+    const QFileInfo info(executable());
+    if (resourceFolder.isEmpty() || !info.isFile() || !info.isExecutable())
         throw ArchiveError::engineMissing();
-    const QString tool = QDir(resourceFolder).absoluteFilePath(QStringLiteral("bin/7zz"));
-    const QFileInfo info(tool);
-    if (!info.isFile() || !info.isExecutable())
-        throw ArchiveError::engineMissing();
-    m_executable = tool;
 }
 
 QString ArchiveEngine::applicationResourceFolder()
@@ -125,143 +126,93 @@ QString ArchiveEngine::applicationResourceFolder()
     return QFileInfo(folder).isDir() ? folder : QString();
 }
 
-// The tool turns every member's time into local time. With no TZ set the C
-// library looks at /etc/localtime again for each one, which is half the time
-// of a large listing; naming that same file gives the same times without
-// the checks. A TZ of the user's own is left alone.
-ProcessRunner::Options ArchiveEngine::toolOptions(const QString &password)
-{
-    ProcessRunner::Options options;
-    if (!qEnvironmentVariableIsSet("TZ"))
-        options.environment = QStringList{QStringLiteral("TZ=:/etc/localtime")};
-    // With no input the tool reads the null device: a prompt ends the run.
-    if (!password.isEmpty())
-        options.input = ToolPassword::standardInput(password);
-    return options;
-}
-
 QString ArchiveEngine::run(const QStringList &arguments, const QString &workingFolder) const
 {
-    ProcessRunner::Options options = toolOptions();
+    ProcessRunner::Options options = ToolPlans::options();
     options.workingFolder = workingFolder;
-    const ProcessRunner::Result result = ProcessRunner::run(m_executable, arguments, options);
+    const ProcessRunner::Result result = ProcessRunner::run(executable(), arguments, options);
     if (result.status != 0)
         throw ArchiveError::commandFailed(QString::fromUtf8(result.output));
     return QString::fromUtf8(result.output);
 }
 
-// "-spd" everywhere: names are literal, never wildcards. "--" before the
-// paths: a name that starts with '-' is never read as a switch.
-QStringList ArchiveEngine::listArguments(const QString &archive)
-{
-    return {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-spd"), QStringLiteral("--"), archive};
-}
-
-// "-bsp1": progress on the output, which the job reads.
-QStringList ArchiveEngine::testArguments(const QString &archive)
-{
-    return {QStringLiteral("t"), QStringLiteral("-bsp1"), QStringLiteral("-spd"), QStringLiteral("--"), archive};
-}
-
-QStringList ArchiveEngine::createZipArguments(const QString &zip, const QStringList &inputs, bool encrypted)
-{
-    QStringList arguments{QStringLiteral("a"), QStringLiteral("-tzip"), QStringLiteral("-bsp1")};
-    // A bare -p makes the tool read the password from its standard input.
-    if (encrypted)
-        arguments += {QStringLiteral("-mem=AES256"), QStringLiteral("-p")};
-    arguments += {QStringLiteral("-spd"), QStringLiteral("--"), zip};
-    arguments += inputs;
-    return arguments;
-}
-
-ArchiveEngine::Extraction ArchiveEngine::extractArguments(const QString &archive, const QString &folder,
-                                                          const QString &memberList, bool toolNames)
-{
-    Extraction extraction;
-    extraction.workingFolder = folder;
-    extraction.arguments = {QStringLiteral("x"), QStringLiteral("-bsp1"), QStringLiteral("-spd"),
-                            QStringLiteral("-o."), QStringLiteral("-y")};
-    if (!memberList.isEmpty())
-        extraction.arguments += {toolNames ? QStringLiteral("-scsWIN") : QStringLiteral("-scsUTF-8"),
-                                 QStringLiteral("-i@") + memberList};
-    extraction.arguments += {QStringLiteral("--"), archive};
-    return extraction;
-}
-
-Outcome ArchiveEngine::runTool(const QStringList &arguments, OperationJob &job, const QString &workingFolder,
-                               const QString &password) const
+Outcome ArchiveEngine::runPlan(const ToolPlan &plan, OperationJob &job, const QString &password,
+                               ListingParser *listing) const
 {
     if (job.isCancelled())
         return cancelled();
-    ProgressParser progress;
+    const size_t count = plan.stages.size();
+    std::vector<ProgressParser> progress(count);
     PasswordSignals passwordSignals;
-    ProcessRunner::Options options = toolOptions(password);
-    options.workingFolder = workingFolder;
-    options.keepLimit = kOutputLimit;
-    options.cancelFd = job.cancelFd();
-    options.onOutput = [&progress, &passwordSignals, &job](QByteArrayView chunk) {
-        passwordSignals.feed(chunk);
-        if (auto latest = progress.feed(chunk))
-            job.report(*latest);
-    };
-    try {
-        const ProcessRunner::Result result = ProcessRunner::run(m_executable, arguments, options);
-        Outcome outcome = toolOutcome(result, job, passwordSignals.verdict(result.status));
-        // Kept on success too: it says whether chosen members were found.
-        if (outcome.succeeded())
-            outcome.output = QString::fromUtf8(result.output);
-        return outcome;
-    } catch (const SystemError &error) {
-        return systemFailure(error.message());
-    }
-}
-
-Outcome ArchiveEngine::listing(const OperationRequest &request, OperationJob &job) const
-{
-    if (job.isCancelled())
-        return cancelled();
-    ListingParser parser;
-    ProcessRunner::Options options = toolOptions(request.password);
-    options.keepLimit = kListingErrorLimit;
+    ProcessRunner::Options options = ToolPlans::options(password);
+    options.keepLimit = listing ? kListingErrorLimit : kOutputLimit;
     options.cancelFd = job.cancelFd();
     // A listing writes nothing, and the tool reads a stop request only
     // between archives: there is nothing to wait for.
-    options.graceMs = 10;
-    options.onOutput = [&parser, &job](QByteArrayView chunk) {
-        parser.feed(chunk);
-        OperationProgress progress;
-        progress.items = qint64(parser.entryCount());
-        job.report(progress);
+    if (listing)
+        options.graceMs = 10;
+    options.onOutput = [&](int stage, QByteArrayView chunk) {
+        if (listing && size_t(stage) + 1 == count) {
+            listing->feed(chunk);
+            OperationProgress counted;
+            counted.items = qint64(listing->entryCount());
+            job.report(counted);
+            return;
+        }
+        // Only the first run's standard input is free for a password.
+        if (!listing && stage == 0)
+            passwordSignals.feed(chunk);
+        if (auto latest = progress[size_t(stage)].feed(chunk))
+            job.report(*latest);
+    };
+    options.onFed = [&job](qint64 fed, qint64 size) {
+        OperationProgress share;
+        share.percent = size > 0 ? int(fed * 100 / size) : 0;
+        job.report(share);
     };
     try {
-        const ProcessRunner::Result result = ProcessRunner::run(m_executable, listArguments(request.archive), options);
-        // Only a failed listing is read for passwords, from what was kept: the
-        // tool asks or refuses before any record, so that is never cut out.
-        // Reading a million records as they come would cost the load time.
-        const auto password = result.status != 0 ? PasswordSignals::read(result.status, result.output)
-                                                 : PasswordSignals::Verdict::None;
+        const ProcessRunner::PlanResult result = ProcessRunner::run(plan, options);
+        PasswordSignals::Verdict password = PasswordSignals::Verdict::None;
+        if (result.failedStage() == 0) {
+            // A listing is read for passwords only when it failed, from what
+            // was kept: the tool asks or refuses before any record, so that
+            // is never cut out. Reading a million records as they come would
+            // cost the load time.
+            const ProcessRunner::Result &first = result.stages.front();
+            password = listing ? PasswordSignals::read(first.status, first.output) : passwordSignals.verdict(first.status);
+        }
         Outcome outcome = toolOutcome(result, job, password);
-        // A failed listing still gives what it reached: the screen needs it.
-        if (outcome.kind != Outcome::Kind::Cancelled)
-            outcome.entries = parser.finish();
+        // Kept on success too: it says whether chosen members were found.
+        if (outcome.succeeded() && !listing)
+            outcome.output = QString::fromUtf8(result.stages.back().output);
         return outcome;
     } catch (const SystemError &error) {
         return systemFailure(error.message());
     }
 }
 
-Outcome ArchiveEngine::extractInto(const OperationRequest &request, const QString &folder, const NameRecovery &names,
-                                   OperationJob &job) const
+Outcome ArchiveEngine::listing(const OperationRequest &request, const ArchiveFormat &format, OperationJob &job) const
+{
+    ListingParser parser;
+    Outcome outcome = runPlan(m_plans.list(format, request.archive), job, request.password, &parser);
+    // A failed listing still gives what it reached: the screen needs it.
+    if (outcome.kind != Outcome::Kind::Cancelled)
+        outcome.entries = parser.finish();
+    return outcome;
+}
+
+Outcome ArchiveEngine::extractInto(const OperationRequest &request, const ArchiveFormat &format, const QString &folder,
+                                   const NameRecovery &names, OperationJob &job) const
 {
     try {
         std::unique_ptr<QTemporaryFile> members;
         if (!request.members.isEmpty())
             members = memberList(request.members, names);
-        const Extraction extraction = extractArguments(request.archive, folder, members ? members->fileName() : QString(),
-                                                       members && names.hasOldNames());
+        const ToolPlan plan = m_plans.extract(format, request.archive, folder, members ? members->fileName() : QString(),
+                                              members && names.hasOldNames());
         // Run inside the folder: the tool would have made it for "-o" too.
         FileNames::createFolder(folder);
-        Outcome outcome = runTool(extraction.arguments, job, extraction.workingFolder, request.password);
+        Outcome outcome = runPlan(plan, job, request.password);
         // The tool ends with success when none of the names it was given is
         // in the archive; asked for members, that is no success.
         if (members && outcome.succeeded() && outcome.output.contains(QLatin1String("No files to process")))
@@ -285,8 +236,8 @@ Outcome ArchiveEngine::create(const OperationRequest &request, OperationJob &job
     struct NotWritten {};
     Outcome outcome;
     const auto write = [&](const QString &temporary) {
-        outcome = runTool(createZipArguments(temporary, request.inputs, !request.password.isEmpty()), job,
-                          QString(), request.password);
+        outcome = runPlan(m_plans.createZip(temporary, request.inputs, !request.password.isEmpty()), job,
+                          request.password);
         if (outcome.succeeded() && job.isCancelled())
             outcome = cancelled();
         if (!outcome.succeeded())

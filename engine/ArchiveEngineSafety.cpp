@@ -6,6 +6,7 @@
 #include "engine/ArchiveEngine.h"
 
 #include "engine/ArchiveFile.h"
+#include "engine/ArchiveFormats.h"
 #include "engine/ExtractionStaging.h"
 #include "engine/FileNames.h"
 #include "engine/FileOps.h"
@@ -39,13 +40,21 @@ Outcome cancelled()
 
 // Nothing is run on what is not a regular file: a FIFO would block the
 // tool for ever, a folder would be searched for archives to extract.
-std::optional<Outcome> unusable(const ArchiveFile &file)
+// Nor on a format that does not allow what the request asks.
+std::optional<Outcome> unusable(const ArchiveFile &file, const ArchiveFormat &format, OperationKind kind)
 {
-    if (file.isOpen())
-        return std::nullopt;
-    return failed(file.problem() == ArchiveFile::Problem::NotAFile ? Outcome::Failure::NotAFile
-                                                                   : Outcome::Failure::System,
-                  file.description());
+    if (!file.isOpen())
+        return failed(file.problem() == ArchiveFile::Problem::NotAFile ? Outcome::Failure::NotAFile
+                                                                       : Outcome::Failure::System,
+                      file.description());
+    if (const QString refusal = ArchiveFormats::refusal(format, ArchiveFormats::needed(kind)); !refusal.isEmpty())
+        return failed(Outcome::Failure::System, refusal);
+    return std::nullopt;
+}
+
+const ArchiveFormat &formatOf(const ArchiveFile &file)
+{
+    return ArchiveFormats::identify(file.path(), file.descriptor());
 }
 
 Outcome changed()
@@ -64,9 +73,11 @@ NameRecovery recoverNames(const OperationRequest &request, std::vector<ArchiveEn
 Outcome ArchiveEngine::screenedListing(const OperationRequest &request, OperationJob &job) const
 {
     const ArchiveFile file(request.archive);
-    if (auto problem = unusable(file))
+    const ArchiveFormat &format = formatOf(file);
+    if (auto problem = unusable(file, format, request.kind))
         return *problem;
-    Outcome outcome = listing(request, job);
+    Outcome outcome = listing(request, format, job);
+    outcome.format = &format;
     const NameRecovery names = recoverNames(request, outcome.entries);
     // A listing of a file that changed meanwhile vouches for nothing.
     if (outcome.succeeded() && file.isUnchanged()) {
@@ -79,19 +90,21 @@ Outcome ArchiveEngine::screenedListing(const OperationRequest &request, Operatio
 Outcome ArchiveEngine::testing(const OperationRequest &request, OperationJob &job) const
 {
     const ArchiveFile file(request.archive);
-    if (auto problem = unusable(file))
+    const ArchiveFormat &format = formatOf(file);
+    if (auto problem = unusable(file, format, request.kind))
         return *problem;
-    return runTool(testArguments(request.archive), job, QString(), request.password);
+    return runPlan(m_plans.test(format, request.archive), job, request.password);
 }
 
-Outcome ArchiveEngine::screen(const OperationRequest &request, const ArchiveFile &file, OperationJob &job) const
+Outcome ArchiveEngine::screen(const OperationRequest &request, const ArchiveFile &file, const ArchiveFormat &format,
+                              OperationJob &job) const
 {
     Outcome outcome;
     // The caller's listing is good for as long as the file is the one listed.
     if (request.screening && request.screening->file == file.identity()) {
         outcome.screening = request.screening;
     } else {
-        Outcome listed = listing(request, job);
+        Outcome listed = listing(request, format, job);
         if (listed.kind == Outcome::Kind::Cancelled)
             return listed;
         const NameRecovery names = recoverNames(request, listed.entries);
@@ -125,9 +138,10 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
                           .arg(request.members.first()));
 
     const ArchiveFile file(request.archive);
-    if (auto problem = unusable(file))
+    const ArchiveFormat &format = formatOf(file);
+    if (auto problem = unusable(file, format, request.kind))
         return *problem;
-    Outcome screened = screen(request, file, job);
+    Outcome screened = screen(request, file, format, job);
     if (!screened.succeeded())
         return screened;
 
@@ -150,7 +164,7 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
         return failed(Outcome::Failure::System, error.message());
     }
 
-    Outcome outcome = stagedExtraction(request, file, destination, screened.screening->names, job);
+    Outcome outcome = stagedExtraction(request, file, format, destination, screened.screening->names, job);
     const QByteArray native = QFile::encodeName(destination);
     if (!outcome.succeeded() && made) {
         // A preview folder is private and ours; a new extraction folder goes only if empty.
@@ -165,13 +179,14 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
 }
 
 Outcome ArchiveEngine::stagedExtraction(const OperationRequest &request, const ArchiveFile &file,
-                                        const QString &destination, const NameRecovery &names,
+                                        const ArchiveFormat &format, const QString &destination,
+                                        const NameRecovery &names,
                                         OperationJob &job) const
 {
     try {
         ExtractionStaging staging(destination);
         const auto placed = [&]() -> Outcome {
-            Outcome outcome = extractInto(request, staging.path(), names, job);
+            Outcome outcome = extractInto(request, format, staging.path(), names, job);
             if (!outcome.succeeded())
                 return outcome;
             // The tool wrote the stored bytes; the items take the names the listing showed.

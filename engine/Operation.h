@@ -8,6 +8,8 @@
 #include <optional>
 #include <vector>
 
+struct ArchiveFormat;
+
 // What one operation is asked to do, what it may ask the user on the way,
 // and how it ended. Plain data: the engine raises questions and reports
 // outcomes; the window and the command line decide what to show.
@@ -134,6 +136,9 @@ struct Outcome {
     QString path;
     // A password that worked, for the caller to keep while the archive stays open.
     QString password;
+    // List: the archive's row of the format table (ArchiveFormats), which
+    // says what else can be done with it.
+    const ArchiveFormat *format = nullptr;
 
     bool succeeded() const { return kind == Kind::Succeeded; }
 };

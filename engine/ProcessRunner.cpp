@@ -1,6 +1,7 @@
 #include "engine/ProcessRunner.h"
 
 #include "engine/ArchiveError.h"
+#include "engine/OutputKeeper.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -12,12 +13,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
-#include <deque>
 #include <mutex>
-#include <vector>
 
 extern char **environ;
 
@@ -26,6 +26,9 @@ namespace {
 // Owns a descriptor so that every exit path closes it.
 struct Fd {
     int fd = -1;
+    Fd() = default;
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
     ~Fd() { reset(); }
     void reset()
     {
@@ -35,72 +38,11 @@ struct Fd {
     }
 };
 
-// Keeps the output, or its first and last halves once it grows past a limit.
-// The tail is kept as the chunks that arrived, whole ones dropped from its
-// front: a long successful listing is copied once, not moved about.
-class OutputKeeper
-{
-public:
-    explicit OutputKeeper(qsizetype limit) : m_limit(limit) {}
-
-    void add(const char *data, qsizetype size)
-    {
-        if (m_limit < 0 || m_head.size() + size <= m_limit / 2) {
-            m_head.append(data, size);
-            return;
-        }
-        if (m_head.size() < m_limit / 2) {
-            const qsizetype room = m_limit / 2 - m_head.size();
-            m_head.append(data, room);
-            data += room;
-            size -= room;
-        }
-        m_truncated = true;
-        if (size == 0)
-            return;
-        m_tail.emplace_back(data, size);
-        m_tailSize += size;
-        while (!m_tail.empty() && m_tailSize - m_tail.front().size() >= m_limit / 2) {
-            m_tailSize -= m_tail.front().size();
-            m_tail.pop_front();
-        }
-    }
-
-    ProcessRunner::Result take()
-    {
-        ProcessRunner::Result result;
-        result.truncated = m_truncated;
-        if (!m_truncated) {
-            result.output = std::move(m_head);
-            return result;
-        }
-        QByteArray tail;
-        tail.reserve(m_tailSize);
-        for (const QByteArray &chunk : m_tail)
-            tail.append(chunk);
-        if (tail.size() > m_limit / 2)
-            tail.remove(0, tail.size() - m_limit / 2);
-        // Cut at line breaks so that no character is split.
-        const qsizetype headEnd = m_head.lastIndexOf('\n');
-        if (headEnd >= 0)
-            m_head.truncate(headEnd + 1);
-        const qsizetype tailStart = tail.indexOf('\n');
-        if (tailStart >= 0)
-            tail.remove(0, tailStart + 1);
-        result.output = m_head + QByteArray("\xE2\x80\xA6\n") + tail;
-        return result;
-    }
-
-private:
-    qsizetype m_limit;
-    QByteArray m_head;
-    std::deque<QByteArray> m_tail;
-    qsizetype m_tailSize = 0;
-    bool m_truncated = false;
-};
-
 constexpr int kPipeSize = 1 << 20;
+constexpr qsizetype kFeedChunk = 256 * 1024;
 
+// Close-on-exec from the start, so children that other threads start
+// meanwhile never inherit these pipes.
 void makePipe(Fd &readEnd, Fd &writeEnd)
 {
     int fds[2];
@@ -124,72 +66,60 @@ qint64 monotonicMs()
     return qint64(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-} // namespace
-
-ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringList &arguments,
-                                         const Options &options)
+// The inherited environment, less what the caller replaces, then the
+// caller's entries; empty when the caller has none.
+std::vector<char *> environmentFor(const QStringList &entries, std::vector<QByteArray> &storage)
 {
-    const QByteArray programPath = QFile::encodeName(program);
-    std::vector<QByteArray> argumentBytes;
-    argumentBytes.reserve(size_t(arguments.size()) + 1);
-    argumentBytes.push_back(programPath);
-    for (const QString &argument : arguments)
+    std::vector<char *> envp;
+    if (entries.isEmpty())
+        return envp;
+    for (const QString &entry : entries)
+        storage.push_back(QFile::encodeName(entry));
+    auto replaced = [&storage](const char *variable) {
+        return std::any_of(storage.begin(), storage.end(), [variable](const QByteArray &entry) {
+            const qsizetype nameEnd = entry.indexOf('=') + 1;
+            return nameEnd > 0 && std::strncmp(variable, entry.constData(), size_t(nameEnd)) == 0;
+        });
+    };
+    for (char **variable = environ; *variable; ++variable) {
+        if (!replaced(*variable))
+            envp.push_back(*variable);
+    }
+    for (QByteArray &entry : storage)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    return envp;
+}
+
+// Starts one run with the given descriptors as its standard streams
+// (input -1: the null device). Throws SystemError.
+pid_t spawn(const ToolCommand &command, char **envp, int input, int output, int errors)
+{
+    const QByteArray programPath = QFile::encodeName(command.program);
+    std::vector<QByteArray> argumentBytes{programPath};
+    for (const QString &argument : command.arguments)
         argumentBytes.push_back(QFile::encodeName(argument));
     std::vector<char *> argv;
     for (QByteArray &bytes : argumentBytes)
         argv.push_back(bytes.data());
     argv.push_back(nullptr);
-    const QByteArray workingFolder = QFile::encodeName(options.workingFolder);
-
-    // The inherited environment, less what the caller replaces, then the
-    // caller's entries.
-    std::vector<QByteArray> environmentBytes;
-    std::vector<char *> envp;
-    if (!options.environment.isEmpty()) {
-        for (const QString &entry : options.environment)
-            environmentBytes.push_back(QFile::encodeName(entry));
-        auto replaced = [&environmentBytes](const char *variable) {
-            for (const QByteArray &entry : environmentBytes) {
-                const qsizetype nameEnd = entry.indexOf('=') + 1;
-                if (nameEnd > 0 && std::strncmp(variable, entry.constData(), size_t(nameEnd)) == 0)
-                    return true;
-            }
-            return false;
-        };
-        for (char **variable = environ; *variable; ++variable) {
-            if (!replaced(*variable))
-                envp.push_back(*variable);
-        }
-        for (QByteArray &entry : environmentBytes)
-            envp.push_back(entry.data());
-        envp.push_back(nullptr);
-    }
-
-    // Close-on-exec from the start, so children that other threads start
-    // meanwhile never inherit these pipes.
-    Fd readEnd, writeEnd, inputRead, inputWrite;
-    makePipe(readEnd, writeEnd);
-    if (options.input) {
-        ignoreBrokenPipes();
-        makePipe(inputRead, inputWrite);
-        ::fcntl(inputWrite.fd, F_SETFL, O_NONBLOCK);
-    }
-    // Room for what the program writes while the reader pauses (below).
-    const bool largePipe = ::fcntl(readEnd.fd, F_SETPIPE_SZ, kPipeSize) >= kPipeSize;
+    const QByteArray workingFolder = QFile::encodeName(command.workingFolder);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (options.input)
-        posix_spawn_file_actions_adddup2(&actions, inputRead.fd, 0);
+    if (input >= 0)
+        posix_spawn_file_actions_adddup2(&actions, input, 0);
     else
         posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_adddup2(&actions, writeEnd.fd, 1);
-    posix_spawn_file_actions_adddup2(&actions, writeEnd.fd, 2);
+    posix_spawn_file_actions_adddup2(&actions, output, 1);
+    posix_spawn_file_actions_adddup2(&actions, errors, 2);
     // Nothing else of ours reaches the child, close-on-exec or not.
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
     if (!workingFolder.isEmpty())
         posix_spawn_file_actions_addchdir_np(&actions, workingFolder.constData());
 
+    // Our own SIGPIPE is ignored; the child gets the default back, so that a
+    // run whose reader is gone ends at once.
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     sigset_t signalSet;
@@ -200,107 +130,242 @@ ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringLi
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
 
     pid_t pid = -1;
-    const int spawnError = posix_spawn(&pid, programPath.constData(), &actions, &attributes,
-                                       argv.data(), envp.empty() ? environ : envp.data());
+    const int spawnError = posix_spawn(&pid, programPath.constData(), &actions, &attributes, argv.data(),
+                                       envp ? envp : environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
-    writeEnd.reset();
-    inputRead.reset();
     if (spawnError != 0) {
-        QString context = QCoreApplication::translate("ProcessRunner", "Cannot start “%1”").arg(program);
-        if (!options.workingFolder.isEmpty() && spawnError == ENOENT && QFile::exists(program))
+        QString context = QCoreApplication::translate("ProcessRunner", "Cannot start “%1”").arg(command.program);
+        if (!command.workingFolder.isEmpty() && spawnError == ENOENT && QFile::exists(command.program))
             context = QCoreApplication::translate("ProcessRunner", "Cannot start “%1” in “%2”")
-                          .arg(program, options.workingFolder);
+                          .arg(command.program, command.workingFolder);
         throw SystemError::fromErrno(context, spawnError);
     }
+    return pid;
+}
 
-    auto reap = [pid] {
-        int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+int reap(pid_t pid)
+{
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+    }
+    return status;
+}
+
+// What goes to the first run's standard input: the password line, or the
+// plan's file read piece by piece (pread: the descriptor's offset is not ours).
+class Feeder
+{
+public:
+    Feeder(const ToolPlan &plan, const ProcessRunner::Options &options) : m_fileFd(plan.inputFd)
+    {
+        if (m_fileFd >= 0) {
+            struct stat info;
+            m_size = ::fstat(m_fileFd, &info) == 0 ? qint64(info.st_size) : 0;
+        } else if (options.input) {
+            m_pending = *options.input;
         }
-        return status;
-    };
+    }
 
-    OutputKeeper keeper(options.keepLimit);
+    // Writes what the pipe takes; false once there is nothing more to feed
+    // (or the run stopped reading), when the pipe is to be closed.
+    bool feed(int pipe, const ProcessRunner::Options &options)
+    {
+        if (m_position == m_pending.size() && m_fileFd >= 0) {
+            m_pending.resize(kFeedChunk);
+            const ssize_t n = ::pread(m_fileFd, m_pending.data(), size_t(kFeedChunk), m_offset);
+            if (n < 0 && errno == EINTR)
+                return true;
+            // A read error ends the input early: the run then fails on it.
+            m_pending.resize(std::max<ssize_t>(n, 0));
+            m_position = 0;
+            m_offset += std::max<ssize_t>(n, 0);
+        }
+        if (m_position == m_pending.size())
+            return false;
+        const ssize_t written
+            = ::write(pipe, m_pending.constData() + m_position, size_t(m_pending.size() - m_position));
+        if (written < 0)
+            return errno == EAGAIN || errno == EINTR;
+        m_position += written;
+        m_fed += written;
+        if (m_fileFd >= 0 && options.onFed)
+            options.onFed(m_fed, m_size);
+        return m_fileFd >= 0 || m_position < m_pending.size();
+    }
+
+private:
+    int m_fileFd;
+    qint64 m_size = 0;
+    qint64 m_offset = 0;
+    qint64 m_fed = 0;
+    QByteArray m_pending;
+    qsizetype m_position = 0;
+};
+
+} // namespace
+
+bool ProcessRunner::Result::lostItsReader() const
+{
+    return signalled && status == 128 + SIGPIPE;
+}
+
+int ProcessRunner::PlanResult::failedStage() const
+{
+    for (size_t i = 0; i < stages.size(); ++i) {
+        if (stages[i].status != 0 && !stages[i].lostItsReader())
+            return int(i);
+    }
+    return -1;
+}
+
+ProcessRunner::PlanResult ProcessRunner::run(const ToolPlan &plan, const Options &options)
+{
+    const size_t count = plan.stages.size();
+    PlanResult planResult;
+    if (count == 0)
+        return planResult;
+    const bool feeding = plan.inputFd >= 0 || (options.input && plan.stages.front().takesPassword);
+    for (size_t i = 0; i < count; ++i) {
+        if (plan.stages[i].takesPassword && (i > 0 || plan.inputFd >= 0))
+            throw SystemError(QStringLiteral("A password can go only to a run whose standard input is free."));
+    }
+
+    std::vector<Fd> outRead(count), outWrite(count), linkRead(count), linkWrite(count);
+    Fd inputRead, inputWrite;
+    for (size_t i = 0; i < count; ++i) {
+        makePipe(outRead[i], outWrite[i]);
+        if (i + 1 < count) {
+            makePipe(linkRead[i], linkWrite[i]);
+            ::fcntl(linkRead[i].fd, F_SETPIPE_SZ, kPipeSize);
+        }
+    }
+    if (feeding) {
+        ignoreBrokenPipes();
+        makePipe(inputRead, inputWrite);
+        ::fcntl(inputWrite.fd, F_SETFL, O_NONBLOCK);
+        ::fcntl(inputWrite.fd, F_SETPIPE_SZ, kPipeSize);
+    }
+    // Room for what the last run writes while the reader pauses (below).
+    const bool largePipe = ::fcntl(outRead[count - 1].fd, F_SETPIPE_SZ, kPipeSize) >= kPipeSize;
+
+    std::vector<QByteArray> environmentBytes;
+    std::vector<char *> envp = environmentFor(options.environment, environmentBytes);
+    std::vector<pid_t> pids;
+    const auto signalAll = [&pids](int signal) {
+        for (const pid_t pid : pids)
+            ::kill(pid, signal);
+    };
+    try {
+        for (size_t i = 0; i < count; ++i) {
+            const int input = i > 0 ? linkRead[i - 1].fd : feeding ? inputRead.fd : -1;
+            const int output = i + 1 < count ? linkWrite[i].fd : outWrite[i].fd;
+            pids.push_back(spawn(plan.stages[i], envp.empty() ? nullptr : envp.data(), input, output, outWrite[i].fd));
+        }
+    } catch (...) {
+        signalAll(SIGKILL);
+        for (const pid_t pid : pids)
+            reap(pid);
+        throw;
+    }
+    for (size_t i = 0; i < count; ++i) {
+        outWrite[i].reset();
+        linkRead[i].reset();
+        linkWrite[i].reset();
+    }
+    inputRead.reset();
+
+    std::vector<OutputKeeper> keepers(count, OutputKeeper(options.keepLimit));
+    Feeder feeder(plan, options);
     bool cancelled = false;
     try {
         QByteArray buffer(1 << 20, Qt::Uninitialized);
-        QByteArrayView pendingInput = options.input ? QByteArrayView(*options.input) : QByteArrayView();
-        if (options.input && pendingInput.isEmpty())
-            inputWrite.reset();
         qint64 killAt = 0;
-        for (;;) {
-            pollfd fds[3];
-            nfds_t count = 0;
-            fds[count++] = {readEnd.fd, POLLIN, 0};
-            const nfds_t cancelIndex = count;
-            if (options.cancelFd >= 0 && !cancelled)
-                fds[count++] = {options.cancelFd, POLLIN, 0};
-            const nfds_t inputIndex = count;
-            if (inputWrite.fd >= 0)
-                fds[count++] = {inputWrite.fd, POLLOUT, 0};
+        size_t open = count;
+        std::vector<pollfd> fds;
+        while (open > 0) {
+            fds.clear();
+            for (size_t i = 0; i < count; ++i)
+                fds.push_back({outRead[i].fd, POLLIN, 0});   // a negative fd is skipped
+            const bool watchCancel = options.cancelFd >= 0 && !cancelled;
+            fds.push_back({watchCancel ? options.cancelFd : -1, POLLIN, 0});
+            fds.push_back({inputWrite.fd, POLLOUT, 0});
             const int timeout = cancelled ? int(std::max<qint64>(0, killAt - monotonicMs())) : -1;
-            const int ready = ::poll(fds, count, timeout);
+            const int ready = ::poll(fds.data(), nfds_t(fds.size()), timeout);
             if (ready < 0 && errno == EINTR)
                 continue;
             if (ready < 0)
-                throw SystemError::fromErrno(
-                    QCoreApplication::translate("ProcessRunner", "Cannot wait for “%1”").arg(program), errno);
+                throw SystemError::fromErrno(QCoreApplication::translate("ProcessRunner", "Cannot wait for “%1”")
+                                                 .arg(plan.stages.front().program),
+                                             errno);
             if (ready == 0 && cancelled) {
-                // It did not end in time: no more waiting for its output.
-                ::kill(pid, SIGKILL);
+                // They did not end in time: no more waiting for their output.
+                signalAll(SIGKILL);
                 break;
             }
-            if (cancelIndex < count && fds[cancelIndex].fd == options.cancelFd && fds[cancelIndex].revents) {
+            if (fds[count].revents) {
                 cancelled = true;
                 killAt = monotonicMs() + options.graceMs;
-                ::kill(pid, SIGTERM);
+                signalAll(SIGTERM);
             }
-            if (inputIndex < count && fds[inputIndex].fd == inputWrite.fd && fds[inputIndex].revents) {
-                const ssize_t written = ::write(inputWrite.fd, pendingInput.data(), size_t(pendingInput.size()));
-                if (written > 0)
-                    pendingInput = pendingInput.sliced(written);
-                // Closed after the last byte, or when the program stopped
-                // reading: it can never wait for another line.
-                if (pendingInput.isEmpty() || (written < 0 && errno != EAGAIN && errno != EINTR))
-                    inputWrite.reset();
-            }
-            if (!fds[0].revents)
-                continue;
-            const ssize_t n = ::read(readEnd.fd, buffer.data(), size_t(buffer.size()));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n <= 0)
-                break;
-            if (options.onOutput)
-                options.onOutput(QByteArrayView(buffer.constData(), n));
-            keeper.add(buffer.constData(), n);
-            // The tool writes 4 KiB at a time: reading each as it comes
-            // costs both processes a switch per write, more than the parsing.
-            // After a short read, a pause lets the output gather instead;
-            // the pipe holds far more than the tool writes meanwhile.
-            if (largePipe && n < kPipeSize / 4 && !cancelled) {
-                timespec pause{0, 1000000};
-                ::nanosleep(&pause, nullptr);
+            // Closed after the last byte, or when the run stopped reading:
+            // it can never wait for another line.
+            if (fds[count + 1].revents && !feeder.feed(inputWrite.fd, options))
+                inputWrite.reset();
+            for (size_t i = 0; i < count; ++i) {
+                if (!fds[i].revents)
+                    continue;
+                const ssize_t n = ::read(outRead[i].fd, buffer.data(), size_t(buffer.size()));
+                if (n < 0 && errno == EINTR)
+                    continue;
+                if (n <= 0) {
+                    outRead[i].reset();
+                    --open;
+                    continue;
+                }
+                if (options.onOutput)
+                    options.onOutput(int(i), QByteArrayView(buffer.constData(), n));
+                keepers[i].add(buffer.constData(), n);
+                // The tool writes 4 KiB at a time: reading each as it comes
+                // costs both processes a switch per write, more than the
+                // parsing. After a short read, a pause lets the output gather
+                // instead; the pipe holds far more than the tool writes meanwhile.
+                if (i + 1 == count && largePipe && n < kPipeSize / 4 && !cancelled) {
+                    timespec pause{0, 1000000};
+                    ::nanosleep(&pause, nullptr);
+                }
             }
         }
     } catch (...) {
         // No child outlives its call, not even when the reader fails.
-        ::kill(pid, SIGKILL);
-        reap();
+        signalAll(SIGKILL);
+        for (const pid_t pid : pids)
+            reap(pid);
         throw;
     }
-    readEnd.reset();
+    for (size_t i = 0; i < count; ++i)
+        outRead[i].reset();
     inputWrite.reset();
-    const int waitStatus = reap();
 
-    Result result = keeper.take();
-    result.cancelled = cancelled;
-    if (WIFSIGNALED(waitStatus)) {
-        result.signalled = true;
-        result.status = 128 + WTERMSIG(waitStatus);
-    } else {
-        result.status = WEXITSTATUS(waitStatus);
+    planResult.cancelled = cancelled;
+    for (size_t i = 0; i < count; ++i) {
+        const int waitStatus = reap(pids[i]);
+        Result result;
+        result.truncated = keepers[i].truncated();
+        result.output = keepers[i].take();
+        result.cancelled = cancelled;
+        result.signalled = WIFSIGNALED(waitStatus);
+        result.status = result.signalled ? 128 + WTERMSIG(waitStatus) : WEXITSTATUS(waitStatus);
+        planResult.stages.push_back(std::move(result));
     }
-    return result;
+    return planResult;
+}
+
+ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringList &arguments,
+                                         const Options &options)
+{
+    ToolPlan plan;
+    plan.stages.push_back({program, arguments, options.workingFolder, options.input.has_value()});
+    PlanResult result = run(plan, options);
+    return std::move(result.stages.front());
 }

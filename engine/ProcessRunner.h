@@ -1,40 +1,49 @@
 #pragma once
 
+#include "engine/ToolPlan.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
 #include <QStringList>
 #include <functional>
 #include <optional>
+#include <vector>
 
-// Runs one program to its end: no shell, standard input from the null
-// device or from given bytes, standard output and standard error in one pipe
-// (in the order written), drained while the program runs. It can be stopped
-// from another thread. Safe from several threads.
+// Runs a plan of programs (ToolPlan: one, or a pipeline) to its end: no
+// shell; each run's standard error, and the last one's standard output in
+// the same pipe (in the order written), drained while the programs run.
+// It can be stopped from another thread. Safe from several threads.
 class ProcessRunner
 {
 public:
     struct Options {
-        // Empty: the caller's working folder.
+        // The one-program form only: its working folder (empty: the caller's).
         QString workingFolder;
-        // Sees every chunk of output as it arrives.
-        std::function<void(QByteArrayView)> onOutput;
-        // "NAME=value" entries set for the program on top of the inherited
+        // Sees every chunk of each run's own output as it arrives, with the
+        // run's index in the plan.
+        std::function<void(int stage, QByteArrayView)> onOutput;
+        // Sees how much of the plan's input file has been fed, of its size.
+        std::function<void(qint64 fed, qint64 size)> onFed;
+        // "NAME=value" entries set for every run on top of the inherited
         // environment, replacing any variable of the same name.
         QStringList environment;
-        // How much output to keep for the result; past it the first and
-        // the last halves are kept, cut at line breaks. Negative: all.
+        // How much of each run's output to keep for the result; past it the
+        // first and the last halves are kept, cut at line breaks. Negative: all.
         qsizetype keepLimit = -1;
-        // Written to the program's standard input, which is then closed; with
-        // none, standard input is the null device. Never an argument or an
-        // environment entry: those are readable by every local user.
+        // Written to the standard input of the run that takes the password
+        // (ToolCommand::takesPassword; in the one-program form, the program),
+        // which is then closed; a run's standard input that nothing feeds is
+        // the null device. Never an argument or an environment entry: those
+        // are readable by every local user.
         std::optional<QByteArray> input;
-        // Once readable, the program is asked to stop (SIGTERM) and killed
+        // Once readable, every run is asked to stop (SIGTERM) and killed
         // after `graceMs` (SIGKILL); -1: never.
         int cancelFd = -1;
         int graceMs = 150;
     };
 
+    // How one run ended.
     struct Result {
         // Exit status; a program ended by a signal counts as 128 + signal.
         int status = 0;
@@ -44,10 +53,26 @@ public:
         bool truncated = false;
         // The run was stopped through cancelFd.
         bool cancelled = false;
+
+        // Ended by writing to a pipe nobody reads any more (measured: 7zz
+        // dies of SIGPIPE when the next run exits).
+        bool lostItsReader() const;
     };
 
+    struct PlanResult {
+        std::vector<Result> stages;
+        bool cancelled = false;
+        // The run whose failure is the plan's: the first that failed other
+        // than by losing its reader; -1 when none did.
+        int failedStage() const;
+    };
 
-    // Throws SystemError when the program cannot be started.
+    // Every run of the plan is reaped before this returns. Throws
+    // SystemError when a program cannot be started (those started are
+    // killed) or the plan cannot be run.
+    static PlanResult run(const ToolPlan &plan, const Options &options);
+
+    // One program; throws SystemError when it cannot be started.
     static Result run(const QString &program, const QStringList &arguments, const Options &options);
     static Result run(const QString &program, const QStringList &arguments)
     {

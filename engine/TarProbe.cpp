@@ -18,7 +18,7 @@ TarHeader::Kind TarProbe::firstBlock(const QString &tool, const QString &archive
     options.keepLimit = 0;
     options.cancelFd = stop[0];
     options.graceMs = 10;
-    options.onOutput = [&block, &stop](QByteArrayView chunk) {
+    options.onOutput = [&block, &stop](int, QByteArrayView chunk) {
         if (block.size() >= TarHeader::kBlockSize)
             return;
         block.append(chunk.first(std::min(chunk.size(), TarHeader::kBlockSize - block.size())));

@@ -177,6 +177,97 @@
     </message>
 </context>
 <context>
+    <name>ArchiveFormats</name>
+    <message>
+        <source>a ZIP archive</source>
+        <translation>ein ZIP-Archiv</translation>
+    </message>
+    <message>
+        <source>a 7z archive</source>
+        <translation>ein 7z-Archiv</translation>
+    </message>
+    <message>
+        <source>a tar archive</source>
+        <translation>ein tar-Archiv</translation>
+    </message>
+    <message>
+        <source>a WIM image</source>
+        <translation>ein WIM-Abbild</translation>
+    </message>
+    <message>
+        <source>a gzip file</source>
+        <translation>eine gzip-Datei</translation>
+    </message>
+    <message>
+        <source>a bzip2 file</source>
+        <translation>eine bzip2-Datei</translation>
+    </message>
+    <message>
+        <source>an xz file</source>
+        <translation>eine xz-Datei</translation>
+    </message>
+    <message>
+        <source>a Zstandard file</source>
+        <translation>eine Zstandard-Datei</translation>
+    </message>
+    <message>
+        <source>a compress (.Z) file</source>
+        <translation>eine compress-Datei (.Z)</translation>
+    </message>
+    <message>
+        <source>an LZMA file</source>
+        <translation>eine LZMA-Datei</translation>
+    </message>
+    <message>
+        <source>an ISO image</source>
+        <translation>ein ISO-Abbild</translation>
+    </message>
+    <message>
+        <source>a cabinet</source>
+        <translation>ein Cabinet-Archiv</translation>
+    </message>
+    <message>
+        <source>an ar archive</source>
+        <translation>ein ar-Archiv</translation>
+    </message>
+    <message>
+        <source>an RPM package</source>
+        <translation>ein RPM-Paket</translation>
+    </message>
+    <message>
+        <source>a cpio archive</source>
+        <translation>ein cpio-Archiv</translation>
+    </message>
+    <message>
+        <source>a disk image</source>
+        <translation>ein Datenträgerabbild</translation>
+    </message>
+    <message>
+        <source>an archive of this kind</source>
+        <translation>ein Archiv dieser Art</translation>
+    </message>
+    <message>
+        <source>Corvex can&apos;t open %1.</source>
+        <translation>Corvex kann %1 nicht öffnen.</translation>
+    </message>
+    <message>
+        <source>Corvex can&apos;t test %1.</source>
+        <translation>Corvex kann %1 nicht prüfen.</translation>
+    </message>
+    <message>
+        <source>Corvex can&apos;t extract %1.</source>
+        <translation>Corvex kann %1 nicht entpacken.</translation>
+    </message>
+    <message>
+        <source>Corvex can&apos;t change %1.</source>
+        <translation>Corvex kann %1 nicht ändern.</translation>
+    </message>
+    <message>
+        <source>Corvex can&apos;t create %1.</source>
+        <translation>Corvex kann %1 nicht erstellen.</translation>
+    </message>
+</context>
+<context>
     <name>ConflictBox</name>
     <message>
         <source>A folder named “%1” already exists in “%2”.</source>

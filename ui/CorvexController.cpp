@@ -71,6 +71,18 @@ CorvexController::CorvexController(ArchiveEngine &engine, Desktop &desktop, cons
 
 CorvexController::~CorvexController() = default;
 
+void CorvexController::enableFor(const ArchiveFormat &format)
+{
+    m_format = &format;
+    for (const FormatAction &item : m_formatActions) {
+        const bool allowed = format.can.testFlag(item.needs);
+        if (item.button)
+            item.button->setEnabled(allowed);
+        if (item.action)
+            item.action->setEnabled(allowed);
+    }
+}
+
 bool CorvexController::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_window.get() && event->type() == QEvent::Close) {
@@ -123,11 +135,12 @@ QWidget *CorvexController::buildToolbar()
     const ButtonEntry entries[] = {
         {"openButton", tr("Open"), QStringLiteral("document-open"), &CorvexController::openArchive},
         {"extractButton", tr("Extract"), QStringLiteral("archive-extract"),
-         &CorvexController::extractArchive},
-        {"testButton", tr("Test"), QStringLiteral("security-high"), &CorvexController::testArchive},
+         &CorvexController::extractArchive, Capability::Extract},
+        {"testButton", tr("Test"), QStringLiteral("security-high"), &CorvexController::testArchive, Capability::Test},
         {"compressButton", tr("Compress to ZIP"), QStringLiteral("package-x-generic"),
          &CorvexController::createZip},
-        {"viewButton", tr("View"), QStringLiteral("document-preview"), &CorvexController::viewSelected},
+        {"viewButton", tr("View"), QStringLiteral("document-preview"), &CorvexController::viewSelected,
+         Capability::Extract},
         {"fileManagerActionsButton", tr("File Manager Actions"), QStringLiteral("input-mouse"),
          &CorvexController::installFileManagerActions},
     };
@@ -141,6 +154,8 @@ QWidget *CorvexController::buildToolbar()
         QAbstractButton *b = button(entry.title, entry.symbol, entry.action);
         b->setObjectName(QLatin1String(entry.name));
         row->addWidget(b);
+        if (entry.needs)
+            m_formatActions.push_back({b, nullptr, *entry.needs});
     }
     // Only while the archive open has names in an old code page.
     m_encodingButton = button(tr("Encoding"), QStringLiteral("preferences-desktop-locale"),

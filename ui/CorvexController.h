@@ -2,6 +2,7 @@
 
 #include "engine/ArchiveEngine.h"
 #include "engine/ArchiveEntry.h"
+#include "engine/ArchiveFormats.h"
 #include "engine/Operation.h"
 #include "platform/Desktop.h"
 #include "ui/MemberSelection.h"
@@ -23,6 +24,7 @@ class JobQueue;
 class OperationJob;
 class EntryTableView;
 class QAbstractButton;
+class QAction;
 class QLabel;
 class QMenu;
 class QWidget;
@@ -94,7 +96,16 @@ private:
         QString title;
         QString symbol;
         Action action;
+        // What the current archive's format must allow for it; nothing: always.
+        std::optional<Capability> needs = std::nullopt;
     };
+    // Buttons and menu items enabled only where the current archive's format allows.
+    struct FormatAction {
+        QAbstractButton *button = nullptr;
+        QAction *action = nullptr;
+        Capability needs;
+    };
+    void enableFor(const ArchiveFormat &format);
 
     void buildInterface();
     QAbstractButton *button(const QString &title, const QString &symbol, Action action);
@@ -151,6 +162,10 @@ private:
     QMenu *m_memberMenu = nullptr;
     EncodingMenu *m_encodingMenu = nullptr;
     QAbstractButton *m_encodingButton = nullptr;
+    QAction *m_viewAction = nullptr;
+    std::vector<FormatAction> m_formatActions;
+    // The current archive's row of the format table.
+    const ArchiveFormat *m_format = &ArchiveFormats::other();
     QString m_archivePath;
     // What the screen found in the current archive's listing, which spares
     // its extraction a second listing while the file stays the same.

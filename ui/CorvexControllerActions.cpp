@@ -136,6 +136,7 @@ void CorvexController::startLoading(const QString &path, const QString &password
         m_encodingMenu->setNames(m_screening ? m_screening->names : NameRecovery());
         m_encodingButton->setVisible(m_screening && m_screening->names.hasOldNames());
         m_archivePassword = outcome.password;
+        enableFor(outcome.format ? *outcome.format : ArchiveFormats::other());
         m_model->setEntries(std::move(outcome.entries));
         m_pathLabel->setText(path);
         setStatus(tr("%n items", nullptr, int(count)));

@@ -46,10 +46,11 @@ void CorvexController::buildFinding()
 
     m_memberMenu = new QMenu(m_window.get());
     m_memberMenu->setObjectName(QStringLiteral("memberMenu"));
-    m_memberMenu->addAction(tr("Extract Selected…"), this, &CorvexController::extractSelected)
-        ->setObjectName(QStringLiteral("extractSelectedAction"));
-    m_memberMenu->addAction(tr("View"), this, &CorvexController::viewSelected)
-        ->setObjectName(QStringLiteral("viewAction"));
+    QAction *extractSelected = m_memberMenu->addAction(tr("Extract Selected…"), this, &CorvexController::extractSelected);
+    extractSelected->setObjectName(QStringLiteral("extractSelectedAction"));
+    m_formatActions.push_back({nullptr, extractSelected, Capability::Extract});
+    m_viewAction = m_memberMenu->addAction(tr("View"), this, &CorvexController::viewSelected);
+    m_viewAction->setObjectName(QStringLiteral("viewAction"));
     m_memberMenu->addAction(tr("Copy Path"), this, &CorvexController::copySelectedPaths)
         ->setObjectName(QStringLiteral("copyPathAction"));
     connect(m_table, &EntryTableView::menuRequested, this, &CorvexController::showMemberMenu);
@@ -109,11 +110,7 @@ void CorvexController::showMemberMenu(const QPoint &globalPosition)
     const ArchiveEntry *entry = selectedEntry();
     if (!entry)
         return;
-    const QList<QAction *> actions = m_memberMenu->actions();
-    for (QAction *action : actions) {
-        if (action->objectName() == QLatin1String("viewAction"))
-            action->setEnabled(!entry->isFolder());
-    }
+    m_viewAction->setEnabled(!entry->isFolder() && m_format->can.testFlag(Capability::Extract));
     m_memberMenu->popup(globalPosition);
 }
 

@@ -59,10 +59,10 @@ private slots:
     void passwordOnlyOnStandardInput()
     {
         const QString secret = QStringLiteral("-pSECRET word");
-        const ProcessRunner::Options options = ArchiveEngine::toolOptions(secret);
+        const ProcessRunner::Options options = ToolPlans::options(secret);
         QCOMPARE(options.input, secret.toUtf8() + '\n');
         QVERIFY(!options.environment.join('\n').contains(QLatin1String("SECRET")));
-        QVERIFY(!ArchiveEngine::toolOptions().input);
+        QVERIFY(!ToolPlans::options().input);
     }
 
     void listAndExtractAreLiteralAboutNames()

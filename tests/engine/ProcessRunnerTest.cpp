@@ -1,4 +1,6 @@
 #include "engine/ArchiveError.h"
+#include "engine/ExtractionStaging.h"
+#include "engine/ListingParser.h"
 #include "engine/ProcessRunner.h"
 #include "../TestSupport.h"
 
@@ -11,6 +13,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <sys/eventfd.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -21,12 +24,110 @@ ProcessRunner::Result runTool(const QStringList &arguments, const ProcessRunner:
     return ProcessRunner::run(QStringLiteral(CORVEX_HELPER_DIR "/corvex_test_tool"), arguments, options);
 }
 
+const QStringList kTarPaths{"t", "t/a.txt", "t/d", "t/d/b.txt"};
+
 } // namespace
 
 class ProcessRunnerTest : public QObject
 {
     Q_OBJECT
+    QTemporaryDir m_dir;
+
 private slots:
+    // small.tar.gz holds kTarPaths; big.tar.gz 24 MiB of noise, which keeps a
+    // first run writing while the second fails or is cancelled.
+    void initTestCase()
+    {
+        QVERIFY(test_support::runPython(
+            "import tarfile,os,sys\nos.chdir(sys.argv[1])\nos.makedirs('t/d')\n"
+            "open('t/a.txt','w').write('a')\nopen('t/d/b.txt','w').write('b')\nopen('big','wb').write(os.urandom(24<<20))\n"
+            "for name, member in (('small', 't'), ('big', 'big')):\n"
+            "  with tarfile.open(name + '.tar.gz', 'w:gz', compresslevel=1) as t: t.add(member)\n"
+            "open('cut.tar.gz','wb').write(open('big.tar.gz','rb').read()[:2<<20])\n",
+            {m_dir.path()}));
+    }
+
+    // Two runs of the real tool, the first fed by the runner or reading the
+    // file itself; a failure is the run's that failed on its own.
+    void pipelineOfTheTool_data()
+    {
+        QTest::addColumn<QStringList>("first");
+        QTest::addColumn<QStringList>("second");
+        QTest::addColumn<QString>("fed");
+        QTest::addColumn<int>("failed");
+        const QStringList tar{"l", "-slt", "-si", "-ttar"};
+        QTest::newRow("listed") << QStringList{"x", "-so", "--", "small.tar.gz"} << tar << "" << -1;
+        QTest::newRow("fed") << QStringList{"x", "-so", "-si", "-tgzip"} << tar << "small.tar.gz" << -1;
+        QTest::newRow("cut stream") << QStringList{"x", "-so", "--", "cut.tar.gz"} << tar << "" << 0;
+        QTest::newRow("not gzip") << QStringList{"x", "-so", "-si", "-tgzip"} << tar << "t/a.txt" << 0;
+        QTest::newRow("not zip") << QStringList{"x", "-so", "--", "big.tar.gz"} << QStringList{"l", "-si", "-tzip"} << "" << 1;
+    }
+
+    void pipelineOfTheTool()
+    {
+        QFETCH(QStringList, first);
+        QFETCH(QStringList, second);
+        QFETCH(QString, fed);
+        QFETCH(int, failed);
+        ToolPlan plan;
+        plan.stages = {{test_support::kTool, first, m_dir.path()}, {test_support::kTool, second, m_dir.path()}};
+        QFile input(m_dir.filePath(fed));
+        if (!fed.isEmpty() && input.open(QIODevice::ReadOnly))
+            plan.inputFd = input.handle();
+        qint64 fedBytes = 0;
+        ProcessRunner::Options options;
+        options.onFed = [&fedBytes](qint64 done, qint64) { fedBytes = done; };
+        const auto result = ProcessRunner::run(plan, options);
+        QCOMPARE(result.failedStage(), failed);
+        if (failed >= 0) {
+            QVERIFY2(result.stages[failed].output.contains("ERROR"), result.stages[failed].output);
+            return;
+        }
+        ListingParser parser;
+        parser.feed(result.stages.back().output);
+        QCOMPARE(test_support::sortedPaths(parser.finish()), kTarPaths);
+        QCOMPARE(fedBytes, fed.isEmpty() ? 0 : input.size());
+    }
+
+    // Cancelled in either run, even one that ignores SIGTERM: every run is
+    // reaped, and the staging folder takes what was written with it.
+    void cancelEndsEveryRun_data()
+    {
+        QTest::addColumn<int>("trigger");   // the run whose first output cancels
+        QTest::addColumn<int>("hanging");   // the run that ignores SIGTERM; -1: none
+        QTest::newRow("first run") << 0 << -1;
+        QTest::newRow("last run") << 1 << -1;
+        QTest::newRow("first hangs") << 1 << 0;
+        QTest::newRow("last hangs") << 1 << 1;
+    }
+
+    void cancelEndsEveryRun()
+    {
+        QFETCH(int, trigger);
+        QFETCH(int, hanging);
+        const QString destination = m_dir.filePath(QTest::currentDataTag());
+        QVERIFY(QDir().mkpath(destination));
+        {
+            ExtractionStaging staging(destination);
+            ToolPlan plan;
+            plan.stages = {{test_support::kTool, {"x", "-so", "-bsp2", "--", m_dir.filePath("big.tar.gz")}, QString()},
+                           {test_support::kTool, {"x", "-si", "-ttar", "-bsp1", "-y", "-o."}, staging.path()}};
+            if (hanging >= 0)
+                plan.stages[hanging] = {CORVEX_HELPER_DIR "/corvex_test_tool", {"hang", m_dir.filePath("pid")}, QString()};
+            ProcessRunner::Options options;
+            options.cancelFd = ::eventfd(0, EFD_CLOEXEC);
+            options.onOutput = [&](int stage, QByteArrayView) {
+                if (stage == trigger)
+                    ::eventfd_write(options.cancelFd, 1);
+            };
+            const auto result = ProcessRunner::run(plan, options);
+            ::close(options.cancelFd);
+            QVERIFY(result.cancelled);
+        }
+        QCOMPARE(::waitpid(-1, nullptr, WNOHANG), -1);   // no run left, not even unreaped
+        QCOMPARE(test_support::tree(destination), QStringList());
+    }
+
     void statusStreamsAndInput()
     {
         const struct { QStringList arguments; int status; bool signalled; QByteArray output; } cases[] = {
@@ -49,7 +150,7 @@ private slots:
     {
         qsizetype streamed = 0;
         ProcessRunner::Options options;
-        options.onOutput = [&streamed](QByteArrayView chunk) { streamed += chunk.size(); };
+        options.onOutput = [&streamed](int, QByteArrayView chunk) { streamed += chunk.size(); };
         const auto whole = runTool({"flood", "40"}, options);
         QCOMPARE(whole.status, 0);
         QCOMPARE(whole.output.size(), qsizetype(40) * 1024 * 1024);

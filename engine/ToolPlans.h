@@ -1,0 +1,47 @@
+#pragma once
+
+#include "engine/ArchiveFormats.h"
+#include "engine/ProcessRunner.h"
+#include "engine/ToolPlan.h"
+
+#include <QString>
+#include <QStringList>
+
+// The runs that carry out each operation, as data: which program (the
+// format's reader, in <resources>/bin) and its arguments. A new operation
+// or reader adds its plan here; the runner and the engine need no change
+// to run a pipeline.
+class ToolPlans
+{
+public:
+    // `programFolder`: where the readers' programs are.
+    explicit ToolPlans(const QString &programFolder) : m_programFolder(programFolder) {}
+
+    QString program(Reader reader) const;
+
+    ToolPlan list(const ArchiveFormat &format, const QString &archive) const;
+    ToolPlan test(const ArchiveFormat &format, const QString &archive) const;
+    // Extraction into `folder`, optionally of some members. The tool runs
+    // inside the folder and is told "-o.": it would replace each '*' of a
+    // path given there by the archive's name, and with relative paths the
+    // system resolves no folder above for each of a million files.
+    // `memberList`, when given, names a file that lists the members to take,
+    // one a line: no selection is too large for a command line.
+    // `toolNames`: the list holds names as the tool printed them, which may
+    // not be UTF-8; it then reads the list's bytes as they are (measured).
+    ToolPlan extract(const ArchiveFormat &format, const QString &archive, const QString &folder,
+                     const QString &memberList = QString(), bool toolNames = false) const;
+    // With `encrypted` the tool reads the new password from its standard input.
+    ToolPlan createZip(const QString &zip, const QStringList &inputs, bool encrypted = false) const;
+
+    // What every run gets besides its arguments. A password goes to
+    // standard input as one line: never into the arguments or the
+    // environment, which every local user can read.
+    static ProcessRunner::Options options(const QString &password = QString());
+
+private:
+    ToolPlan one(Reader reader, QStringList arguments, const QString &workingFolder = QString(),
+                 bool takesPassword = true) const;
+
+    QString m_programFolder;
+};
