@@ -252,9 +252,13 @@ ProcessRunner::PlanResult ProcessRunner::run(const ToolPlan &plan, const Options
     std::vector<QByteArray> environmentBytes;
     std::vector<char *> envp = environmentFor(options.environment, environmentBytes);
     std::vector<pid_t> pids;
-    const auto signalAll = [&pids](int signal) {
-        for (const pid_t pid : pids)
-            ::kill(pid, signal);
+    // A run already reaped is not signalled: its number may be another's now.
+    std::vector<int> waitStatus(count, -1);
+    const auto signalAll = [&pids, &waitStatus](int signal) {
+        for (size_t i = 0; i < pids.size(); ++i) {
+            if (waitStatus[i] < 0)
+                ::kill(pids[i], signal);
+        }
     };
     try {
         for (size_t i = 0; i < count; ++i) {
@@ -268,6 +272,10 @@ ProcessRunner::PlanResult ProcessRunner::run(const ToolPlan &plan, const Options
             reap(pid);
         throw;
     }
+    // What the last run leaves of its input, read once it has ended well.
+    Fd rest;
+    if (plan.lastReadsAll && count > 1)
+        rest.fd = ::fcntl(linkRead[count - 2].fd, F_DUPFD_CLOEXEC, 0);
     for (size_t i = 0; i < count; ++i) {
         outWrite[i].reset();
         linkRead[i].reset();
@@ -278,18 +286,20 @@ ProcessRunner::PlanResult ProcessRunner::run(const ToolPlan &plan, const Options
     std::vector<OutputKeeper> keepers(count, OutputKeeper(options.keepLimit));
     Feeder feeder(plan, options);
     bool cancelled = false;
+    bool draining = false;
     try {
         QByteArray buffer(1 << 20, Qt::Uninitialized);
         qint64 killAt = 0;
         size_t open = count;
         std::vector<pollfd> fds;
-        while (open > 0) {
+        while (open > 0 || rest.fd >= 0) {
             fds.clear();
             for (size_t i = 0; i < count; ++i)
                 fds.push_back({outRead[i].fd, POLLIN, 0});   // a negative fd is skipped
             const bool watchCancel = options.cancelFd >= 0 && !cancelled;
             fds.push_back({watchCancel ? options.cancelFd : -1, POLLIN, 0});
             fds.push_back({inputWrite.fd, POLLOUT, 0});
+            fds.push_back({draining ? rest.fd : -1, POLLIN, 0});
             const int timeout = cancelled ? int(std::max<qint64>(0, killAt - monotonicMs())) : -1;
             const int ready = ::poll(fds.data(), nfds_t(fds.size()), timeout);
             if (ready < 0 && errno == EINTR)
@@ -304,6 +314,7 @@ ProcessRunner::PlanResult ProcessRunner::run(const ToolPlan &plan, const Options
                 break;
             }
             if (fds[count].revents) {
+                rest.reset();
                 cancelled = true;
                 killAt = monotonicMs() + options.graceMs;
                 signalAll(SIGTERM);
@@ -312,6 +323,15 @@ ProcessRunner::PlanResult ProcessRunner::run(const ToolPlan &plan, const Options
             // it can never wait for another line.
             if (fds[count + 1].revents && !feeder.feed(inputWrite.fd, options))
                 inputWrite.reset();
+            if (fds[count + 2].revents) {
+                const ssize_t n = ::read(rest.fd, buffer.data(), size_t(buffer.size()));
+                const bool zeros = std::all_of(buffer.constData(), buffer.constData() + std::max<ssize_t>(n, 0),
+                                               [](char c) { return c == 0; });
+                planResult.leftData = !zeros;
+                // At its end, or once it holds data: the first run then loses its reader.
+                if (n == 0 || (n < 0 && errno != EINTR) || !zeros)
+                    rest.reset();
+            }
             for (size_t i = 0; i < count; ++i) {
                 if (!fds[i].revents)
                     continue;
@@ -321,6 +341,14 @@ ProcessRunner::PlanResult ProcessRunner::run(const ToolPlan &plan, const Options
                 if (n <= 0) {
                     outRead[i].reset();
                     --open;
+                    // The last run has ended: its input's rest is read only
+                    // if it ended well.
+                    if (i + 1 == count && rest.fd >= 0) {
+                        waitStatus[i] = reap(pids[i]);
+                        draining = !cancelled && WIFEXITED(waitStatus[i]) && WEXITSTATUS(waitStatus[i]) == 0;
+                        if (!draining)
+                            rest.reset();
+                    }
                     continue;
                 }
                 if (options.onOutput)
@@ -339,23 +367,27 @@ ProcessRunner::PlanResult ProcessRunner::run(const ToolPlan &plan, const Options
     } catch (...) {
         // No child outlives its call, not even when the reader fails.
         signalAll(SIGKILL);
-        for (const pid_t pid : pids)
-            reap(pid);
+        for (size_t i = 0; i < count; ++i) {
+            if (waitStatus[i] < 0)
+                reap(pids[i]);
+        }
         throw;
     }
     for (size_t i = 0; i < count; ++i)
         outRead[i].reset();
     inputWrite.reset();
+    rest.reset();
 
     planResult.cancelled = cancelled;
     for (size_t i = 0; i < count; ++i) {
-        const int waitStatus = reap(pids[i]);
+        if (waitStatus[i] < 0)
+            waitStatus[i] = reap(pids[i]);
         Result result;
         result.truncated = keepers[i].truncated();
         result.output = keepers[i].take();
         result.cancelled = cancelled;
-        result.signalled = WIFSIGNALED(waitStatus);
-        result.status = result.signalled ? 128 + WTERMSIG(waitStatus) : WEXITSTATUS(waitStatus);
+        result.signalled = WIFSIGNALED(waitStatus[i]);
+        result.status = result.signalled ? 128 + WTERMSIG(waitStatus[i]) : WEXITSTATUS(waitStatus[i]);
         planResult.stages.push_back(std::move(result));
     }
     return planResult;

@@ -62,6 +62,9 @@ public:
     struct PlanResult {
         std::vector<Result> stages;
         bool cancelled = false;
+        // ToolPlan::lastReadsAll: the last run succeeded, yet left data
+        // other than zeros unread.
+        bool leftData = false;
         // The run whose failure is the plan's: the first that failed other
         // than by losing its reader; -1 when none did.
         int failedStage() const;

@@ -36,4 +36,9 @@ struct ToolPlan {
     // An open regular file the runner feeds to the first run's standard
     // input; -1: none.
     int inputFd = -1;
+    // The last run must take its whole input but zeros (a tar's end): the
+    // runner reads what it left and tells whether anything else was there.
+    // The tool reading a tar from a stream stops at a damaged header with
+    // success, which only this shows.
+    bool lastReadsAll = false;
 };
