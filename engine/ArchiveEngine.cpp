@@ -66,6 +66,10 @@ Outcome toolOutcome(const ProcessRunner::PlanResult &result, const OperationJob 
         case PasswordSignals::Verdict::None:
             break;
         }
+    } else if (result.leftData) {
+        // The tar's reader stopped early and quietly: a damaged header.
+        outcome.kind = Outcome::Kind::Failed;
+        outcome.failure = Outcome::Failure::Damaged;
     }
     return outcome;
 }
@@ -151,24 +155,26 @@ Outcome ArchiveEngine::runPlan(const ToolPlan &plan, OperationJob &job, const QS
     // between archives: there is nothing to wait for.
     if (listing)
         options.graceMs = 10;
+    // A listing through a pipeline has both a share read and members listed.
+    OperationProgress listed;
     options.onOutput = [&](int stage, QByteArrayView chunk) {
         if (listing && size_t(stage) + 1 == count) {
             listing->feed(chunk);
-            OperationProgress counted;
-            counted.items = qint64(listing->entryCount());
-            job.report(counted);
+            listed.items = qint64(listing->entryCount());
+            job.report(listed);
             return;
         }
         // Only the first run's standard input is free for a password.
         if (!listing && stage == 0)
             passwordSignals.feed(chunk);
-        if (auto latest = progress[size_t(stage)].feed(chunk))
-            job.report(*latest);
+        if (auto latest = progress[size_t(stage)].feed(chunk)) {
+            listed.percent = latest->percent;
+            job.report(listing ? listed : *latest);
+        }
     };
-    options.onFed = [&job](qint64 fed, qint64 size) {
-        OperationProgress share;
-        share.percent = size > 0 ? int(fed * 100 / size) : 0;
-        job.report(share);
+    options.onFed = [&job, &listed](qint64 fed, qint64 size) {
+        listed.percent = size > 0 ? int(fed * 100 / size) : 0;
+        job.report(listed);
     };
     try {
         const ProcessRunner::PlanResult result = ProcessRunner::run(plan, options);
@@ -191,10 +197,11 @@ Outcome ArchiveEngine::runPlan(const ToolPlan &plan, OperationJob &job, const QS
     }
 }
 
-Outcome ArchiveEngine::listing(const OperationRequest &request, const ArchiveFormat &format, OperationJob &job) const
+Outcome ArchiveEngine::listing(const OperationRequest &request, const ArchiveFormat &format, OperationJob &job,
+                               int tarFd) const
 {
-    ListingParser parser;
-    Outcome outcome = runPlan(m_plans.list(format, request.archive), job, request.password, &parser);
+    ListingParser parser(tarFd < 0);
+    Outcome outcome = runPlan(m_plans.list(format, request.archive, tarFd), job, request.password, &parser);
     // A failed listing still gives what it reached: the screen needs it.
     if (outcome.kind != Outcome::Kind::Cancelled)
         outcome.entries = parser.finish();
@@ -202,20 +209,23 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, const ArchiveFor
 }
 
 Outcome ArchiveEngine::extractInto(const OperationRequest &request, const ArchiveFormat &format, const QString &folder,
-                                   const NameRecovery &names, OperationJob &job) const
+                                   const NameRecovery &names, OperationJob &job, int tarFd) const
 {
     try {
         std::unique_ptr<QTemporaryFile> members;
         if (!request.members.isEmpty())
             members = memberList(request.members, names);
         const ToolPlan plan = m_plans.extract(format, request.archive, folder, members ? members->fileName() : QString(),
-                                              members && names.hasOldNames());
+                                              members && names.hasOldNames(), tarFd);
         // Run inside the folder: the tool would have made it for "-o" too.
         FileNames::createFolder(folder);
         Outcome outcome = runPlan(plan, job, request.password);
         // The tool ends with success when none of the names it was given is
-        // in the archive; asked for members, that is no success.
-        if (members && outcome.succeeded() && outcome.output.contains(QLatin1String("No files to process")))
+        // in the archive; asked for members, that is no success. Reading a
+        // tar from a stream it does not even say so: nothing came out.
+        const bool none = outcome.output.contains(QLatin1String("No files to process"))
+            || (tarFd >= 0 && QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System));
+        if (members && outcome.succeeded() && none)
             outcome = systemFailure(
                 QCoreApplication::translate("ArchiveEngine", "None of the chosen items was found in the archive."));
         outcome.path = folder;

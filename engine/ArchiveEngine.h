@@ -56,9 +56,11 @@ private:
                     ListingParser *listing = nullptr) const;
     // One attempt, with the request's password; execute() asks and retries.
     Outcome executeOnce(const OperationRequest &request, OperationJob &job) const;
+    // `tarFd`: the open archive when it is a compressed tar (see ToolPlans).
     Outcome extractInto(const OperationRequest &request, const ArchiveFormat &format, const QString &folder,
-                        const NameRecovery &names, OperationJob &job) const;
-    Outcome listing(const OperationRequest &request, const ArchiveFormat &format, OperationJob &job) const;
+                        const NameRecovery &names, OperationJob &job, int tarFd) const;
+    Outcome listing(const OperationRequest &request, const ArchiveFormat &format, OperationJob &job,
+                    int tarFd) const;
     Outcome create(const OperationRequest &request, OperationJob &job) const;
 
     // ArchiveEngineSafety.cpp: only a regular file is read, its listing is
@@ -67,9 +69,12 @@ private:
     Outcome testing(const OperationRequest &request, OperationJob &job) const;
     Outcome extraction(const OperationRequest &request, OperationJob &job) const;
     Outcome screen(const OperationRequest &request, const ArchiveFile &file, const ArchiveFormat &format,
-                   OperationJob &job) const;
+                   OperationJob &job, int tarFd) const;
     Outcome stagedExtraction(const OperationRequest &request, const ArchiveFile &file, const ArchiveFormat &format,
-                             const QString &destination, const NameRecovery &names, OperationJob &job) const;
+                             const QString &destination, const NameRecovery &names, OperationJob &job,
+                             int tarFd) const;
+    // The file's descriptor when it is a compressed stream holding a tar; else -1.
+    int tarFd(const ArchiveFile &file, const ArchiveFormat &format) const;
 
     ToolPlans m_plans;
 };

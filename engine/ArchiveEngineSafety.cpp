@@ -13,9 +13,11 @@
 #include "engine/OperationJob.h"
 #include "engine/PathScreen.h"
 #include "engine/PreviewFolder.h"
+#include "engine/TarProbe.h"
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <unistd.h>
@@ -70,13 +72,20 @@ NameRecovery recoverNames(const OperationRequest &request, std::vector<ArchiveEn
 
 } // namespace
 
+int ArchiveEngine::tarFd(const ArchiveFile &file, const ArchiveFormat &format) const
+{
+    const bool tar = format.compressedStream
+        && TarProbe::holdsTar(TarProbe::firstBlock(executable(), file.path()), file.path());
+    return tar ? file.descriptor() : -1;
+}
+
 Outcome ArchiveEngine::screenedListing(const OperationRequest &request, OperationJob &job) const
 {
     const ArchiveFile file(request.archive);
     const ArchiveFormat &format = formatOf(file);
     if (auto problem = unusable(file, format, request.kind))
         return *problem;
-    Outcome outcome = listing(request, format, job);
+    Outcome outcome = listing(request, format, job, tarFd(file, format));
     outcome.format = &format;
     const NameRecovery names = recoverNames(request, outcome.entries);
     // A listing of a file that changed meanwhile vouches for nothing.
@@ -93,20 +102,25 @@ Outcome ArchiveEngine::testing(const OperationRequest &request, OperationJob &jo
     const ArchiveFormat &format = formatOf(file);
     if (auto problem = unusable(file, format, request.kind))
         return *problem;
-    return runPlan(m_plans.test(format, request.archive), job, request.password);
+    return runPlan(m_plans.test(format, request.archive, tarFd(file, format)), job, request.password);
 }
 
 Outcome ArchiveEngine::screen(const OperationRequest &request, const ArchiveFile &file, const ArchiveFormat &format,
-                              OperationJob &job) const
+                              OperationJob &job, int tarFd) const
 {
     Outcome outcome;
     // The caller's listing is good for as long as the file is the one listed.
     if (request.screening && request.screening->file == file.identity()) {
         outcome.screening = request.screening;
     } else {
-        Outcome listed = listing(request, format, job);
+        Outcome listed = listing(request, format, job, tarFd);
         if (listed.kind == Outcome::Kind::Cancelled)
             return listed;
+        // An empty tar would make an empty folder and call it done.
+        if (listed.succeeded() && listed.entries.empty() && tarFd >= 0)
+            return failed(Outcome::Failure::System,
+                          QCoreApplication::translate("ArchiveEngine", "“%1” is empty: there is nothing to extract.")
+                              .arg(QFileInfo(request.archive).fileName()));
         const NameRecovery names = recoverNames(request, listed.entries);
         outcome.screening = PathScreen::screen(listed.entries, names);
         outcome.screening->file = file.identity();
@@ -141,7 +155,8 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
     const ArchiveFormat &format = formatOf(file);
     if (auto problem = unusable(file, format, request.kind))
         return *problem;
-    Outcome screened = screen(request, file, format, job);
+    const int tar = tarFd(file, format);
+    Outcome screened = screen(request, file, format, job, tar);
     if (!screened.succeeded())
         return screened;
 
@@ -164,7 +179,7 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
         return failed(Outcome::Failure::System, error.message());
     }
 
-    Outcome outcome = stagedExtraction(request, file, format, destination, screened.screening->names, job);
+    Outcome outcome = stagedExtraction(request, file, format, destination, screened.screening->names, job, tar);
     const QByteArray native = QFile::encodeName(destination);
     if (!outcome.succeeded() && made) {
         // A preview folder is private and ours; a new extraction folder goes only if empty.
@@ -180,13 +195,12 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
 
 Outcome ArchiveEngine::stagedExtraction(const OperationRequest &request, const ArchiveFile &file,
                                         const ArchiveFormat &format, const QString &destination,
-                                        const NameRecovery &names,
-                                        OperationJob &job) const
+                                        const NameRecovery &names, OperationJob &job, int tarFd) const
 {
     try {
         ExtractionStaging staging(destination);
         const auto placed = [&]() -> Outcome {
-            Outcome outcome = extractInto(request, format, staging.path(), names, job);
+            Outcome outcome = extractInto(request, format, staging.path(), names, job, tarFd);
             if (!outcome.succeeded())
                 return outcome;
             // The tool wrote the stored bytes; the items take the names the listing showed.

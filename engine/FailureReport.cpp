@@ -226,6 +226,8 @@ Problem problemOf(const OperationRequest &request, const Outcome &outcome, const
         return QFileInfo(request.archive).isDir() ? Problem::Folder : Problem::NotRegular;
     case Outcome::Failure::Changed:
         return Problem::Changed;
+    case Outcome::Failure::Damaged:
+        return Problem::Damaged;
     default: {
         const Diagnosis diagnosis = diagnose(outcome.status, blocks);
         reason = diagnosis.reason;

@@ -117,6 +117,7 @@ struct Outcome {
         EngineMissing,
         NotAFile,      // the archive is not a regular file
         Changed,       // the archive changed between screening and extraction
+        Damaged,       // the tool did not notice: a tar in a stream ends before the stream
     };
 
     Kind kind = Kind::Succeeded;

@@ -2,6 +2,8 @@
 
 #include "engine/ToolPassword.h"
 
+#include <QHash>
+
 QString ToolPlans::program(Reader reader) const
 {
     return m_programFolder + QLatin1Char('/') + ArchiveFormats::programName(reader);
@@ -16,27 +18,64 @@ ToolPlan ToolPlans::one(Reader reader, QStringList arguments, const QString &wor
 
 // "-spd" everywhere: names are literal, never wildcards. "--" before the
 // paths: a name that starts with '-' is never read as a switch.
-ToolPlan ToolPlans::list(const ArchiveFormat &format, const QString &archive) const
+// A compressed tar in one go: the stream's reader writes the tar to its
+// output, whose rest the runner checks; the tar's reader takes it on its
+// input. The stream's reader is fed the open archive, the very file that
+// was screened, and progress is the share fed; but a Z stream, which the
+// tool reads only from a file, goes by its path, with the tool's progress.
+ToolPlan ToolPlans::tar(const ArchiveFormat &format, const QString &archive, int fd, QStringList tarArguments,
+                        const QString &workingFolder) const
 {
+    // The tool's names for the streams it reads from its input ("-tgz" fails).
+    static const QHash<QString, QString> types{{QStringLiteral("gz"), QStringLiteral("gzip")},
+                                               {QStringLiteral("bz2"), QStringLiteral("bzip2")},
+                                               {QStringLiteral("xz"), QStringLiteral("xz")},
+                                               {QStringLiteral("zst"), QStringLiteral("zstd")},
+                                               {QStringLiteral("lzma"), QStringLiteral("lzma")}};
+    const QString type = types.value(format.extensions.value(0));
+    ToolPlan plan;
+    QStringList stream{QStringLiteral("x"), QStringLiteral("-so")};
+    if (type.isEmpty()) {
+        stream += {QStringLiteral("-bsp2"), QStringLiteral("-spd"), QStringLiteral("--"), archive};
+    } else {
+        stream += {QStringLiteral("-si"), QStringLiteral("-t") + type};
+        plan.inputFd = fd;
+    }
+    tarArguments += {QStringLiteral("-si"), QStringLiteral("-ttar")};
+    plan.stages.push_back({program(format.reader), stream, QString(), false});
+    plan.stages.push_back({program(format.reader), tarArguments, workingFolder, false});
+    plan.lastReadsAll = true;
+    return plan;
+}
+
+ToolPlan ToolPlans::list(const ArchiveFormat &format, const QString &archive, int tarFd) const
+{
+    if (tarFd >= 0)
+        return tar(format, archive, tarFd, {QStringLiteral("l"), QStringLiteral("-slt")});
     return one(format.reader,
                {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-spd"), QStringLiteral("--"), archive});
 }
 
 // "-bsp1": progress on the output, which the job reads.
-ToolPlan ToolPlans::test(const ArchiveFormat &format, const QString &archive) const
+ToolPlan ToolPlans::test(const ArchiveFormat &format, const QString &archive, int tarFd) const
 {
+    // The stream's own check is its reader's status; the tar's, the test's.
+    if (tarFd >= 0)
+        return tar(format, archive, tarFd, {QStringLiteral("t")});
     return one(format.reader,
                {QStringLiteral("t"), QStringLiteral("-bsp1"), QStringLiteral("-spd"), QStringLiteral("--"), archive});
 }
 
 ToolPlan ToolPlans::extract(const ArchiveFormat &format, const QString &archive, const QString &folder,
-                            const QString &memberList, bool toolNames) const
+                            const QString &memberList, bool toolNames, int tarFd) const
 {
     QStringList arguments{QStringLiteral("x"), QStringLiteral("-bsp1"), QStringLiteral("-spd"), QStringLiteral("-o."),
                           QStringLiteral("-y")};
     if (!memberList.isEmpty())
         arguments += {toolNames ? QStringLiteral("-scsWIN") : QStringLiteral("-scsUTF-8"),
                       QStringLiteral("-i@") + memberList};
+    if (tarFd >= 0)
+        return tar(format, archive, tarFd, arguments, folder);
     arguments += {QStringLiteral("--"), archive};
     return one(format.reader, std::move(arguments), folder);
 }

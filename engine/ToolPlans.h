@@ -19,8 +19,10 @@ public:
 
     QString program(Reader reader) const;
 
-    ToolPlan list(const ArchiveFormat &format, const QString &archive) const;
-    ToolPlan test(const ArchiveFormat &format, const QString &archive) const;
+    // `tarFd`, when given, is the open archive, a compressed stream read
+    // as the tar it holds (TarProbe): the plan is then a pipeline.
+    ToolPlan list(const ArchiveFormat &format, const QString &archive, int tarFd = -1) const;
+    ToolPlan test(const ArchiveFormat &format, const QString &archive, int tarFd = -1) const;
     // Extraction into `folder`, optionally of some members. The tool runs
     // inside the folder and is told "-o.": it would replace each '*' of a
     // path given there by the archive's name, and with relative paths the
@@ -30,7 +32,7 @@ public:
     // `toolNames`: the list holds names as the tool printed them, which may
     // not be UTF-8; it then reads the list's bytes as they are (measured).
     ToolPlan extract(const ArchiveFormat &format, const QString &archive, const QString &folder,
-                     const QString &memberList = QString(), bool toolNames = false) const;
+                     const QString &memberList = QString(), bool toolNames = false, int tarFd = -1) const;
     // With `encrypted` the tool reads the new password from its standard input.
     ToolPlan createZip(const QString &zip, const QStringList &inputs, bool encrypted = false) const;
 
@@ -42,6 +44,8 @@ public:
 private:
     ToolPlan one(Reader reader, QStringList arguments, const QString &workingFolder = QString(),
                  bool takesPassword = true) const;
+    ToolPlan tar(const ArchiveFormat &format, const QString &archive, int fd, QStringList tarArguments,
+                 const QString &workingFolder = QString()) const;
 
     QString m_programFolder;
 };

@@ -50,7 +50,11 @@ void ActivityIndicator::setProgress(const OperationProgress &progress)
     if (progress.percent >= 0) {
         m_bar->setRange(0, 100);
         m_bar->setValue(progress.percent);
-        m_count->clear();
+        // A compressed tar's listing: the share read, and the members listed.
+        if (progress.items > 0 && progress.name.isEmpty())
+            m_count->setText(tr("%1 read").arg(QLocale().toString(progress.items)));
+        else
+            m_count->clear();
     } else {
         m_bar->setRange(0, 0);
         m_count->setText(tr("%1 read").arg(QLocale().toString(progress.items)));
