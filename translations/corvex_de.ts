@@ -38,6 +38,10 @@
         <source>Corvex could not remove its temporary folder in “%1”.</source>
         <translation>Corvex konnte seinen temporären Ordner in „%1“ nicht entfernen.</translation>
     </message>
+    <message>
+        <source>“%1” is empty: there is nothing to extract.</source>
+        <translation>„%1“ ist leer: Es gibt nichts zu entpacken.</translation>
+    </message>
 </context>
 <context>
     <name>ArchiveError</name>
