@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the real program under Xvfb with a sample archive loaded and saves a
 # picture of its window to docs/screenshot.png (or the path given).
-# Usage: scripts/screenshot.sh [OUTPUT.png]   (BUILD=folder to pick the build)
+# Usage: scripts/screenshot.sh [OUTPUT.png]   (BUILD=folder to pick the build,
+# ARCHIVE=file to show that archive instead of the sample)
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -34,6 +35,10 @@ printf 'cmake_minimum_required(VERSION 3.25)\n' > "$sample/Corvex Notes/CMakeLis
 printf 'build/\n' > "$sample/Corvex Notes/.gitignore"
 archive="$scratch/Corvex Notes.zip"
 (cd "$sample" && "$build/share/corvex/bin/7zz" a -tzip -spd -- "$archive" "Corvex Notes" >/dev/null)
+if [ -n "${ARCHIVE:-}" ]; then
+  archive="$scratch/$(basename "$ARCHIVE")"
+  cp "$ARCHIVE" "$archive"
+fi
 
 # A home of its own, so the run leaves nothing behind.
 mkdir -p "$scratch/home" "$scratch/runtime"
