@@ -4,7 +4,7 @@ CMAKE_FLAGS ?=
 JOBS ?= $(shell nproc)
 CTEST_FLAGS ?=
 
-.PHONY: all bootstrap configure build test test-desktop run install package asan tsan bench clean
+.PHONY: all bootstrap configure build test test-desktop run install package asan tsan bench mutants clean
 
 all: build
 
@@ -48,6 +48,11 @@ asan:
 tsan:
 	TSAN_OPTIONS="ignore_noninstrumented_modules=1 die_after_fork=0 $(TSAN_OPTIONS)" \
 	  $(MAKE) test BUILD=build-tsan CMAKE_FLAGS="-DCORVEX_TSAN=ON -DCMAKE_BUILD_TYPE=Debug"
+
+# Faults from tests/mutants/faults.tsv, one at a time in a scratch copy of
+# HEAD: which of them does the suite miss? MUTANTS=id... runs some only.
+mutants: bootstrap
+	scripts/mutants.py $(MUTANTS)
 
 bench: build
 	bench/run $(BUILD)
