@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The real program on a real (virtual) desktop: Xvfb, a private session bus,
 # and xdotool to look at windows and press keys.
-# Usage: e2e.sh CASE PROGRAM [DROP_TARGET]   (CASE: extract, unsafe, drag)
+# Usage: e2e.sh CASE PROGRAM [DROP_TARGET]   (CASE: extract, unsafe, drag, items, close, loads)
 # Re-runs itself inside xvfb-run and dbus-run-session; everything it makes
 # lives in one scratch folder, home included.
 set -euo pipefail
@@ -54,6 +54,53 @@ find_window() {
 
 listing() { (cd "$1" && find . -printf '%y %s %T@ %p\n' | sort); }
 
+# What the window's close button does: WM_DELETE_WINDOW (there is no window manager).
+close_window() {
+  python3 - "$1" <<'PY'
+import ctypes as c, sys
+x = c.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = c.c_void_p
+x.XInternAtom.argtypes, x.XInternAtom.restype = [c.c_void_p, c.c_char_p, c.c_int], c.c_ulong
+x.XSendEvent.argtypes = [c.c_void_p, c.c_ulong, c.c_int, c.c_long, c.c_void_p]
+x.XFlush.argtypes = [c.c_void_p]
+class Message(c.Structure):  # XClientMessageEvent, padded to an XEvent
+    _fields_ = [("type", c.c_int), ("serial", c.c_ulong), ("send_event", c.c_int), ("display", c.c_void_p),
+                ("window", c.c_ulong), ("message_type", c.c_ulong), ("format", c.c_int), ("data", c.c_long * 17)]
+d = x.XOpenDisplay(None)
+m = Message(type=33, window=int(sys.argv[1]), message_type=x.XInternAtom(d, b"WM_PROTOCOLS", 0), format=32)
+m.data[0] = x.XInternAtom(d, b"WM_DELETE_WINDOW", 0)
+x.XSendEvent(d, m.window, 0, 0, c.byref(m)), x.XFlush(d)
+PY
+}
+
+# The program laid out as installed, with a tool that takes $1 s over any archive named slow*
+# (one process, so that a cancel ends it) and notes when it starts.
+slow_program() {
+  local app="$scratch/app"
+  mkdir -p "$app/bin" "$app/share/corvex/bin" && cp "$program" "$app/bin/corvex"
+  cat > "$app/share/corvex/bin/7zz" <<EOF
+#!/bin/sh
+case "\$*" in *slow*) exec python3 -c 'import os, sys, time; open(sys.argv[1], "w"); time.sleep($1); os.execv(sys.argv[2], sys.argv[2:])' "$scratch/slow.started" "$seven" "\$@" ;; esac
+exec "$seven" "\$@"
+EOF
+  chmod +x "$app/share/corvex/bin/7zz" && echo "$app/bin/corvex"
+}
+
+wait_for() { for _ in $(seq 1 200); do [ -e "$1" ] && return 0; sleep 0.1; done; return 1; }
+ended() { for _ in $(seq 1 100); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done; return 1; }
+
+# Types PATH into the dialog that opens over WINDOW: its name field has the focus.
+choose_in_dialog() {
+  local dialog=""
+  for _ in $(seq 1 100); do
+    dialog="$(xdotool search --onlyvisible --name . 2>/dev/null | grep -vx "$1" | head -n 1)" && [ -n "$dialog" ] && break
+    sleep 0.1
+  done
+  [ -n "$dialog" ] || fail "no dialog opened"
+  xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+  xdotool type --delay 20 "$2" && xdotool key Return
+}
+
 case "$case_name" in
 extract)
   mkdir -p "$scratch/files/docs" "$scratch/work"
@@ -68,8 +115,8 @@ extract)
   timeout 60 "$program" -corvexextracthere "$scratch/work/Real Archive.zip" \
     || fail "Extract Here did not end by itself with status 0"
   cmp -s "$scratch/work/b.txt" "$scratch/files/b.txt" || fail "Extract Here wrote no b.txt"
-  # Qt's own option names are items too.
-  for name in -platform -reverse -stylesheet; do
+  # Qt's own option names are items too, and so is "--"; a line break is part of a name.
+  for name in -platform -reverse -stylesheet -- $'line\nbreak'; do
     mkdir "$scratch/$name" && cp "$scratch/work/Real Archive.zip" "$scratch/$name/$name"
     (cd "$scratch/$name" && timeout 60 "$program" -corvexextracthere "$name") || fail "Extract Here of $name did not end with status 0"
     cmp -s "$scratch/$name/b.txt" "$scratch/files/b.txt" || fail "Extract Here of $name extracted nothing"
@@ -140,6 +187,48 @@ drag)
   tr -d '\r' < "$scratch/dropped.txt" | sed -n 's|^file://||p' | while read -r file; do cp -r "$file" "$scratch/dropped/"; done
   "$seven" x -o"$scratch/by-tool" -spd -- "$scratch/work/pick.zip" b.txt docs >/dev/null
   diff -r "$scratch/by-tool" "$scratch/dropped" || fail "the drop differs from the tool's extraction"
+  ;;
+
+items)
+  # With -platform offscreen taken by Qt no window would show here.
+  "$program" -platform offscreen &
+  pid=$!
+  window="$(find_window)" || { kill "$pid"; fail "no window for the items -platform offscreen"; }
+  close_window "$window"
+  ended "$pid" || { kill "$pid"; fail "the window did not close"; }
+  ;;
+
+close)
+  # Closing the window while the tool works ends the tool and the program.
+  slow="$(slow_program 60)"
+  mkdir "$scratch/src" && echo a > "$scratch/src/a.txt"
+  (cd "$scratch/src" && "$seven" a -tzip -- "$scratch/slow.zip" . >/dev/null)
+  "$slow" "$scratch/slow.zip" &
+  pid=$!
+  window="$(find_window)" || { kill "$pid"; fail "no window"; }
+  wait_for "$scratch/slow.started" || { kill "$pid"; fail "the listing never started"; }
+  close_window "$window"
+  ended "$pid" || { kill "$pid"; fail "the program went on after its window closed"; }
+  ;;
+
+loads)
+  # Two loads, the first slower: the window ends with the one chosen last.
+  slow="$(slow_program 8)"
+  for name in slow fast; do
+    mkdir -p "$scratch/$name" && printf '%s\n' "$name" > "$scratch/$name/$name.txt"
+    (cd "$scratch/$name" && "$seven" a -tzip -- "$scratch/$name.zip" "$name.txt" >/dev/null)
+  done
+  "$slow" "$scratch/slow.zip" &
+  window="$(find_window)" || fail "no window"
+  trap 'kill $(jobs -p) 2>/dev/null || true' EXIT
+  wait_for "$scratch/slow.started" || fail "the first listing never started"
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  xdotool key ctrl+o && choose_in_dialog "$window" "$scratch/fast.zip"
+  sleep 9   # the slow listing would have ended by now
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  mkdir "$scratch/into" && xdotool key ctrl+e && choose_in_dialog "$window" "$scratch/into"
+  wait_for "$scratch/into/fast.txt" || fail "the window did not end with the archive chosen last: $(ls "$scratch/into")"
+  [ ! -e "$scratch/into/slow.txt" ] || fail "the first load overtook the second"
   ;;
 
 *) fail "unknown case" ;;
