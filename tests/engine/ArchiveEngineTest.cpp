@@ -55,16 +55,6 @@ private slots:
         QVERIFY2(tokyo.startsWith("2021-06-01 21:00:00"), qPrintable(tokyo));
     }
 
-    // A password reaches the tool on standard input only: other users can read arguments and environment.
-    void passwordOnlyOnStandardInput()
-    {
-        const QString secret = QStringLiteral("-pSECRET word");
-        const ProcessRunner::Options options = ToolPlans::options(secret);
-        QCOMPARE(options.input, secret.toUtf8() + '\n');
-        QVERIFY(!options.environment.join('\n').contains(QLatin1String("SECRET")));
-        QVERIFY(!ToolPlans::options().input);
-    }
-
     void listAndExtractAreLiteralAboutNames()
     {
         QCOMPARE(sortedPaths(m_engine->list(m_zip)),

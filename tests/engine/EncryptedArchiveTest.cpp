@@ -1,6 +1,7 @@
 // Encrypted archives of every kind through execute(): the password is asked
 // only when needed, asked again after a wrong one, and Cancel ends it with
-// nothing left on disk. Then the tool's password signals on recorded output.
+// nothing left on disk; every run of the tool is recorded, and no password is
+// in its arguments or environment. Then the tool's password signals on recorded output.
 #include "../TestSupport.h"
 #include "engine/OperationJob.h"
 #include "engine/PasswordSignals.h"
@@ -20,6 +21,23 @@ const QString sevenZipPassword = QStringLiteral("Ünïcödé ") + QString(192, Q
 bool isSevenZip(int kind) { return kind == int(Encryption::SevenZipData) || kind == int(Encryption::SevenZipNames); }
 QString rightPassword(int kind) { return isSevenZip(kind) ? sevenZipPassword : zipPassword; }
 
+// A resource folder whose bin/7zz records each run (calls.log beside it) and then runs the real tool.
+QString recordingResources(const QString &folder)
+{
+    qputenv("CORVEX_REAL_TOOL", QFile::encodeName(kTool));
+    QDir().mkpath(folder + "/bin");
+    QFile::link(QStringLiteral(CORVEX_HELPER_DIR "/corvex_test_tool"), folder + "/bin/7zz");
+    return folder;
+}
+
+// What the tool was started with since the last look, which starts afresh.
+QByteArray takeCalls(const QString &resources)
+{
+    const QByteArray calls = readFile(resources + "/bin/calls.log");
+    QFile::remove(resources + "/bin/calls.log");
+    return calls;
+}
+
 } // namespace
 
 class EncryptedArchiveTest : public QObject
@@ -27,7 +45,8 @@ class EncryptedArchiveTest : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    const ArchiveEngine m_engine{kResources};
+    const QString m_resources = recordingResources(m_dir.filePath("resources"));
+    const ArchiveEngine m_engine{m_resources};
     const QString m_scratch = m_dir.filePath("scratch");   // the temporary and preview folders; "out" to extract into
 
     QString archive(int kind) const { return m_dir.filePath(QString::number(kind) + (isSevenZip(kind) ? ".7z" : ".zip")); }
@@ -108,6 +127,24 @@ private slots:
         const bool extracted = right && operation == OperationKind::Extract;
         QCOMPARE(tree(m_scratch), (extracted ? QStringList{"out", "out/in", "out/in/a.txt", "out/in/b.txt"} : QStringList{"out"}));
         QVERIFY(!extracted || readFile(m_scratch + "/out/in/b.txt") == "second\n");
+        const QByteArray calls = takeCalls(m_resources);
+        QVERIFY(calls.contains("arg "));
+        for (const QString &password : answers + QStringList{kept})
+            QVERIFY2(password.isEmpty() || !calls.contains(password.toUtf8()), qPrintable(password));
+    }
+
+    // A new ZIP's password too goes to the tool on its standard input only.
+    void newZipPasswordOnStandardInputOnly()
+    {
+        OperationRequest request;
+        request.kind = OperationKind::Create, request.archive = m_scratch + "/new.zip";
+        request.inputs = {m_dir.filePath("in/a.txt")}, request.password = zipPassword;
+        OperationJob job;
+        QVERIFY(m_engine.execute(request, job).succeeded());
+        const QByteArray calls = takeCalls(m_resources);
+        QVERIFY(calls.contains("arg ") && !calls.contains(zipPassword.toUtf8()));
+        QVERIFY(!runTool({"t", "-p" + zipPassword + "x", request.archive}));
+        QVERIFY(runTool({"t", "-p" + zipPassword, request.archive}));
     }
 
     // What the tool says about passwords, in recorded outputs: whole, and fed a byte at a time.
