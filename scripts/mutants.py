@@ -32,7 +32,7 @@ ROW_LIMIT = int(os.environ.get("MUTANTS_ROW_SECONDS", "600"))
 JOBS = os.environ.get("MUTANTS_JOBS", "2")
 # The tests nearest a file's layer run first, so that a caught fault is known sooner.
 NEAREST = {"engine": "engine|hardening|reader", "platform": "platform|ui", "ui": "ui|hardening",
-           "app": "app|e2e|hardening", "resources": "resources"}
+           "app": "app|e2e|hardening|reader", "resources": "resources"}
 
 
 def unescape(text):
