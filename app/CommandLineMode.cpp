@@ -1,6 +1,7 @@
 #include "app/CommandLineMode.h"
 
 #include "engine/ArchiveEngine.h"
+#include "engine/CreationRules.h"
 #include "engine/FailureReport.h"
 #include "engine/FileNames.h"
 #include "engine/JobQueue.h"
@@ -18,7 +19,7 @@ namespace CommandLineMode {
 
 namespace {
 
-enum class Operation { None, ExtractHere, ExtractToFolder, CompressToZip };
+enum class Operation { None, ExtractHere, ExtractToFolder, CompressToZip, Compress };
 
 Operation operationFor(const QString &option)
 {
@@ -29,6 +30,8 @@ Operation operationFor(const QString &option)
         return Operation::ExtractToFolder;
     if (lowered == QLatin1String("-add2archive"))
         return Operation::CompressToZip;
+    if (lowered == QLatin1String("-compress"))
+        return Operation::Compress;
     return Operation::None;
 }
 
@@ -144,6 +147,23 @@ int compress(const QStringList &items, const ArchiveEngine &engine, Desktop &des
     return results.finish(desktop);
 }
 
+// As the Compress dialog says; cancelling it does nothing, and a failed or
+// cancelled archive ends the series.
+int compressAsChosen(const QStringList &items, const ArchiveEngine &engine, Desktop &desktop)
+{
+    const std::optional<NewArchiveChoice> choice = desktop.askNewArchive(items);
+    if (!choice)
+        return 1;
+    Results results;
+    for (const OperationRequest &request : CreationRules::requests(items, *choice)) {
+        const Outcome outcome = runToEnd(engine, request, desktop, QFileInfo(request.archive).fileName());
+        results.add(request, outcome);
+        if (!outcome.succeeded())
+            break;
+    }
+    return results.finish(desktop);
+}
+
 } // namespace
 
 std::optional<int> handleCommandLine(const QStringList &arguments, const ArchiveEngine &engine, Desktop &desktop)
@@ -161,6 +181,8 @@ std::optional<int> handleCommandLine(const QStringList &arguments, const Archive
 
     if (operation == Operation::CompressToZip)
         return compress(items, engine, desktop);
+    if (operation == Operation::Compress)
+        return compressAsChosen(items, engine, desktop);
     return extract(items, operation == Operation::ExtractToFolder, engine, desktop);
 }
 

@@ -8,8 +8,8 @@ class ArchiveEngine;
 class Desktop;
 
 // The one-shot mode that file-manager actions start: the program path, one
-// option ("-corvexextracthere", "-corvexextractfolder" or "-add2archive", in
-// any letter case), then the items. It does that operation (on every
+// option ("-corvexextracthere", "-corvexextractfolder", "-add2archive" or
+// "-compress", which asks how first, in any letter case), then the items. It does that operation (on every
 // archive given), reveals the results, shows one alert for whatever went
 // wrong, and prints nothing.
 namespace CommandLineMode {

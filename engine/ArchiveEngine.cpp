@@ -238,6 +238,8 @@ Outcome ArchiveEngine::extractInto(const OperationRequest &request, const Archiv
 
 Outcome ArchiveEngine::create(const OperationRequest &request, OperationJob &job) const
 {
+    if (request.creation)
+        return createArchive(request, job);
     // The tool would fail the whole run on a password it cannot use.
     if (const QString problem = ToolPassword::newZipProblem(request.password); !problem.isEmpty())
         return systemFailure(problem);

@@ -62,6 +62,8 @@ private:
     Outcome listing(const OperationRequest &request, const ArchiveFormat &format, OperationJob &job,
                     int tarFd) const;
     Outcome create(const OperationRequest &request, OperationJob &job) const;
+    // ArchiveEngineCreate.cpp: an archive the Compress dialog chose.
+    Outcome createArchive(const OperationRequest &request, OperationJob &job) const;
 
     // ArchiveEngineSafety.cpp: only a regular file is read, its listing is
     // screened, and extractions go through a staging folder.

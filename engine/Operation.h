@@ -2,6 +2,7 @@
 
 #include "engine/ArchiveEntry.h"
 #include "engine/NameRecovery.h"
+#include "engine/NewArchiveOptions.h"
 
 #include <QString>
 #include <QStringList>
@@ -67,6 +68,9 @@ struct OperationRequest {
     // Create: the new ZIP's password (AES-256); empty makes a plain ZIP.
     // Kept in memory only, and given to the tool on its standard input.
     QString password;
+    // Create: a new archive of any format (the Compress dialog); unset,
+    // the one-click ZIP above. An existing name is asked about.
+    std::optional<NewArchiveOptions> creation;
 };
 
 struct OperationProgress {
@@ -94,6 +98,10 @@ struct Question {
     QString existingPath;
     bool existingIsFolder = false;
     bool newIsFolder = false;
+    // Conflict over a new archive's name: Replace or Keep Both, which
+    // takes `keptName` (its path).
+    bool newArchive = false;
+    QString keptName;
 };
 
 struct Answer {

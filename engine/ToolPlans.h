@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/ArchiveFormats.h"
+#include "engine/NewArchiveOptions.h"
 #include "engine/ProcessRunner.h"
 #include "engine/ToolPlan.h"
 
@@ -35,6 +36,13 @@ public:
                      const QString &memberList = QString(), bool toolNames = false, int tarFd = -1) const;
     // With `encrypted` the tool reads the new password from its standard input.
     ToolPlan createZip(const QString &zip, const QStringList &inputs, bool encrypted = false) const;
+    // ToolPlansCreate.cpp: a new archive at `archive` as the Compress dialog
+    // chose it. ZIP, 7z and tar are one run of the tool; a compressed tar is
+    // the tool's tar on its standard output into the compressor (the tool,
+    // or zstd, which the tool cannot write), and zstd's volumes are cut by
+    // split. `excluded` names a list of paths to leave out.
+    ToolPlan newArchive(const QString &archive, const QStringList &inputs, const NewArchiveOptions &options,
+                        bool encrypted, const QString &excluded = QString()) const;
 
     // What every run gets besides its arguments. A password goes to
     // standard input as one line: never into the arguments or the

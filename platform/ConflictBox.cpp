@@ -27,6 +27,13 @@ ConflictBox::ConflictBox(const ::Question &question, QWidget *parent) : QMessage
     // The informative text's format is guessed: keep it literal.
     setInformativeText(QStringLiteral("<p style=\"white-space: pre-wrap\">%1</p>").arg(detail.toHtmlEscaped()));
 
+    // A new archive's name: Replace or Keep Both, each archive asked about alone.
+    if (question.newArchive)
+        setInformativeText(QStringLiteral("<p style=\"white-space: pre-wrap\">%1</p>")
+                               .arg(tr("Replace it with the new archive, or keep both and name the new one “%1”?")
+                                        .arg(QFileInfo(question.keptName).fileName())
+                                        .toHtmlEscaped()));
+
     m_buttons[int(ConflictChoice::Replace)] = addButton(tr("Replace"), QMessageBox::DestructiveRole);
     m_buttons[int(ConflictChoice::KeepBoth)] = addButton(tr("Keep Both"), QMessageBox::AcceptRole);
     m_buttons[int(ConflictChoice::Skip)] = addButton(tr("Skip"), QMessageBox::ActionRole);
@@ -34,7 +41,10 @@ ConflictBox::ConflictBox(const ::Question &question, QWidget *parent) : QMessage
     // Return loses nothing: both stay.
     setDefaultButton(static_cast<QPushButton *>(m_buttons[int(ConflictChoice::KeepBoth)]));
     setEscapeButton(m_buttons[int(ConflictChoice::Cancel)]);
-    setCheckBox(new QCheckBox(tr("Apply to all"), this));
+    if (question.newArchive)
+        m_buttons[int(ConflictChoice::Skip)]->hide();
+    else
+        setCheckBox(new QCheckBox(tr("Apply to all"), this));
 }
 
 Answer ConflictBox::answer() const
@@ -45,6 +55,6 @@ Answer ConflictBox::answer() const
             answer.choice = ConflictChoice(choice);
     }
     answer.cancelled = answer.choice == ConflictChoice::Cancel;
-    answer.applyToAll = !answer.cancelled && checkBox()->isChecked();
+    answer.applyToAll = !answer.cancelled && checkBox() && checkBox()->isChecked();
     return answer;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/NewArchiveOptions.h"
+
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -79,6 +81,8 @@ public:
     // empty when the user wants none.
     virtual std::optional<QString> askPassword(const PasswordPrompt &prompt) = 0;
     virtual std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) = 0;
+    // Modal: how to compress `items` (the Compress dialog); nullopt on Cancel.
+    virtual std::optional<NewArchiveChoice> askNewArchive(const QStringList &items) = 0;
     // Shown at once; `cancel` runs when the user cancels it (its button,
     // Escape, or closing it), at most once.
     virtual std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) = 0;

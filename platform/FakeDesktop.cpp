@@ -66,6 +66,12 @@ std::optional<QString> FakeDesktop::askNewPassword(const NewPasswordPrompt &prom
     return answer;
 }
 
+std::optional<NewArchiveChoice> FakeDesktop::askNewArchive(const QStringList &items)
+{
+    record(QStringLiteral("newArchive"), items);
+    return m_newArchiveAnswers.isEmpty() ? std::nullopt : m_newArchiveAnswers.dequeue();
+}
+
 void FakeDesktop::queueConflictAnswer(ConflictChoice choice, bool applyToAll)
 {
     Answer answer;

@@ -15,7 +15,7 @@ public:
     struct Call {
         // "error", "errorReport", "alert", "beep", "reveal", "open", "chooseFiles",
         // "chooseSaveFile", "progress", "conflict", "password" (archive, then
-        // "wrong" when it said so), "newPassword" (archive). Never the
+        // "wrong" when it said so), "newPassword" (archive), "newArchive" (the items). Never the
         // password answered. Prefixed "off the main thread: " when called
         // from elsewhere, which the real desktop cannot survive.
         QString kind;
@@ -32,6 +32,7 @@ public:
     std::optional<QString> chooseSaveFile(const SaveChoice &choice) override;
     std::optional<QString> askPassword(const PasswordPrompt &prompt) override;
     std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) override;
+    std::optional<NewArchiveChoice> askNewArchive(const QStringList &items) override;
     std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
     Answer askConflict(const Question &question) override;
 
@@ -43,6 +44,8 @@ public:
     // prompt's check refuses is a cancel: the real dialog keeps OK off.
     void queuePasswordAnswer(const std::optional<QString> &password) { m_passwordAnswers.enqueue(password); }
     void queueNewPasswordAnswer(const std::optional<QString> &password) { m_newPasswordAnswers.enqueue(password); }
+    // The Compress dialog's answers; with nothing queued it is cancelled.
+    void queueNewArchiveAnswer(const std::optional<NewArchiveChoice> &choice) { m_newArchiveAnswers.enqueue(choice); }
     // The same for conflict questions; with nothing queued the answer is Cancel.
     void queueConflictAnswer(ConflictChoice choice, bool applyToAll = false);
     // Runs while a conflict question is open, before it is answered.
@@ -62,4 +65,5 @@ private:
     QQueue<std::optional<QString>> m_passwordAnswers;
     QQueue<std::optional<QString>> m_newPasswordAnswers;
     QQueue<Answer> m_conflictAnswers;
+    QQueue<std::optional<NewArchiveChoice>> m_newArchiveAnswers;
 };

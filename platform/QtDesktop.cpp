@@ -1,6 +1,7 @@
 #include "platform/QtDesktop.h"
 
 #include "platform/AlertText.h"
+#include "platform/CompressDialog.h"
 #include "platform/PasswordDialog.h"
 #include "platform/ConflictBox.h"
 
@@ -277,6 +278,14 @@ std::optional<QString> QtDesktop::askNewPassword(const NewPasswordPrompt &prompt
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return dialog.password();
+}
+
+std::optional<NewArchiveChoice> QtDesktop::askNewArchive(const QStringList &items)
+{
+    CompressDialog dialog(items, dialogParent());
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choice();
 }
 
 namespace {

@@ -28,6 +28,7 @@ public:
     std::optional<QString> chooseSaveFile(const SaveChoice &choice) override;
     std::optional<QString> askPassword(const PasswordPrompt &prompt) override;
     std::optional<QString> askNewPassword(const NewPasswordPrompt &prompt) override;
+    std::optional<NewArchiveChoice> askNewArchive(const QStringList &items) override;
     std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
     Answer askConflict(const Question &question) override;
 

@@ -1,5 +1,5 @@
 #!/bin/zsh
-# Adds Corvex's Extract Here, Extract to Folder and Compress to ZIP to the context
+# Adds Corvex's Extract Here, Extract to Folder, Compress to ZIP and Compress… to the context
 # menus of the common Linux file managers, for the current user only.
 #
 # Run it as: zsh install-finder-actions.sh
@@ -104,15 +104,18 @@ xml_text() {
 
 # --- What the actions are ------------------------------------------------------------
 
-actions=(extract-here extract-folder compress-zip)
+actions=(extract-here extract-folder compress-zip compress)
 typeset -A label option tip group
-label=(extract-here 'Extract Here' extract-folder 'Extract to Folder' compress-zip 'Compress to ZIP')
-group=(extract-here extractHere extract-folder extractFolder compress-zip compressZip)
-option=(extract-here -corvexextracthere extract-folder -corvexextractfolder compress-zip -add2archive)
+label=(extract-here 'Extract Here' extract-folder 'Extract to Folder' compress-zip 'Compress to ZIP'
+       compress 'Compress…')
+group=(extract-here extractHere extract-folder extractFolder compress-zip compressZip compress compressAsked)
+option=(extract-here -corvexextracthere extract-folder -corvexextractfolder compress-zip -add2archive
+       compress -compress)
 tip=(
   extract-here 'Extract the archive into the folder it is in'
   extract-folder 'Extract the archive into a new folder beside it'
   compress-zip 'Compress the selected items into a ZIP archive'
+  compress 'Compress the selected items, choosing the format and options'
 )
 
 # Archive types Corvex extracts. Both bzip2 names: shared-mime-info renamed them.
@@ -194,7 +197,7 @@ for folder in $data/kio/servicemenus $data/kservices5/ServiceMenus; do
   put $folder/corvex-extract.desktop 755 \
     "$(service_menu $mime_list extract-here extract-folder)"$'\n'
   put $folder/corvex-compress.desktop 755 \
-    "$(service_menu 'application/octet-stream;inode/directory;' compress-zip)"$'\n'
+    "$(service_menu 'application/octet-stream;inode/directory;' compress-zip compress)"$'\n'
 done
 
 # --- Nemo: actions ------------------------------------------------------------------------
@@ -225,7 +228,7 @@ put $nemo_helper 755 "$(
 desktop_arg $nemo_helper; nemo_helper_exec=${REPLY//\%\%/%}
 
 for a in $actions; do
-  if [[ $a == compress-zip ]]; then
+  if [[ $a == compress* ]]; then
     match_lines=$'Selection=notnone\nExtensions=any;'
   else
     match_lines="Selection=s"$'\n'"Mimetypes=$mime_list"
@@ -245,7 +248,7 @@ done
 # --- PCManFM-Qt and others: file-manager actions ------------------------------------------
 
 for a in $actions; do
-  if [[ $a == compress-zip ]]; then types='all/all;'; else types=$mime_list; fi
+  if [[ $a == compress* ]]; then types='all/all;'; else types=$mime_list; fi
   put $data/file-manager/actions/corvex-$a.desktop 644 "$(
     print -r -- '[Desktop Entry]'
     print -r -- 'Type=Action'
@@ -301,7 +304,7 @@ thunar_block() {  # action id
   xml_text $label[$1]; name=$REPLY
   xml_text $tip[$1]; description=$REPLY
   xml_text "$corvex_command $option[$1] %F"; command=$REPLY
-  if [[ $1 == compress-zip ]]; then
+  if [[ $1 == compress* ]]; then
     patterns='*'
     flags=$'\t<directories/>\n\t<audio-files/>\n\t<image-files/>\n\t<other-files/>\n\t<text-files/>\n\t<video-files/>'
   else
@@ -384,7 +387,7 @@ restart=()
 (( $+commands[pcmanfm-qt] )) && restart+=(PCManFM-Qt)
 (( $+commands[dolphin] )) && restart+=('Dolphin on KDE Frameworks older than 5.85')
 
-print -r -- "Installed Extract Here, Extract to Folder and Compress to ZIP for Corvex at $corvex:"
+print -r -- "Installed Extract Here, Extract to Folder, Compress to ZIP and Compress… for Corvex at $corvex:"
 print -r -- "  GNOME Files and Caja: Scripts > Corvex (ready now)"
 print -r -- "  Dolphin: Corvex submenu (ready now)"
 print -r -- "  Nemo: context menu (ready now)"

@@ -7,7 +7,7 @@ packages=(
   g++ cmake make pkg-config
   qt6-base-dev libqt6svg6 adwaita-icon-theme
   qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
-  7zip zsh python3
+  7zip zstd zsh python3
   libarchive-dev libarchive-tools
   tar gzip bzip2 xz-utils zstd ncompress
   xvfb xauth xdotool dbus-bin dbus-daemon imagemagick

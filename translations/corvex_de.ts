@@ -86,6 +86,97 @@
     </message>
 </context>
 <context>
+    <name>ArchiveFormats</name>
+    <message>
+        <source>a ZIP archive</source>
+        <translation>ein ZIP-Archiv</translation>
+    </message>
+    <message>
+        <source>a 7z archive</source>
+        <translation>ein 7z-Archiv</translation>
+    </message>
+    <message>
+        <source>a tar archive</source>
+        <translation>ein tar-Archiv</translation>
+    </message>
+    <message>
+        <source>a WIM image</source>
+        <translation>ein WIM-Abbild</translation>
+    </message>
+    <message>
+        <source>a gzip file</source>
+        <translation>eine gzip-Datei</translation>
+    </message>
+    <message>
+        <source>a bzip2 file</source>
+        <translation>eine bzip2-Datei</translation>
+    </message>
+    <message>
+        <source>an xz file</source>
+        <translation>eine xz-Datei</translation>
+    </message>
+    <message>
+        <source>a Zstandard file</source>
+        <translation>eine Zstandard-Datei</translation>
+    </message>
+    <message>
+        <source>a compress (.Z) file</source>
+        <translation>eine compress-Datei (.Z)</translation>
+    </message>
+    <message>
+        <source>an LZMA file</source>
+        <translation>eine LZMA-Datei</translation>
+    </message>
+    <message>
+        <source>an ISO image</source>
+        <translation>ein ISO-Abbild</translation>
+    </message>
+    <message>
+        <source>a cabinet</source>
+        <translation>ein Cabinet-Archiv</translation>
+    </message>
+    <message>
+        <source>an ar archive</source>
+        <translation>ein ar-Archiv</translation>
+    </message>
+    <message>
+        <source>an RPM package</source>
+        <translation>ein RPM-Paket</translation>
+    </message>
+    <message>
+        <source>a cpio archive</source>
+        <translation>ein cpio-Archiv</translation>
+    </message>
+    <message>
+        <source>a disk image</source>
+        <translation>ein Datenträgerabbild</translation>
+    </message>
+    <message>
+        <source>an archive of this kind</source>
+        <translation>ein Archiv dieser Art</translation>
+    </message>
+    <message>
+        <source>Corvex can&apos;t open %1.</source>
+        <translation>Corvex kann %1 nicht öffnen.</translation>
+    </message>
+    <message>
+        <source>Corvex can&apos;t test %1.</source>
+        <translation>Corvex kann %1 nicht prüfen.</translation>
+    </message>
+    <message>
+        <source>Corvex can&apos;t extract %1.</source>
+        <translation>Corvex kann %1 nicht entpacken.</translation>
+    </message>
+    <message>
+        <source>Corvex can&apos;t change %1.</source>
+        <translation>Corvex kann %1 nicht ändern.</translation>
+    </message>
+    <message>
+        <source>Corvex can&apos;t create %1.</source>
+        <translation>Corvex kann %1 nicht erstellen.</translation>
+    </message>
+</context>
+<context>
     <name>CodePages</name>
     <message>
         <source>Western (DOS 437)</source>
@@ -181,94 +272,121 @@
     </message>
 </context>
 <context>
-    <name>ArchiveFormats</name>
+    <name>CompressDialog</name>
     <message>
-        <source>a ZIP archive</source>
-        <translation>ein ZIP-Archiv</translation>
+        <source>Compress “%1”</source>
+        <translation>„%1“ packen</translation>
+    </message>
+    <message numerus="yes">
+        <source>Compress %n items</source>
+        <translation>
+            <numerusform>%n Element packen</numerusform>
+            <numerusform>%n Elemente packen</numerusform>
+        </translation>
     </message>
     <message>
-        <source>a 7z archive</source>
-        <translation>ein 7z-Archiv</translation>
+        <source>Name:</source>
+        <translation>Name:</translation>
     </message>
     <message>
-        <source>a tar archive</source>
-        <translation>ein tar-Archiv</translation>
+        <source>Choose…</source>
+        <translation>Auswählen…</translation>
     </message>
     <message>
-        <source>a WIM image</source>
-        <translation>ein WIM-Abbild</translation>
+        <source>Folder:</source>
+        <translation>Ordner:</translation>
     </message>
     <message>
-        <source>a gzip file</source>
-        <translation>eine gzip-Datei</translation>
+        <source>Format:</source>
+        <translation>Format:</translation>
     </message>
     <message>
-        <source>a bzip2 file</source>
-        <translation>eine bzip2-Datei</translation>
+        <source>Store</source>
+        <translation>Speichern</translation>
     </message>
     <message>
-        <source>an xz file</source>
-        <translation>eine xz-Datei</translation>
+        <source>Fast</source>
+        <translation>Schnell</translation>
     </message>
     <message>
-        <source>a Zstandard file</source>
-        <translation>eine Zstandard-Datei</translation>
+        <source>Normal</source>
+        <translation>Normal</translation>
     </message>
     <message>
-        <source>a compress (.Z) file</source>
-        <translation>eine compress-Datei (.Z)</translation>
+        <source>Maximum</source>
+        <translation>Maximal</translation>
     </message>
     <message>
-        <source>an LZMA file</source>
-        <translation>eine LZMA-Datei</translation>
+        <source>Level:</source>
+        <translation>Stufe:</translation>
     </message>
     <message>
-        <source>an ISO image</source>
-        <translation>ein ISO-Abbild</translation>
+        <source>Password:</source>
+        <translation>Passwort:</translation>
     </message>
     <message>
-        <source>a cabinet</source>
-        <translation>ein Cabinet-Archiv</translation>
+        <source>Confirm:</source>
+        <translation>Bestätigen:</translation>
     </message>
     <message>
-        <source>an ar archive</source>
-        <translation>ein ar-Archiv</translation>
+        <source>Show password</source>
+        <translation>Passwort anzeigen</translation>
     </message>
     <message>
-        <source>an RPM package</source>
-        <translation>ein RPM-Paket</translation>
+        <source>Encrypt file names</source>
+        <translation>Dateinamen verschlüsseln</translation>
     </message>
     <message>
-        <source>a cpio archive</source>
-        <translation>ein cpio-Archiv</translation>
+        <source>No</source>
+        <translation>Nein</translation>
     </message>
     <message>
-        <source>a disk image</source>
-        <translation>ein Datenträgerabbild</translation>
+        <source>Other size…</source>
+        <translation>Andere Größe…</translation>
     </message>
     <message>
-        <source>an archive of this kind</source>
-        <translation>ein Archiv dieser Art</translation>
+        <source>e.g. 100 MB</source>
+        <translation>z. B. 100 MB</translation>
     </message>
     <message>
-        <source>Corvex can&apos;t open %1.</source>
-        <translation>Corvex kann %1 nicht öffnen.</translation>
+        <source>Split into volumes:</source>
+        <translation>In Teile aufteilen:</translation>
     </message>
     <message>
-        <source>Corvex can&apos;t test %1.</source>
-        <translation>Corvex kann %1 nicht prüfen.</translation>
+        <source>Each item in its own archive</source>
+        <translation>Jedes Element in ein eigenes Archiv</translation>
     </message>
     <message>
-        <source>Corvex can&apos;t extract %1.</source>
-        <translation>Corvex kann %1 nicht entpacken.</translation>
+        <source>Create</source>
+        <translation>Erstellen</translation>
     </message>
     <message>
-        <source>Corvex can&apos;t change %1.</source>
-        <translation>Corvex kann %1 nicht ändern.</translation>
+        <source>Choose a folder</source>
+        <translation>Ordner auswählen</translation>
     </message>
     <message>
-        <source>Corvex can&apos;t create %1.</source>
-        <translation>Corvex kann %1 nicht erstellen.</translation>
+        <source>Only one item is chosen.</source>
+        <translation>Es ist nur ein Element gewählt.</translation>
+    </message>
+    <message>
+        <source>Each archive is named after its item.</source>
+        <translation>Jedes Archiv wird nach seinem Element benannt.</translation>
+    </message>
+    <message>
+        <source>Choose a folder that exists.</source>
+        <translation>Wählen Sie einen vorhandenen Ordner.</translation>
+    </message>
+    <message>
+        <source>Type the password again to confirm it.</source>
+        <translation>Geben Sie das Passwort zur Bestätigung erneut ein.</translation>
+    </message>
+    <message>
+        <source>The passwords do not match.</source>
+        <translation>Die Passwörter stimmen nicht überein.</translation>
+    </message>
+    <message>
+        <source>Type a volume size of at least %1, such as “100 MB”.</source>
+        <translation>Geben Sie eine Teilgröße von mindestens %1 ein, etwa „100 MB“.</translation>
     </message>
 </context>
 <context>
@@ -308,6 +426,10 @@
     <message>
         <source>Apply to all</source>
         <translation>Für alle übernehmen</translation>
+    </message>
+    <message>
+        <source>Replace it with the new archive, or keep both and name the new one “%1”?</source>
+        <translation>Durch das neue Archiv ersetzen oder beide behalten und das neue „%1“ nennen?</translation>
     </message>
 </context>
 <context>
@@ -434,10 +556,6 @@
         <source>File manager actions installed</source>
         <translation>Dateimanager-Aktionen installiert</translation>
     </message>
-    <message>
-        <source>Extract Here, Extract to Folder, and Compress to ZIP are now in your file manager&apos;s context menu.</source>
-        <translation>„Extract Here“, „Extract to Folder“ und „Compress to ZIP“ stehen jetzt im Kontextmenü Ihres Dateimanagers.</translation>
-    </message>
     <message numerus="yes">
         <source>%n selected item(s) cannot be extracted alone</source>
         <translation>
@@ -467,6 +585,69 @@
     <message>
         <source>Encoding</source>
         <translation>Zeichensatz</translation>
+    </message>
+    <message>
+        <source>Compress…</source>
+        <translation>Packen…</translation>
+    </message>
+    <message>
+        <source>Extract Here, Extract to Folder, Compress to ZIP, and Compress… are now in your file manager&apos;s context menu.</source>
+        <translation>„Extract Here“, „Extract to Folder“, „Compress to ZIP“ und „Compress…“ stehen jetzt im Kontextmenü Ihres Dateimanagers.</translation>
+    </message>
+    <message>
+        <source>Creating archive…</source>
+        <translation>Archiv wird erstellt…</translation>
+    </message>
+</context>
+<context>
+    <name>CreationRules</name>
+    <message>
+        <source>Type a name for the archive.</source>
+        <translation>Geben Sie einen Namen für das Archiv ein.</translation>
+    </message>
+    <message>
+        <source>A name cannot hold “/”.</source>
+        <translation>Ein Name darf kein „/“ enthalten.</translation>
+    </message>
+    <message>
+        <source>“%1” cannot be a file name.</source>
+        <translation>„%1“ kann kein Dateiname sein.</translation>
+    </message>
+    <message>
+        <source>The name is too long.</source>
+        <translation>Der Name ist zu lang.</translation>
+    </message>
+    <message>
+        <source>Only ZIP and 7z archives can have a password.</source>
+        <translation>Nur ZIP- und 7z-Archive können ein Passwort haben.</translation>
+    </message>
+    <message>
+        <source>Only a 7z archive can hide the names of its files.</source>
+        <translation>Nur ein 7z-Archiv kann die Namen seiner Dateien verbergen.</translation>
+    </message>
+    <message>
+        <source>Names are hidden with the password: type one first.</source>
+        <translation>Die Namen werden mit dem Passwort verborgen: Geben Sie zuerst eines ein.</translation>
+    </message>
+    <message>
+        <source>A tar archive is not compressed.</source>
+        <translation>Ein tar-Archiv wird nicht komprimiert.</translation>
+    </message>
+    <message>
+        <source>A %1 archive is always compressed: choose tar to store the files as they are.</source>
+        <translation>Ein %1-Archiv wird immer komprimiert: Wählen Sie tar, um die Dateien unverändert zu speichern.</translation>
+    </message>
+    <message>
+        <source>A password cannot hold a line break.</source>
+        <translation>Ein Passwort darf keinen Zeilenumbruch enthalten.</translation>
+    </message>
+    <message>
+        <source>%1 GB</source>
+        <translation>%1 GB</translation>
+    </message>
+    <message>
+        <source>%1 MB</source>
+        <translation>%1 MB</translation>
     </message>
 </context>
 <context>

@@ -139,6 +139,8 @@ QWidget *CorvexController::buildToolbar()
         {"testButton", tr("Test"), QStringLiteral("security-high"), &CorvexController::testArchive, Capability::Test},
         {"compressButton", tr("Compress to ZIP"), QStringLiteral("package-x-generic"),
          &CorvexController::createZip},
+        {"compressDialogButton", tr("Compress…"), QStringLiteral("package-x-generic"),
+         &CorvexController::compress},
         {"viewButton", tr("View"), QStringLiteral("document-preview"), &CorvexController::viewSelected,
          Capability::Extract},
         {"fileManagerActionsButton", tr("File Manager Actions"), QStringLiteral("input-mouse"),

@@ -71,6 +71,8 @@ public slots:
     void extractArchive();
     void testArchive();
     void createZip();
+    // Compress…: files and folders into an archive the Compress dialog describes.
+    void compress();
     void viewSelected();
     void extractSelected();
     // Extracts the selection into a private folder, then drags the copies
@@ -126,6 +128,8 @@ private:
     // `password`, when known (a ZIP just made), is kept like one the user typed.
     // `codePage` is the user's choice for the names of an old ZIP, 0 to detect.
     void startLoading(const QString &path, const QString &password, int codePage = 0);
+    // One archive after another; the last one made opens.
+    void runCreations(std::vector<OperationRequest> requests);
     void setStatus(const QString &text);
     void showError(const QString &description);
     // Runs one operation with the status line's progress and Cancel. `status`

@@ -288,7 +288,7 @@ void CorvexController::installFileManagerActions()
         }
         setStatus(tr("File manager actions installed"));
         m_desktop.showAlert(Desktop::AlertStyle::Informational, tr("File manager actions installed"),
-                            tr("Extract Here, Extract to Folder, and Compress to ZIP are now in your file "
+                            tr("Extract Here, Extract to Folder, Compress to ZIP, and Compress… are now in your file "
                                "manager's context menu."));
     };
     m_jobs->start(

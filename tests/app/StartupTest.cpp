@@ -94,6 +94,13 @@ private slots:
         QCOMPARE(desktop.kinds(), QStringList{"reveal"});
         QCOMPARE(desktop.calls[0].values, QStringList{path("a/Photos.zip")});
         QCOMPARE(memberPaths(path("a/Photos.zip")), (QStringList{"Photos", "Photos/one.jpg", "notes.txt"}));
+        // -compress asks how first; a cancelled dialog makes nothing.
+        desktop.clear();
+        QCOMPARE(handleCommandLine({"corvex", "-compress", "a/notes.txt"}, ArchiveEngine(kResources), desktop), 1);
+        desktop.queueNewArchiveAnswer(NewArchiveChoice{path("a"), "n.tar", {NewFormat::Tar, NewLevel::Normal, 0, false}, "", false});
+        QCOMPARE(handleCommandLine({"corvex", "-COMPRESS", "a/notes.txt"}, ArchiveEngine(kResources), desktop), 0);
+        QCOMPARE(desktop.kinds(), QStringList({"newArchive", "newArchive", "reveal"}));
+        QCOMPARE(memberPaths(path("a/n.tar")), QStringList{"notes.txt"});
     }
 };
 

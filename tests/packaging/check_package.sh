@@ -27,7 +27,7 @@ done
 printf '%s\n' "$listing" | grep -v '^root/root \./usr/' && fail "files outside /usr or not owned by root"
 
 depends=", $(dpkg-deb -f "$deb" Depends),"
-for package in 7zip zsh libqt6svg6 qt6-qpa-plugins libqt6widgets6; do
+for package in 7zip zstd zsh libqt6svg6 qt6-qpa-plugins libqt6widgets6; do
   case $depends in *", $package"[,\ ]*) ;; *) fail "Depends lacks $package: $depends" ;; esac
 done
 

@@ -1,11 +1,17 @@
 // The real desktop seam: alerts, dialogs, and reveal to a stand-in file manager on a private session bus.
 #include "platform/AlertText.h"
 #include "platform/PasswordDialog.h"
+#include "engine/CreationRules.h"
+#include "platform/CompressDialog.h"
 #include "platform/ConflictBox.h"
 #include "platform/QtDesktop.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
+#include <QStandardItemModel>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,6 +51,7 @@ public slots:
 
 private:
     QStringList m_opened;
+    QTemporaryDir m_folder;   // the remembered choices too
     FakeFileManager m_fileManager;
     // The file manager's own connection, apart from the one the desktop uses.
     QDBusConnection m_bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("file-manager"));
@@ -61,6 +68,7 @@ private:
 private slots:
     void initTestCase()
     {
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_folder.path()));
         QVERIFY(m_bus.isConnected());
         QVERIFY(m_bus.registerObject(QStringLiteral("/org/freedesktop/FileManager1"), &m_fileManager,
                                      QDBusConnection::ExportAllSlots));
@@ -166,6 +174,62 @@ private slots:
             QVERIFY(answer.choice == choice && answer.cancelled == (choice == ConflictChoice::Cancel));
             QCOMPARE(answer.applyToAll, choice != ConflictChoice::Cancel);
         }
+    }
+
+    // The Compress dialog: a typed extension picks the format, a chosen format renames, options a format cannot
+    // take are off with their reason shown, Create waits for a usable choice, and the last choice is remembered.
+    void compressDialog_data()
+    {
+        QTest::addColumn<QString>("typed");      // empty: the proposed name
+        QTest::addColumn<QString>("chosen");     // a format chosen afterwards
+        QTest::addColumn<QString>("password");   // typed twice
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("enabled");    // password, hidden names, level, Store, Create
+        QTest::newRow("proposed") << "" << "" << "" << "photos.zip" << "p-LSC";
+        QTest::newRow("typed tar.xz") << "photos.TAR.XZ" << "" << "" << "photos.TAR.XZ" << "--L-C";
+        QTest::newRow("7z, password") << "" << "7z" << "pw" << "photos.7z" << "pwLSC";
+        QTest::newRow("typed tgz, then tar") << "x.tgz" << "tar" << "" << "x.tar" << "----C";
+        QTest::newRow("hidden file") << ".7z" << "" << "" << ".7z" << "p-LS-";
+    }
+    void compressDialog()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, chosen);
+        QFETCH(QString, password);
+        QFETCH(QString, name);
+        QFETCH(QString, enabled);
+        const QString photos = m_folder.filePath("photos");
+        QDir().mkpath(photos);
+        QSettings().clear();
+        CompressDialog dialog({photos, m_folder.filePath("b.txt")});
+        auto *format = dialog.findChild<QComboBox *>("format");
+        if (!typed.isEmpty())
+            QTest::keyClick(dialog.findChild<QLineEdit *>("name"), Qt::Key_A, Qt::ControlModifier),
+                QTest::keyClicks(dialog.findChild<QLineEdit *>("name"), typed);
+        if (!chosen.isEmpty())
+            format->setCurrentIndex(format->findText(chosen)), emit format->activated(format->currentIndex());
+        for (const char *field : {"password", "confirmation"})
+            dialog.findChild<QLineEdit *>(field)->setText(password);
+
+        const auto *level = dialog.findChild<QComboBox *>("level");
+        const bool store = static_cast<QStandardItemModel *>(level->model())->item(0)->isEnabled();
+        const bool create = dialog.findChild<QPushButton *>("create")->isEnabled();
+        const auto on = [&](const char *name, const char *yes) {
+            return QString(dialog.findChild<QWidget *>(name)->isEnabled() ? yes : "-");
+        };
+        QCOMPARE(on("password", "p") + on("encryptNames", "w") + on("level", "L") + (store ? "S" : "-") + (create ? "C" : "-"),
+                 enabled);
+        QCOMPARE(dialog.findChild<QLineEdit *>("name")->text(), name);
+        for (const char *reason : {"passwordReason", "encryptNamesReason", "levelReason"})
+            QCOMPARE(dialog.findChild<QLabel *>(reason)->isHidden(), dialog.findChild<QLabel *>(reason)->text().isEmpty());
+        if (!create)
+            return;
+        dialog.accept();
+        QCOMPARE(dialog.choice().password, password);
+        // The format comes back; the password never does.
+        const CompressDialog again({photos});
+        QCOMPARE(again.findChild<QLineEdit *>("name")->text(), CreationRules::withFormat("photos", dialog.choice().options.format));
+        QVERIFY(again.findChild<QLineEdit *>("password")->text().isEmpty());
     }
 
     void saveSuffix()

@@ -7,9 +7,10 @@ from pathlib import Path
 
 ARGS = None
 OPTIONS = {"extract-here": "-corvexextracthere", "extract-folder": "-corvexextractfolder",
-           "compress-zip": "-add2archive"}
+           "compress-zip": "-add2archive", "compress": "-compress"}
 APP_ENTRY = "applications/io.github.corvex.Corvex.desktop"
-LABELS = {"extract-here": "Extract Here", "extract-folder": "Extract to Folder", "compress-zip": "Compress to ZIP"}
+LABELS = {"extract-here": "Extract Here", "extract-folder": "Extract to Folder", "compress-zip": "Compress to ZIP",
+          "compress": "Compress…"}
 # Names that break naive quoting somewhere along the way.
 AWKWARD = ["plain.zip", "with space.zip", "it's.zip", 'say "hi".zip', "$HOME and `date`.zip", "-rf", "--help",
            "new\nline.zip", "back\\slash.zip", "100% *?[x].zip", "sub dir/inner.zip"]
@@ -28,7 +29,7 @@ FOREIGN_UCA = f'<?xml version="1.0" encoding="UTF-8"?>\n<actions>\n{FOREIGN_BLOC
 def desktop_files(d):
     return [(d / f"{top}/corvex-{name}.desktop", ids)
             for top in ("kio/servicemenus", "kservices5/ServiceMenus")
-            for name, ids in (("extract", ["extract-here", "extract-folder"]), ("compress", ["compress-zip"]))
+            for name, ids in (("extract", ["extract-here", "extract-folder"]), ("compress", ["compress-zip", "compress"]))
             ] + [(d / f"file-manager/actions/corvex-{a}.desktop", [a]) for a in OPTIONS]
 
 
@@ -133,7 +134,7 @@ class InstallerTest(unittest.TestCase):
                                   XDG_CONFIG_DIRS=f"{box.root}/missing:{system.parent.parent}")
             self.assertEqual((rc, (box.home / ".local/share" / APP_ENTRY).is_file(), (box.root / "relative").exists()),
                              (0, True, False), out)
-            self.assertEqual((box.home / ".config/Thunar/uca.xml").read_text().count("<unique-id>"), 4)
+            self.assertEqual((box.home / ".config/Thunar/uca.xml").read_text().count("<unique-id>"), 5)
             self.assertEqual(system.read_text(), FOREIGN_UCA)
 
     def test_every_launcher_passes_awkward_paths_whole(self):

@@ -71,6 +71,20 @@ private slots:
         QCOMPARE(QDir(path("aes")).entryList(QDir::Files | QDir::Hidden), QStringList{"New Archive.zip"});
     }
 
+    // Compress…: one 7z per item, with hidden names; the last one made becomes current, its password known.
+    void compressAsChosen()
+    {
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop, QString());
+        desktop.queueChosenFiles({path("src/docs"), path("src/-dash.txt")});
+        desktop.queueNewArchiveAnswer(NewArchiveChoice{path("src"), "ignored", {NewFormat::SevenZip, NewLevel::Fast, 0, true}, "pw", true});
+        click(c, "compressDialogButton");
+        UI_WAIT_FOR_STATUS(c, QStringLiteral("1 items"));
+        QCOMPARE(c.archivePath(), path("src/-dash.7z"));
+        QVERIFY(!runTool({"l", "--", path("src/docs.7z")}) && runTool({"t", "--", path("src/docs.7z")}, {}, kTool, "pw\n"));
+        QCOMPARE(desktop.kinds(), QStringList({"chooseFiles", "newArchive"}));
+    }
+
     // Asked when needed, kept while the archive is current, forgotten on another load and on close.
     void encryptedArchives()
     {
