@@ -6,7 +6,10 @@
 #include "engine/FileOps.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
 #include <QRandomGenerator>
 
 #include <cerrno>
@@ -56,10 +59,22 @@ QStringList NewArchive::written() const
     return volumes;
 }
 
+// Every volume, even past a gap: a stopped tool may have removed some, and
+// one killed while it wrote a volume leaves "NAME.002.tmp" (measured).
 void NewArchive::removeWritten()
 {
-    for (const QString &path : written())
-        ::unlink(native(path).constData());
+    ::unlink(native(m_temporary).constData());
+    if (!m_volumes)
+        return;
+    const QFileInfo temporary(m_temporary);
+    static const QRegularExpression volume(QStringLiteral("^\\.\\d+(\\.tmp)?$"));
+    const QStringList names = QDir(temporary.absolutePath())
+                                  .entryList({temporary.fileName() + QStringLiteral(".*")},
+                                             QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : names) {
+        if (volume.match(name.mid(temporary.fileName().size())).hasMatch())
+            ::unlink(native(temporary.absolutePath() + QLatin1Char('/') + name).constData());
+    }
 }
 
 QString NewArchive::place(bool replace)
