@@ -14,10 +14,15 @@
 //   corvex_bench progress on|off <archive> <folder>
 //                                            extraction with progress read, or
 //                                            the same run without it
+//   corvex_bench create <extension> <archive> <item>
+//                                            ArchiveEngine::execute making a new
+//                                            archive as the Compress dialog does
+//                                            (level Fast), from start to placed
 //   corvex_bench cancel list|extract|create <archive> <path> <ms>
 //                                            an operation cancelled after <ms>:
 //                                            cancel until it has returned
 #include "engine/ArchiveEngine.h"
+#include "engine/CreationRules.h"
 #include "BenchSupport.h"
 #include "engine/ListingParser.h"
 #include "engine/OperationJob.h"
@@ -229,6 +234,21 @@ int cancel(const QString &kind, const QString &archive, const QString &path, int
     return outcome.kind == Outcome::Kind::Cancelled ? 0 : 1;
 }
 
+int create(const QString &extension, const QString &archive, const QString &item)
+{
+    OperationRequest request;
+    request.kind = OperationKind::Create;
+    request.archive = archive;
+    request.inputs = {item};
+    request.creation = NewArchiveOptions{CreationRules::formatOfName(QStringLiteral("x.") + extension).value(),
+                                         NewLevel::Fast, 0, false};
+    OperationJob job;
+    const double start = now();
+    const Outcome outcome = engine().execute(request, job);
+    std::printf("seconds=%.4f\nstatus=%d\n", now() - start, int(outcome.kind));
+    return outcome.succeeded() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -256,6 +276,8 @@ int main(int argc, char *argv[])
             return progress(path == QLatin1String("on"), args[3], args[4]);
         if (command == QLatin1String("cancel") && args.size() == 6)
             return cancel(path, args[3], args[4], args[5].toInt());
+        if (command == QLatin1String("create") && args.size() == 5)
+            return create(path, args[3], args[4]);
         if (command == QLatin1String("parse"))
             return parse(path, args.size() > 3 ? std::max(1, args[3].toInt()) : 5);
     } catch (const std::exception &error) {
