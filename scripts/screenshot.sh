@@ -2,7 +2,8 @@
 # Starts the real program under Xvfb with a sample archive loaded and saves a
 # picture of its window to docs/screenshot.png (or the path given).
 # Usage: scripts/screenshot.sh [OUTPUT.png]   (BUILD=folder to pick the build,
-# ARCHIVE=file to show that archive instead of the sample)
+# ARCHIVE=file to show that archive instead of the sample, SCENE=compress for the
+# Compress dialog of the sample's folder at its smallest size)
 set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
@@ -35,6 +36,7 @@ printf 'cmake_minimum_required(VERSION 3.25)\n' > "$sample/Corvex Notes/CMakeLis
 printf 'build/\n' > "$sample/Corvex Notes/.gitignore"
 archive="$scratch/Corvex Notes.zip"
 (cd "$sample" && "$build/share/corvex/bin/7zz" a -tzip -spd -- "$archive" "Corvex Notes" >/dev/null)
+[ "${SCENE:-}" = compress ] && mv "$sample/Corvex Notes" "$scratch/"
 if [ -n "${ARCHIVE:-}" ]; then
   archive="$scratch/$(basename "$ARCHIVE")"
   cp "$ARCHIVE" "$archive"
@@ -48,8 +50,12 @@ chmod 700 "$scratch/runtime"
 # land, capture the window alone. (xvfb-run is a sh script, which would drop
 # an exported bash function, so this goes through a file.)
 cat > "$scratch/capture.sh" <<'CAPTURE'
-program="$1" archive="$2" picture="$3"
-"$program" "$archive" &
+program="$1" archive="$2" picture="$3" scene="$4"
+if [ "$scene" = compress ]; then
+  "$program" -compress "${archive%.zip}" &
+else
+  "$program" "$archive" &
+fi
 pid=$!
 window=""
 for _ in $(seq 1 100); do
@@ -63,6 +69,8 @@ if [ -z "$window" ]; then
   exit 1
 fi
 sleep 2
+# The smallest size the dialog's layout allows.
+[ "$scene" = compress ] && xdotool windowsize "$window" 1 1 && sleep 1
 import -window "$window" "$picture"
 status=$?
 kill "$pid" 2>/dev/null
@@ -73,6 +81,6 @@ CAPTURE
 mkdir -p "$(dirname "$output")"
 HOME="$scratch/home" XDG_RUNTIME_DIR="$scratch/runtime" \
   xvfb-run --auto-servernum --server-args="-screen 0 1280x800x24" \
-  bash "$scratch/capture.sh" "$build/bin/corvex" "$archive" "$scratch/window.png"
+  bash "$scratch/capture.sh" "$build/bin/corvex" "$archive" "$scratch/window.png" "${SCENE:-window}"
 cp "$scratch/window.png" "$output"
 echo "screenshot: wrote $output"
