@@ -47,7 +47,7 @@ CompressDialog::CompressDialog(const QStringList &items, QWidget *parent) : QDia
 
     m_grid = new QGridLayout;
     m_grid->setColumnStretch(1, 1);
-    m_grid->setColumnMinimumWidth(2, 200);
+    m_grid->setColumnMinimumWidth(2, 240);
 
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("name"));
@@ -159,6 +159,10 @@ QLabel *CompressDialog::reasonLabel(const char *name)
     auto *label = plainLabel(QString(), this);
     label->setObjectName(QString::fromLatin1(name));
     label->setForegroundRole(QPalette::PlaceholderText);
+    // Room for the longest reason at the dialog's smallest size, which
+    // the grid's minimum does not leave for wrapped text.
+    label->setMinimumHeight(label->fontMetrics().lineSpacing() * 3);
+    label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     return label;
 }
 

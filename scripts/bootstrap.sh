@@ -10,7 +10,7 @@ packages=(
   7zip zstd zsh python3
   libarchive-dev libarchive-tools
   tar gzip bzip2 xz-utils zstd ncompress
-  xvfb xauth xdotool dbus-bin dbus-daemon imagemagick
+  xvfb xauth xdotool x11-utils dbus-bin dbus-daemon imagemagick
   desktop-file-utils libxml2-utils
   dpkg-dev file appstream man-db groff-base
   clang libclang-rt-14-dev ccache

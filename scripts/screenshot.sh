@@ -12,7 +12,7 @@ case "$build" in /*) ;; *) build="$root/$build" ;; esac
 output="${1:-$root/docs/screenshot.png}"
 case "$output" in /*) ;; *) output="$PWD/$output" ;; esac
 
-for tool in xvfb-run xdotool import; do
+for tool in xvfb-run xdotool xprop import; do
   command -v "$tool" >/dev/null || { echo "screenshot: $tool is missing; run scripts/bootstrap.sh" >&2; exit 1; }
 done
 
@@ -70,7 +70,10 @@ if [ -z "$window" ]; then
 fi
 sleep 2
 # The smallest size the dialog's layout allows.
-[ "$scene" = compress ] && xdotool windowsize "$window" 1 1 && sleep 1
+if [ "$scene" = compress ]; then
+  smallest="$(xprop -id "$window" WM_NORMAL_HINTS | sed -n 's/.*minimum size: \([0-9]*\) by \([0-9]*\).*/\1 \2/p')"
+  xdotool windowsize "$window" $smallest && sleep 1
+fi
 import -window "$window" "$picture"
 status=$?
 kill "$pid" 2>/dev/null
