@@ -74,8 +74,13 @@ void PasswordSignals::endLine()
     const bool afterError = m_afterError;
     m_afterError = line.startsWith(errorMark);
 
+    // The archive's block after the prompt: the password opened its encrypted names, so it is right.
+    m_proven |= m_asked && line == "--";
     m_asked |= line.startsWith(prompt());
     for (const Refusal &refusal : table) {
+        // Damaged data under a proven password reads as a wrong one, but is damage.
+        if (m_proven && refusal.text.contains("Wrong password?") && refusal.place == Place::Message)
+            continue;
         if (m_afterError) {
             const QByteArrayView message = line.sliced(errorMark.size());
             m_refused |= refusal.place == Place::Message ? message.startsWith(refusal.text)

@@ -55,5 +55,6 @@ private:
     bool m_lineCut = false;
     bool m_afterError = false;
     bool m_asked = false;
+    bool m_proven = false;
     bool m_refused = false;
 };
