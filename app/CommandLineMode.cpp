@@ -1,5 +1,6 @@
 #include "app/CommandLineMode.h"
 
+#include "app/TerminationSignals.h"
 #include "engine/ArchiveEngine.h"
 #include "engine/CreationRules.h"
 #include "engine/FailureReport.h"
@@ -10,6 +11,7 @@
 #include "ui/DesktopAnswers.h"
 #include "ui/FailureAlert.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFileInfo>
@@ -72,6 +74,11 @@ Outcome runToEnd(const ArchiveEngine &engine, const OperationRequest &request, D
         loop.quit();
     };
     const std::shared_ptr<OperationJob> job = jobs.start(engine, request, std::move(callbacks));
+    if (TerminationSignals *termination = TerminationSignals::instance()) {
+        QObject::connect(termination, &TerminationSignals::cancelRequested, &context, [job] { job->cancel(); });
+        if (termination->received())
+            job->cancel();
+    }
 
     QObject::connect(&delay, &QTimer::timeout, [&] {
         window = desktop.showProgress(title, [job] { job->cancel(); });
@@ -93,6 +100,9 @@ public:
         if (outcome.succeeded()) {
             if (!m_revealed.contains(outcome.path))
                 m_revealed.append(outcome.path);
+            // What was done differently from what was asked.
+            if (!outcome.description.isEmpty())
+                m_notes.append(outcome.description);
             return;
         }
         m_allSucceeded = false;
@@ -106,11 +116,14 @@ public:
             desktop.reveal(m_revealed);
         if (!m_failures.isEmpty())
             showFailure(desktop, FailureReport::combine(m_failures));
+        if (!m_notes.isEmpty())
+            desktop.showAlert(Desktop::AlertStyle::Informational, m_notes.join(QLatin1Char('\n')), QString());
         return m_allSucceeded ? 0 : 1;
     }
 
 private:
     QStringList m_revealed;
+    QStringList m_notes;
     QList<FailureReport> m_failures;
     bool m_allSucceeded = true;
 };
@@ -168,11 +181,18 @@ int compressAsChosen(const QStringList &items, const ArchiveEngine &engine, Desk
 
 std::optional<int> handleCommandLine(const QStringList &arguments, const ArchiveEngine &engine, Desktop &desktop)
 {
-    if (arguments.size() < 3)
+    if (arguments.size() < 2)
         return std::nullopt;
     const Operation operation = operationFor(arguments.at(1));
     if (operation == Operation::None)
         return std::nullopt;
+    // An empty name would stand for the current folder.
+    if (arguments.size() < 3 || arguments.mid(2).contains(QString())) {
+        desktop.showError(arguments.size() < 3
+                              ? QCoreApplication::translate("CommandLineMode", "Corvex was given no items to work on.")
+                              : QCoreApplication::translate("CommandLineMode", "Corvex was given an item with an empty name."));
+        return 1;
+    }
 
     // Everything after the option is an item, even what looks like an option.
     QStringList items;
@@ -194,6 +214,13 @@ QString absoluteItemPath(const QString &argument)
         if (component != QLatin1String("."))
             kept.append(component);
     }
+    // Up to its last "..", the path is the folder the system reaches (through links), so that an item is
+    // named after what it is: "inner/.." is the folder holding "inner".
+    const qsizetype up = kept.lastIndexOf(QStringLiteral(".."));
+    const QString reached = up < 0 ? QString()
+                                   : QFileInfo(QLatin1Char('/') + kept.mid(0, up + 1).join(QLatin1Char('/'))).canonicalFilePath();
+    if (!reached.isEmpty())
+        kept = reached.split(QLatin1Char('/'), Qt::SkipEmptyParts) + kept.mid(up + 1);
     return QLatin1Char('/') + kept.join(QLatin1Char('/'));
 }
 

@@ -15,13 +15,13 @@ class Desktop;
 namespace CommandLineMode {
 
 // The exit status when the arguments asked for operations: 0 when all of
-// them succeeded, 1 when any was refused, failed or was cancelled. Nothing
-// when there was nothing to do and nothing was shown.
+// them succeeded, 1 when any was refused, failed or was cancelled, or when
+// no item or an empty one was given. Nothing without one of the options.
 std::optional<int> handleCommandLine(const QStringList &arguments, const ArchiveEngine &engine, Desktop &desktop);
 
 // An argument as an absolute path: relative to the current folder, without
-// "." components, repeated or trailing slashes. Symbolic links and ".." are
-// left for the system to resolve.
+// "." components, repeated or trailing slashes; up to its last "..", what
+// the system reaches there. Other links stay as they are.
 QString absoluteItemPath(const QString &argument);
 
 } // namespace CommandLineMode

@@ -1,7 +1,9 @@
 #include "app/Startup.h"
 
 #include "engine/ArchiveEngine.h"
+#include "engine/PreviewFolder.h"
 #include "app/CommandLineMode.h"
+#include "app/TerminationSignals.h"
 #include "ui/CorvexController.h"
 #include "platform/Desktop.h"
 
@@ -31,6 +33,8 @@ Startup::Outcome Startup::start()
         return Outcome::EngineMissing;
     }
 
+    // View's copies a crash left.
+    PreviewFolder::removeLeftovers();
     if (const std::optional<int> status = CommandLineMode::handleCommandLine(m_arguments, *m_engine, m_desktop))
         return *status == 0 ? Outcome::HandledByCommandLine : Outcome::CommandLineFailed;
 
@@ -49,6 +53,13 @@ void Startup::showWindow()
     window->show();
     window->raise();
     window->activateWindow();
+    // A signal ends the process as Cancel would: the work stops and cleans up first (the thread pool is
+    // waited for as the application goes).
+    if (TerminationSignals *termination = TerminationSignals::instance())
+        connect(termination, &TerminationSignals::cancelRequested, m_controller, [this] {
+            m_controller->cancelWork();
+            QCoreApplication::exit(1);
+        });
 
     // "Open With" from a file manager passes the archive, or its whole
     // selection: the first file among them opens (with none, the first

@@ -1,5 +1,6 @@
 #include "app/Startup.h"
 #include "app/StartArguments.h"
+#include "app/TerminationSignals.h"
 #include "app/Translations.h"
 #include "engine/ArchiveEngine.h"
 #include "platform/QtDesktop.h"
@@ -23,6 +24,7 @@ int main(int argc, char *argv[])
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("corvex"),
                                                  QIcon(resourceFolder + QStringLiteral("/corvex.svg"))));
 
+    const TerminationSignals terminationSignals;
     QtDesktop desktop;
     if (!start.unreadable().isEmpty()) {
         desktop.showAlert(Desktop::AlertStyle::Warning, start.refusalMessage(), start.refusalInformativeText());

@@ -1,6 +1,7 @@
 #include "engine/ArchiveEngine.h"
 
 #include "engine/FileNames.h"
+#include "engine/FileOps.h"
 #include "engine/ListingParser.h"
 #include "engine/NewZip.h"
 #include "engine/OperationJob.h"
@@ -78,14 +79,13 @@ Outcome toolOutcome(const ProcessRunner::PlanResult &result, const OperationJob 
 // the object. The tool trims white space around a line and reads one pair of
 // double quotes around it as quoting, so every name goes in quotes: it then
 // stays exactly as it is. A line break cannot be named at all.
-std::unique_ptr<QTemporaryFile> memberList(const QStringList &members, const NameRecovery &names)
+std::unique_ptr<QTemporaryFile> memberList(const QStringList &members, const NameRecovery &names,
+                                           const char *lineBreak = QT_TRANSLATE_NOOP(
+                                               "ArchiveEngine", "Corvex cannot extract “%1” alone: its name holds a line break."))
 {
     for (const QString &member : members) {
         if (member.contains(QLatin1Char('\n')) || member.contains(QLatin1Char('\r')))
-            throw SystemError(
-                QCoreApplication::translate("ArchiveEngine",
-                                            "Corvex cannot extract “%1” alone: its name holds a line break.")
-                    .arg(member.simplified()));
+            throw SystemError(QCoreApplication::translate("ArchiveEngine", lineBreak).arg(member.simplified()));
     }
     auto file = std::make_unique<QTemporaryFile>(QDir::tempPath() + QStringLiteral("/corvex-members-XXXXXX"));
     if (!file->open())
@@ -246,11 +246,27 @@ Outcome ArchiveEngine::create(const OperationRequest &request, OperationJob &job
     // Written under a hidden temporary name beside the target and moved
     // there only when complete (NewZip): an existing file is never updated,
     // and a cancel or failure leaves nothing behind.
+    // Pipes, sockets and devices stay out, never opened: the tool would wait on a pipe for ever.
+    QStringList special;
+    for (const QString &input : request.inputs)
+        for (const QByteArray &path : FileOps::specialFilesIn(QFile::encodeName(input)))
+            special.append(QFile::decodeName(path));
+    std::unique_ptr<QTemporaryFile> excluded;
+    try {
+        if (!special.isEmpty())
+            excluded = memberList(special, NameRecovery(), QT_TRANSLATE_NOOP("ArchiveEngine",
+                                                             "Corvex cannot leave out “%1”: its name holds a line break."));
+    } catch (const SystemError &error) {
+        return systemFailure(error.message());
+    }
     struct NotWritten {};
     Outcome outcome;
     const auto write = [&](const QString &temporary) {
-        outcome = runPlan(m_plans.createZip(temporary, request.inputs, !request.password.isEmpty()), job,
-                          request.password);
+        outcome = runPlan(m_plans.createZip(temporary, request.inputs, !request.password.isEmpty(),
+                                            excluded ? excluded->fileName() : QString()),
+                          job, request.password);
+        // The tool names the file it wrote, which the user never sees.
+        outcome.output.replace(temporary, request.archive);
         if (outcome.succeeded() && job.isCancelled())
             outcome = cancelled();
         if (!outcome.succeeded())
@@ -267,6 +283,10 @@ Outcome ArchiveEngine::create(const OperationRequest &request, OperationJob &job
         outcome = systemFailure(error.message());
     }
     outcome.path = placed;
+    if (outcome.succeeded() && !special.isEmpty())
+        outcome.description = QCoreApplication::translate(
+            "ArchiveEngine", "%n special file(s) (pipes, sockets or devices) were left out: %1", nullptr,
+            int(special.size())).arg(special.join(QStringLiteral(", ")));
     return outcome;
 }
 

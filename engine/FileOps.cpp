@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <dirent.h>
+#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -137,6 +138,32 @@ bool removeTree(int parent, const char *name)
         }
     }
     return complete && ::unlinkat(parent, name, AT_REMOVEDIR) == 0;
+}
+
+namespace {
+thread_local std::vector<QByteArray> *t_found = nullptr;
+thread_local qsizetype t_skip = 0;
+
+int noteSpecial(const char *path, const struct stat *status, int type, FTW *)
+{
+    if (type == FTW_F && !S_ISREG(status->st_mode))
+        t_found->push_back(QByteArray(path + t_skip));
+    return 0;
+}
+} // namespace
+
+std::vector<QByteArray> specialFilesIn(const QByteArray &path)
+{
+    std::vector<QByteArray> found;
+    QByteArray start = path;
+    while (start.size() > 1 && start.endsWith('/'))
+        start.chop(1);
+    t_found = &found;
+    t_skip = start.lastIndexOf('/') + 1;
+    // FTW_PHYS: links are reported as links, not followed; at most 16 folders open at once.
+    ::nftw(start.constData(), noteSpecial, 16, FTW_PHYS);
+    t_found = nullptr;
+    return found;
 }
 
 } // namespace FileOps

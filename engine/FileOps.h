@@ -37,4 +37,9 @@ int openOwnFolder(int parent, const char *name);
 // open at a time; never follows a link. False when something stayed.
 bool removeTree(int parent, const char *name);
 
+// The pipes, sockets and devices at or under `path` (never through a
+// link), as paths starting at its last component, the way an archive made
+// of `path` names them. None is opened.
+std::vector<QByteArray> specialFilesIn(const QByteArray &path);
+
 } // namespace FileOps

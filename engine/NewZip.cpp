@@ -41,10 +41,9 @@ QByteArray writeTemporary(const QString &zip, const Writer &write)
 
 QString temporaryNameFor(const QString &zip)
 {
-    const QFileInfo info(zip);
-    const QString unique = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    return info.absolutePath() + QStringLiteral("/.") + info.fileName() + QLatin1Char('.') + unique
-        + QStringLiteral(".zip");
+    // Short, whatever the ZIP's name: a name near the system's limit must still have room beside it.
+    const QString unique = QUuid::createUuid().toString(QUuid::Id128).left(12);
+    return QFileInfo(zip).absolutePath() + QStringLiteral("/.corvex-") + unique + QStringLiteral(".zip");
 }
 
 void writeReplacing(const QString &zip, const Writer &write)

@@ -21,8 +21,8 @@ void writeReplacing(const QString &zip, const Writer &write);
 // Returns where it went.
 QString writeBeside(const QString &zip, const Writer &write);
 
-// The temporary name beside `zip`: hidden, unique, and ending in ".zip"
-// since the tool appends that to names without an extension.
+// The temporary name beside `zip`: hidden, unique, short, and ending in
+// ".zip" since the tool appends that to names without an extension.
 QString temporaryNameFor(const QString &zip);
 
 } // namespace NewZip

@@ -1,15 +1,21 @@
 #include "engine/PreviewFolder.h"
 
 #include "engine/ArchiveError.h"
+#include "engine/FileOps.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <sys/stat.h>
 #include <unistd.h>
+
+namespace {
+constexpr char kPrefix[] = "/CorvexPreview-";
+}
 
 QString PreviewFolder::base()
 {
@@ -26,10 +32,37 @@ QString PreviewFolder::base()
 QString PreviewFolder::create()
 {
     const QString folder = base();
-    QByteArray pattern = QFile::encodeName(folder) + "/CorvexPreview-XXXXXX";
+    QByteArray pattern = QFile::encodeName(folder) + kPrefix + QByteArray::number(::getpid()) + "-XXXXXX";
     // mkdtemp makes it 0700 under a name nobody could have chosen before.
     if (!::mkdtemp(pattern.data()))
         throw SystemError::fromErrno(
             QCoreApplication::translate("PreviewFolder", "Cannot create a preview folder in “%1”").arg(folder), errno);
     return QFile::decodeName(pattern);
+}
+
+bool PreviewFolder::remove(const QString &folder)
+{
+    const QByteArray native = QFile::encodeName(folder);
+    const qsizetype slash = native.lastIndexOf('/');
+    if (slash < 0 || !native.mid(slash).startsWith(kPrefix))
+        return false;
+    const FileOps::Fd parent(::open(native.left(slash + 1).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return parent.get() >= 0 && FileOps::removeTree(parent.get(), native.mid(slash + 1).constData());
+}
+
+void PreviewFolder::removeLeftovers()
+{
+    const QByteArray folder = QFile::encodeName(base());
+    const FileOps::Fd parent(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    for (const QByteArray &name : FileOps::namesIn(parent.get())) {
+        // CorvexPreview-PID-XXXXXX, ours, of a process that is gone.
+        const QList<QByteArray> parts = name.split('-');
+        bool isNumber = false;
+        const pid_t pid = parts.size() == 3 && parts[0] == "CorvexPreview" ? pid_t(parts[1].toInt(&isNumber)) : 0;
+        struct stat status;
+        if (isNumber && pid > 0 && ::kill(pid, 0) != 0 && errno == ESRCH
+            && ::fstatat(parent.get(), name.constData(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode)
+            && status.st_uid == ::getuid())
+            FileOps::removeTree(parent.get(), name.constData());
+    }
 }

@@ -80,12 +80,17 @@ ToolPlan ToolPlans::extract(const ArchiveFormat &format, const QString &archive,
     return one(format.reader, std::move(arguments), folder);
 }
 
-ToolPlan ToolPlans::createZip(const QString &zip, const QStringList &inputs, bool encrypted) const
+// "-snl": a link is stored as a link, never followed: nothing from outside
+// the chosen items goes in, and a link loop ends.
+ToolPlan ToolPlans::createZip(const QString &zip, const QStringList &inputs, bool encrypted,
+                              const QString &excluded) const
 {
-    QStringList arguments{QStringLiteral("a"), QStringLiteral("-tzip"), QStringLiteral("-bsp1")};
+    QStringList arguments{QStringLiteral("a"), QStringLiteral("-tzip"), QStringLiteral("-bsp1"), QStringLiteral("-snl")};
     // A bare -p makes the tool read the password from its standard input.
     if (encrypted)
         arguments += {QStringLiteral("-mem=AES256"), QStringLiteral("-p")};
+    if (!excluded.isEmpty())
+        arguments += {QStringLiteral("-scsUTF-8"), QStringLiteral("-x@") + excluded};
     arguments += {QStringLiteral("-spd"), QStringLiteral("--"), zip};
     arguments += inputs;
     return one(Reader::SevenZip, std::move(arguments), QString(), encrypted);

@@ -34,8 +34,10 @@ public:
     // not be UTF-8; it then reads the list's bytes as they are (measured).
     ToolPlan extract(const ArchiveFormat &format, const QString &archive, const QString &folder,
                      const QString &memberList = QString(), bool toolNames = false, int tarFd = -1) const;
-    // With `encrypted` the tool reads the new password from its standard input.
-    ToolPlan createZip(const QString &zip, const QStringList &inputs, bool encrypted = false) const;
+    // With `encrypted` the tool reads the new password from its standard input;
+    // `excluded` names a file listing the paths to leave out, one a line.
+    ToolPlan createZip(const QString &zip, const QStringList &inputs, bool encrypted = false,
+                       const QString &excluded = QString()) const;
     // ToolPlansCreate.cpp: a new archive at `archive` as the Compress dialog
     // chose it. ZIP, 7z and tar are one run of the tool; a compressed tar is
     // the tool's tar on its standard output into the compressor (the tool,

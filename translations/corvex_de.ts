@@ -42,6 +42,17 @@
         <source>“%1” is empty: there is nothing to extract.</source>
         <translation>„%1“ ist leer: Es gibt nichts zu entpacken.</translation>
     </message>
+    <message>
+        <source>Corvex cannot leave out “%1”: its name holds a line break.</source>
+        <translation>Corvex kann „%1“ nicht auslassen: Der Name enthält einen Zeilenumbruch.</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n special file(s) (pipes, sockets or devices) were left out: %1</source>
+        <translation>
+            <numerusform>%n Spezialdatei (Pipe, Socket oder Gerät) wurde ausgelassen: %1</numerusform>
+            <numerusform>%n Spezialdateien (Pipes, Sockets oder Geräte) wurden ausgelassen: %1</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>ArchiveError</name>
@@ -269,6 +280,17 @@
     <message>
         <source>Vietnamese (Windows 1258)</source>
         <translation>Vietnamesisch (Windows 1258)</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLineMode</name>
+    <message>
+        <source>Corvex was given no items to work on.</source>
+        <translation>Corvex wurden keine Objekte zum Bearbeiten übergeben.</translation>
+    </message>
+    <message>
+        <source>Corvex was given an item with an empty name.</source>
+        <translation>Corvex wurde ein Objekt mit leerem Namen übergeben.</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,7 @@
 #include "ui/CorvexController.h"
 
 #include "engine/JobQueue.h"
+#include "engine/PreviewFolder.h"
 #include "ui/ActivityIndicator.h"
 #include "ui/DragOut.h"
 #include "ui/EncodingMenu.h"
@@ -19,6 +20,8 @@
 #include <QLabel>
 #include <QShortcut>
 #include <QToolButton>
+
+#include <utility>
 
 namespace {
 
@@ -69,7 +72,16 @@ CorvexController::CorvexController(ArchiveEngine &engine, Desktop &desktop, cons
     buildInterface();
 }
 
-CorvexController::~CorvexController() = default;
+CorvexController::~CorvexController()
+{
+    removePreviews();
+}
+
+void CorvexController::removePreviews()
+{
+    for (const QString &folder : std::exchange(m_previewFolders, {}))
+        PreviewFolder::remove(folder);
+}
 
 void CorvexController::enableFor(const ArchiveFormat &format)
 {
@@ -88,6 +100,7 @@ bool CorvexController::eventFilter(QObject *watched, QEvent *event)
     if (watched == m_window.get() && event->type() == QEvent::Close) {
         cancelWork();
         m_archivePassword.clear();
+        removePreviews();
     }
     return QObject::eventFilter(watched, event);
 }

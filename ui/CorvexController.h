@@ -179,6 +179,9 @@ private:
     QString m_archivePassword;
     // The code page the user chose for the current archive's names; 0 detects.
     int m_codePage = 0;
+    // View's copies: removed when the window closes, another archive becomes current, or the controller goes.
+    QStringList m_previewFolders;
+    void removePreviews();
     // Destroyed after the jobs (below): they may still be writing into its folders.
     std::unique_ptr<DragOut> m_dragOut;
     // The running operations; the newest load is also kept apart, so that

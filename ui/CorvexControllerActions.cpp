@@ -70,6 +70,9 @@ void CorvexController::operationFinished(const std::shared_ptr<OperationJob> &jo
         if (request.kind != OperationKind::Create && request.kind != OperationKind::List
             && request.archive == m_archivePath && !outcome.password.isEmpty())
             m_archivePassword = outcome.password;
+        // What was done differently from what was asked.
+        if (!outcome.description.isEmpty())
+            m_desktop.showAlert(Desktop::AlertStyle::Informational, outcome.description, QString());
         succeeded(std::move(outcome));
         return;
     case Outcome::Kind::Cancelled:
@@ -129,6 +132,8 @@ void CorvexController::startLoading(const QString &path, const QString &password
     // current archive as it was.
     m_loading = runOperation(request, tr("Reading archive…"), [this, path, codePage](Outcome outcome) {
         m_loading.reset();
+        if (path != m_archivePath)
+            removePreviews();
         const auto count = outcome.entries.size();
         m_archivePath = path;
         m_codePage = codePage;
@@ -266,7 +271,9 @@ void CorvexController::viewSelected()
     }
     OperationRequest request = requestFor(OperationKind::Preview, archive);
     request.members = {selected->path()};
-    runOperation(request, tr("Opening preview…"), [this](const Outcome &outcome) {
+    const qsizetype memberLength = request.members.first().size();
+    runOperation(request, tr("Opening preview…"), [this, memberLength](const Outcome &outcome) {
+        m_previewFolders.append(outcome.path.chopped(memberLength + 1));
         setStatus(tr("Ready"));
         m_desktop.open(outcome.path);
     });

@@ -39,6 +39,8 @@ private slots:
         const QString program = QStringLiteral("/usr/bin/corvex");
         const struct { QStringList arguments; StartOutcome outcome; QString loaded; } cases[] = {
             {{program, "-corvexextracthere", zip}, StartOutcome::EngineMissing, ""},
+            {{program, "-corvexextracthere"}, StartOutcome::CommandLineFailed, ""},
+            {{program, "-add2archive", ""}, StartOutcome::CommandLineFailed, ""},
             {{program, "-CorvexExtractFolder", zip}, StartOutcome::HandledByCommandLine, ""},
             {{program, "-open", zip}, StartOutcome::WindowShown, ""},
             // Open With passes the whole selection: the first file opens.
@@ -51,7 +53,7 @@ private slots:
             QVERIFY(!QFileInfo::exists(path("member.txt")));
             if (c.outcome != StartOutcome::WindowShown) {
                 // The error or the reveal only; no window was ever made, not even a hidden one.
-                QCOMPARE(desktop.kinds(), QStringList{c.outcome == StartOutcome::EngineMissing ? "error" : "reveal"});
+                QCOMPARE(desktop.kinds(), QStringList{c.outcome == StartOutcome::HandledByCommandLine ? "reveal" : "error"});
                 QVERIFY(!delegate.controller() && QApplication::topLevelWidgets().isEmpty());
                 QCOMPARE(QFileInfo::exists(path("archive/member.txt")), c.outcome == StartOutcome::HandledByCommandLine);
                 continue;
@@ -85,17 +87,24 @@ private slots:
         }
     }
 
-    // Several items: the zip is named after the first, beside it, relative paths (a trailing slash) resolved.
+    // Several items: the zip is named after the first, beside it, relative paths (a trailing slash, "..") resolved.
     void compressDestinations()
     {
-        QVERIFY(writeFile(path("a/Photos/one.jpg"), "1") && writeFile(path("a/notes.txt"), "2"));
-        FakeDesktop desktop;
-        QCOMPARE(handleCommandLine({"corvex", "-add2archive", "a/Photos/", "a/notes.txt"}, ArchiveEngine(kResources), desktop), 0);
-        QCOMPARE(desktop.kinds(), QStringList{"reveal"});
-        QCOMPARE(desktop.calls[0].values, QStringList{path("a/Photos.zip")});
-        QCOMPARE(memberPaths(path("a/Photos.zip")), (QStringList{"Photos", "Photos/one.jpg", "notes.txt"}));
+        const QString longName = QString(240, u'n');   // its temporary name fits too
+        QVERIFY(writeFile(path("a/Photos/one.jpg"), "1") && writeFile(path("a/notes.txt"), "2") && writeFile(path(longName + ".txt"), "3"));
+        const struct { QStringList items; QString zip; QStringList members; } cases[] = {
+            {{longName + ".txt"}, longName + ".zip", {longName + ".txt"}},
+            {{"a/Photos/.."}, "a.zip", {"a", "a/Photos", "a/Photos/one.jpg", "a/notes.txt"}},
+            {{"a/Photos/", "a/notes.txt"}, "a/Photos.zip", {"Photos", "Photos/one.jpg", "notes.txt"}}};
+        for (const auto &c : cases) {
+            FakeDesktop desktop;
+            QCOMPARE(handleCommandLine(QStringList{"corvex", "-add2archive"} + c.items, ArchiveEngine(kResources), desktop), 0);
+            QCOMPARE(desktop.kinds(), QStringList{"reveal"});
+            QCOMPARE(desktop.calls[0].values, QStringList{path(c.zip)});
+            QCOMPARE(memberPaths(path(c.zip)), c.members);
+        }
         // -compress asks how first; a cancelled dialog makes nothing.
-        desktop.clear();
+        FakeDesktop desktop;
         QCOMPARE(handleCommandLine({"corvex", "-compress", "a/notes.txt"}, ArchiveEngine(kResources), desktop), 1);
         desktop.queueNewArchiveAnswer(NewArchiveChoice{path("a"), "n.tar", {NewFormat::Tar, NewLevel::Normal, 0, false}, "", false});
         QCOMPARE(handleCommandLine({"corvex", "-COMPRESS", "a/notes.txt"}, ArchiveEngine(kResources), desktop), 0);

@@ -75,6 +75,12 @@ private slots:
             QCOMPARE(folder.parent_path(), mode == fs::perms::owner_all ? runtime : fs::path(dir.path().toStdString()));
             QCOMPARE(fs::status(folder).permissions(), fs::perms::owner_all);
         }
+        // A crash's copies go at the next start; a running process's stay.
+        const fs::path gone = PreviewFolder::base().toStdString() + "/CorvexPreview-2147483646-abcdef";
+        fs::create_directories(gone / "copy");
+        const fs::path live = PreviewFolder::create().toStdString();
+        PreviewFolder::removeLeftovers();
+        QVERIFY(!fs::exists(gone) && fs::exists(live));
     }
 
     // Name (in a folder holding a.zip, b.zip and the rest; or absolute), change after opening, problem, unchanged.

@@ -4,11 +4,15 @@
 // Then several archives at once, Compress to ZIP beside what exists, and an archive replaced after loading.
 #include "app/CommandLineMode.h"
 #include "engine/FileNames.h"
+#include "engine/OperationJob.h"
 #include "ui/CorvexController.h"
 #include "HostileCorpus.h"
 
 #include <QFileInfo>
 #include <QThreadPool>
+
+#include <csignal>
+#include <future>
 
 namespace {
 
@@ -168,6 +172,80 @@ private slots:
             QCOMPARE(desktop.calls.last().values, QStringList{zip});
             QVERIFY(QFileInfo(zip).isFile());
             HOSTILE_CLEAN(m_corpus.problems(before, hostile::snapshot(m_corpus.root.path()), zip));
+        }
+    }
+
+    // The real program stopped by a signal while its tool works: Cancel, nothing left behind, status 1.
+    void signalsCancel_data()
+    {
+        QTest::addColumn<QString>("option");
+        QTest::addColumn<int>("signal");
+        QTest::newRow("extract, SIGTERM") << "-corvexextracthere" << SIGTERM;
+        QTest::newRow("extract to folder, SIGHUP") << "-corvexextractfolder" << SIGHUP;
+        QTest::newRow("compress, SIGINT") << "-add2archive" << SIGINT;
+    }
+
+    void signalsCancel()
+    {
+        QFETCH(QString, option);
+        QFETCH(int, signal);
+        // 256 MiB of zeros, sparse, and its ZIP: long work, little disk.
+        static QTemporaryDir zeros;
+        QFile sparse(zeros.filePath(QStringLiteral("zeros/zeros.bin")));
+        if (!QFileInfo::exists(zeros.filePath(QStringLiteral("zeros.zip")))) {
+            QVERIFY(QDir(zeros.path()).mkpath(QStringLiteral("zeros")) && sparse.open(QIODevice::WriteOnly) && sparse.resize(1 << 28));
+            m_engine.createZip(zeros.filePath(QStringLiteral("zeros.zip")), {sparse.fileName()});
+        }
+        const bool compress = option == QLatin1String("-add2archive");
+        const QString folder = zeros.filePath(option);
+        const QString item = compress ? zeros.filePath(QStringLiteral("zeros")) : place(folder, {zeros.filePath(QStringLiteral("zeros.zip"))}).first();
+        const QDir dir(compress ? zeros.path() : folder);
+        const QStringList before = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        QProcess corvex;
+        corvex.start(QStringLiteral(CORVEX_RESOURCE_DIR "/../../bin/corvex"), {option, item});
+        // Signalled once its hidden work shows: the staging folder or the temporary ZIP.
+        QVERIFY(QTest::qWaitFor([&] {
+            return dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size() > before.size();
+        }, 60000));
+        ::kill(pid_t(corvex.processId()), signal);
+        QVERIFY(corvex.waitForFinished(60000));
+        QCOMPARE(corvex.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(corvex.exitCode(), 1);
+        QCOMPARE(dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+    }
+
+    // Compress to ZIP stores a link as a link and leaves out what is no file, never opening it: each run ends by
+    // itself (the guard only stops one that has not after two minutes).
+    void compressLinksAndSpecialFiles()
+    {
+        using Items = std::vector<std::pair<std::string, std::optional<std::string>>>;
+        const struct { const char *name; Items setup; QStringList members; QString note; } rows[] = {
+            {"link out", {{"keys", "->../../../outside"}}, {"p", "p/keys"}, {}},
+            {"link loop", {{"a", "->."}, {"c", std::nullopt}, {"c/b", "->.."}}, {"p", "p/a", "p/c", "p/c/b"}, {}},
+            {"pipe", {{"f", "x"}, {"pipe", "|"}}, {"p", "p/f"}, "1 special file(s) (pipes, sockets or devices) were left out: p/pipe"}};
+        for (const auto &row : rows) {
+            const QString folder = hostile::privateFolder(m_corpus.root.filePath(QStringLiteral("cases/compress-%1/p").arg(row.name)));
+            hostile::make(row.setup, folder);
+            OperationRequest request;
+            request.kind = OperationKind::Create;
+            request.archive = folder + QStringLiteral(".zip");
+            request.inputs = {folder};
+            OperationJob job;
+            auto run = std::async(std::launch::async, [&] { return m_engine.execute(request, job); });
+            const bool ended = run.wait_for(std::chrono::minutes(2)) == std::future_status::ready;
+            job.cancel();
+            const Outcome outcome = run.get();
+            QVERIFY2(ended && outcome.succeeded() && outcome.description == row.note, row.name);
+            QStringList members;
+            for (const ArchiveEntry &entry : m_engine.list(request.archive))
+                members.append(entry.path());
+            members.sort();
+            QCOMPARE(members, row.members);
+            const QString listing = m_engine.run({QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("--"), request.archive});
+            for (const auto &[name, value] : row.setup) {
+                const QString record = listing.section(QStringLiteral("Path = p/%1\n").arg(QString::fromStdString(name)), 1).section(QStringLiteral("\n\n"), 0, 0);
+                QVERIFY2(!value || value->rfind("->", 0) != 0 || record.contains(QLatin1String(" lrwx")), name.c_str());
+            }
         }
     }
 

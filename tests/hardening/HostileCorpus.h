@@ -198,6 +198,8 @@ inline void make(const std::vector<std::pair<std::string, std::optional<std::str
             fs::create_directories(path);
         else if (value->rfind("->", 0) == 0)
             fs::create_symlink(value->substr(2), path);
+        else if (*value == "|")
+            ::mkfifo(path.c_str(), 0600);
         else
             std::ofstream(path, std::ios::binary) << *value;
     }

@@ -106,9 +106,11 @@ private slots:
         desktop.queuePasswordAnswer(QStringLiteral("pw 2"));
         click(c, "viewButton");
         QTRY_COMPARE_WITH_TIMEOUT(desktop.count("open"), 1, 30000);
+        const QString copy = desktop.calls.last().values.first();   // the plaintext, gone with the window
         click(c, "testButton");
         UI_WAIT_FOR_STATUS(c, QStringLiteral("Archive test passed"));
         c.window()->close();
+        QVERIFY(!copy.isEmpty() && !QFileInfo::exists(copy) && !QFileInfo::exists(QFileInfo(copy).path()));
         click(c, "testButton");
         QTRY_COMPARE_WITH_TIMEOUT(desktop.count("password"), 5, 30000);   // names twice, then partial twice
         drainWork();
