@@ -63,8 +63,8 @@ private slots:
         QVERIFY(!CR::encryptNamesRefusal(F::SevenZip, false).isEmpty());
         QVERIFY(!CR::passwordProblem(F::Zip, "pässword").isEmpty() && CR::passwordProblem(F::SevenZip, "pässword").isEmpty());
         QVERIFY(!CR::passwordProblem(F::SevenZip, "a\nb").isEmpty() && CR::passwordProblem(F::Tar, "").isEmpty());
-        for (const char *bad : {"", "   ", ".7z", "a/b.zip", "..", qPrintable(QString(251, 'x'))})
-            QVERIFY2(!CR::nameProblem(bad).isEmpty(), bad);
+        for (const QString &bad : {QString(), QString("   "), QString(".7z"), QString("a/b.zip"), QString(".."), QString(251, 'x')})
+            QVERIFY2(!CR::nameProblem(bad).isEmpty(), qPrintable(bad));
     }
 
     void volumeSizes()
