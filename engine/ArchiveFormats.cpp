@@ -19,6 +19,15 @@ Signature at(qint64 offset, const char *bytes, qsizetype size)
 
 #define SIG(offset, literal) at(offset, literal, qsizetype(sizeof(literal) - 1))
 
+// "rar", and the old volume names after it: "r00" to "r99".
+QStringList rarExtensions()
+{
+    QStringList extensions{QStringLiteral("rar")};
+    for (int i = 0; i < 100; ++i)
+        extensions.append(QStringLiteral("r%1").arg(i, 2, 10, QLatin1Char('0')));
+    return extensions;
+}
+
 // What 7zz 26.02 reads and writes ("7zz i"): zstd, Z and lzma it only reads.
 const std::vector<ArchiveFormat> &rows()
 {
@@ -52,6 +61,13 @@ const std::vector<ArchiveFormat> &rows()
         {QT_TRANSLATE_NOOP("ArchiveFormats", "an RPM package"), {"rpm"}, {SIG(0, "\xED\xAB\xEE\xDB")},
          Reader::SevenZip, kReadOnly},
         {QT_TRANSLATE_NOOP("ArchiveFormats", "a cpio archive"), {"cpio"}, {SIG(0, "07070")}, Reader::SevenZip,
+         kReadOnly},
+        // Debian's 7zz reads none of these; corvex-reader opens a RAR volume
+        // set from any of its volumes, and reads the tar inside lzip and lz4.
+        {QT_TRANSLATE_NOOP("ArchiveFormats", "a RAR archive"), rarExtensions(), {SIG(0, "Rar!\x1A\x07")},
+         Reader::Corvex, kReadOnly},
+        {QT_TRANSLATE_NOOP("ArchiveFormats", "an lzip file"), {"lz"}, {SIG(0, "LZIP")}, Reader::Corvex, kReadOnly},
+        {QT_TRANSLATE_NOOP("ArchiveFormats", "an LZ4 file"), {"lz4"}, {SIG(0, "\x04\x22\x4D\x18")}, Reader::Corvex,
          kReadOnly},
         {QT_TRANSLATE_NOOP("ArchiveFormats", "a disk image"), {"dmg", "img", "vhd", "vhdx", "vmdk", "squashfs"}, {},
          Reader::SevenZip, kReadOnly},
@@ -162,6 +178,8 @@ QString programName(Reader reader)
     switch (reader) {
     case Reader::SevenZip:
         break;
+    case Reader::Corvex:
+        return QStringLiteral("corvex-reader");
     }
     return QStringLiteral("7zz");
 }

@@ -12,7 +12,8 @@
 // Which program reads a format. A new reader is an enumerator here, its
 // program's file name in ArchiveFormats::programName(), and its argument
 // lists in ToolPlans; its formats are rows of the table naming it.
-enum class Reader { SevenZip };
+// Corvex is corvex-reader (app/reader/), on libarchive: what 7zz lacks.
+enum class Reader { SevenZip, Corvex };
 
 // What Corvex can do with a format.
 enum class Capability { List = 1, Test = 2, Extract = 4, Update = 8, Create = 16 };

@@ -48,8 +48,12 @@ ToolPlan ToolPlans::tar(const ArchiveFormat &format, const QString &archive, int
     return plan;
 }
 
+// corvex-reader takes the tool's commands, reads no password, and prints
+// the tool's record shape and progress texts (app/reader/main.cpp).
 ToolPlan ToolPlans::list(const ArchiveFormat &format, const QString &archive, int tarFd) const
 {
+    if (format.reader == Reader::Corvex)
+        return one(format.reader, {QStringLiteral("l"), QStringLiteral("--"), archive}, QString(), false);
     if (tarFd >= 0)
         return tar(format, archive, tarFd, {QStringLiteral("l"), QStringLiteral("-slt")});
     return one(format.reader,
@@ -59,6 +63,8 @@ ToolPlan ToolPlans::list(const ArchiveFormat &format, const QString &archive, in
 // "-bsp1": progress on the output, which the job reads.
 ToolPlan ToolPlans::test(const ArchiveFormat &format, const QString &archive, int tarFd) const
 {
+    if (format.reader == Reader::Corvex)
+        return one(format.reader, {QStringLiteral("t"), QStringLiteral("--"), archive}, QString(), false);
     // The stream's own check is its reader's status; the tar's, the test's.
     if (tarFd >= 0)
         return tar(format, archive, tarFd, {QStringLiteral("t")});
@@ -69,6 +75,12 @@ ToolPlan ToolPlans::test(const ArchiveFormat &format, const QString &archive, in
 ToolPlan ToolPlans::extract(const ArchiveFormat &format, const QString &archive, const QString &folder,
                             const QString &memberList, bool toolNames, int tarFd) const
 {
+    if (format.reader == Reader::Corvex) {
+        QStringList arguments{QStringLiteral("x")};
+        if (!memberList.isEmpty())
+            arguments.append(QStringLiteral("-i@") + memberList);
+        return one(format.reader, arguments + QStringList{QStringLiteral("--"), archive}, folder, false);
+    }
     QStringList arguments{QStringLiteral("x"), QStringLiteral("-bsp1"), QStringLiteral("-spd"), QStringLiteral("-o."),
                           QStringLiteral("-y")};
     if (!memberList.isEmpty())

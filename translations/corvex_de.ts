@@ -410,6 +410,18 @@
         <source>Type a volume size of at least %1, such as “100 MB”.</source>
         <translation>Geben Sie eine Teilgröße von mindestens %1 ein, etwa „100 MB“.</translation>
     </message>
+    <message>
+        <source>a RAR archive</source>
+        <translation>ein RAR-Archiv</translation>
+    </message>
+    <message>
+        <source>an lzip file</source>
+        <translation>eine lzip-Datei</translation>
+    </message>
+    <message>
+        <source>an LZ4 file</source>
+        <translation>eine LZ4-Datei</translation>
+    </message>
 </context>
 <context>
     <name>ConflictBox</name>

@@ -1,6 +1,6 @@
 #include "app/reader/ReadLoop.h"
 
-#include "app/reader/Rar5Encryption.h"
+#include "app/reader/RarHeaders.h"
 #include "app/reader/SafeWriter.h"
 
 #include <algorithm>
@@ -109,8 +109,12 @@ int ReadLoop::run()
         if (!chosen(path))
             continue;
         if ((archive_format(m_reader) & ARCHIVE_FORMAT_BASE_MASK) == ARCHIVE_FORMAT_RAR_V5 && !m_volumes.empty()) {
-            if (!m_scanned)
-                m_encrypted = rar5EncryptedMembers(m_volumes);
+            if (!m_scanned) {
+                for (const std::string &volume : m_volumes) {
+                    const std::set<std::string> found = RarHeaders::read(volume).encrypted;
+                    m_encrypted.insert(found.begin(), found.end());
+                }
+            }
             m_scanned = true;
             if (name && m_encrypted.count(name))
                 archive_entry_set_is_data_encrypted(entry, 1);

@@ -1,5 +1,7 @@
 #include "app/reader/VolumeSet.h"
 
+#include "app/reader/RarHeaders.h"
+
 #include <cctype>
 #include <algorithm>
 #include <cstdio>
@@ -67,6 +69,15 @@ bool saysVolume(const std::string &path)
 } // namespace
 
 VolumeSet VolumeSet::find(const std::string &path)
+{
+    VolumeSet set = findNamed(path);
+    if (set.missing.empty() && set.volumes.size() + !set.nextName().empty() > 1
+        && RarHeaders::read(set.volumes.back()).moreVolumes)
+        set.missing = set.m_next;
+    return set;
+}
+
+VolumeSet VolumeSet::findNamed(const std::string &path)
 {
     VolumeSet set;
     const size_t slash = path.rfind('/');

@@ -8,7 +8,8 @@
 // name is a set of one.
 struct VolumeSet {
     std::vector<std::string> volumes;
-    // The first volume that should be there and is not, else empty.
+    // The first volume that should be there and is not, else empty: one
+    // before the last found, or the one the last found says follows it.
     std::string missing;
 
     static VolumeSet find(const std::string &path);
@@ -17,6 +18,9 @@ struct VolumeSet {
     std::string nextName() const;
 
 private:
+    // The set by its names alone.
+    static VolumeSet findNamed(const std::string &path);
+
     // The volume after the last one found, whether or not one is expected.
     std::string m_next;
 };

@@ -240,6 +240,35 @@ CASES = [
 ]
 
 
+
+# The hostile tars again, compressed with lzip or lz4, and a RAR: corvex-reader reads these.
+def packed(name, tar_name):
+    path = os.path.join(CORPUS, name)
+    option = "--lz4" if name.endswith(".lz4") else "--lzip"
+    subprocess.run(["bsdtar", "-P", option, "-cf", path, "@" + os.path.join(CORPUS, tar_name)], check=True)
+    return path
+
+
+def sample(name):
+    path = os.path.join(CORPUS, name)
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "data", "rar", name), "rb") as f:
+        open(path, "wb").write(f.read())
+    return path
+
+
+READER = "corvex-reader writes no name with '..', through no link, and only files, folders and links"
+CASES += [
+    ("tar-lz-dotdot", packed("dotdot.tar.lz", "dotdot.tar"), "R", [f"{E}-t1.txt"]),
+    ("tar-lz4-symlink-out-then-write", packed("symlink-out.tar.lz4", "symlink-out.tar"), "F", [], ["lnk"], READER),
+    ("tar-lz-symlink-chain", packed("symlink-chain.tar.lz", "symlink-chain.tar"), "F", [], [], READER),
+    ("tar-lz4-symlink-then-file", packed("symlink-file.tar.lz4", "symlink-file.tar"), "X", ["x"], ["x"], READER),
+    ("tar-lz-hardlink-out", packed("hardlink-out.tar.lz", "hardlink-out.tar"), "F", [], [], READER),
+    ("tar-lz4-special-files", packed("special.tar.lz4", "special.tar"), "X", ["suid", "ok.txt"], [],
+     "corvex-reader leaves pipes and devices out and drops set-id bits"),
+    ("rar-hostile", sample("hostile5.rar"), "R"),
+]
+
+
 def hexes(paths):
     return [b(p).hex() for p in paths]   # bytes travel as hex
 

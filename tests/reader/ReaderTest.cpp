@@ -2,14 +2,16 @@
 // tarballs: the tree it extracts is the one bsdtar extracts, its listing
 // is what the listing parser reads, and damaged, hostile or encrypted input
 // fails with a line that says why and writes nothing outside its folder.
-#include "../TestSupport.h"
+// Then the same formats through the window and the command line.
+#include "../ui/UiTestSupport.h"
 
+#include "app/CommandLineMode.h"
 #include "engine/ListingParser.h"
 
 #include <QCryptographicHash>
 #include <filesystem>
 
-using namespace test_support;
+using namespace ui_test;
 
 namespace {
 
@@ -55,11 +57,19 @@ class ReaderTest : public QObject
 
     QTemporaryDir m_dir;
     QString m_tarballs;
+    std::unique_ptr<ArchiveEngine> m_engine;
 
 private slots:
     void initTestCase()
     {
         QVERIFY(QFileInfo(kReader).isExecutable());
+        m_engine = std::make_unique<ArchiveEngine>(kResources);
+        // The samples where the window and the command line may write beside
+        // them, and a volume set without its last volume.
+        for (const QString &name : QDir(kSamples).entryList(QDir::Files))
+            QVERIFY(writeFile(m_dir.filePath("rar/" + name), readFile(kSamples + '/' + name)));
+        for (const char *part : {"set5.part1.rar", "set5.part2.rar"})
+            QVERIFY(writeFile(m_dir.filePath(QString("cut/") + part), readFile(kSamples + '/' + part)));
         // A tree with what a tarball can hold: nested folders, a link, a
         // hard link, awkward names.
         m_tarballs = m_dir.filePath(QStringLiteral("tarballs"));
@@ -202,7 +212,67 @@ private slots:
         QCOMPARE(tree(out.path()), written);
         QVERIFY(!QFileInfo::exists("/tmp/planted.txt"));
     }
+
+    // Loaded, tested and extracted in the window, extracted by Extract to
+    // Folder; or failed in both with the sentence.
+    void throughTheWindow_data()
+    {
+        QTest::addColumn<QString>("archive");
+        QTest::addColumn<QString>("loaded");
+        QTest::addColumn<QString>("reference");
+        QTest::newRow("rar5") << "rar/plain5.rar" << "5 items" << "rar/plain5.rar";
+        QTest::newRow("rar4 set from a middle volume") << "rar/set4.r00" << "2 items" << "rar/plain4.rar";
+        QTest::newRow("tar.lz4") << "tarballs/t.tar.lz4" << "9 items" << "tarballs/t.tar.lz4";
+        QTest::newRow("encrypted") << "rar/encrypted5.rar" << ""
+                                   << "“encrypted5.rar” is encrypted. Corvex can't open encrypted RAR archives.";
+        QTest::newRow("last volume missing") << "cut/set5.part1.rar" << ""
+                                             << "A volume of “set5.part1.rar” is missing: “set5.part3.rar”.";
+        QTest::newRow("truncated") << "rar/truncated5.rar" << "" << "“truncated5.rar” is damaged or incomplete.";
+    }
+    void throughTheWindow()
+    {
+        QFETCH(QString, archive);
+        QFETCH(QString, loaded);
+        QFETCH(QString, reference);
+        archive = m_dir.filePath(archive);
+        const QString out = m_dir.filePath("out/" + QString(QTest::currentDataTag()));
+        FakeDesktop desktop;
+        CorvexController c(*m_engine, desktop, QString());
+        c.loadArchive(archive);
+        const auto made = [&](const QString &folder) {
+            QTemporaryDir theirs;
+            QStringList expected;
+            if (runTool({"-xf", m_dir.filePath(reference)}, theirs.path(), "bsdtar"))
+                expected = described(theirs.path());
+            if (archive.contains("set4"))
+                expected = expected.filter(QRegularExpression("^(docs|docs/readme.txt|numbers.bin) "));
+            return described(folder) == expected ? QString() : described(folder).join('\n');
+        };
+        if (loaded.isEmpty()) {
+            QTRY_COMPARE_WITH_TIMEOUT(desktop.count("errorReport"), 1, 30000);
+            QCOMPARE(desktop.calls.last().values.first(), reference);
+        } else {
+            UI_WAIT_FOR_STATUS(c, loaded);
+            click(c, "testButton");
+            UI_WAIT_FOR_STATUS(c, QStringLiteral("Archive test passed"));
+            desktop.queueChosenFiles({out});
+            click(c, "extractButton");
+            UI_WAIT_FOR_STATUS(c, QStringLiteral("Extracted to ") + out);
+            QCOMPARE(made(out), QString());
+        }
+        QCOMPARE(desktop.count("password"), 0);
+
+        // Extract to Folder: "plain5.rar" into "plain5/" beside it.
+        FakeDesktop cli;
+        const int status = CommandLineMode::handleCommandLine({"corvex", "-corvexextractfolder", archive}, *m_engine, cli)
+                               .value_or(-1);
+        QCOMPARE(status, loaded.isEmpty() ? 1 : 0);
+        if (loaded.isEmpty())
+            QCOMPARE(cli.calls.last().values.first(), reference);
+        else
+            QCOMPARE(made(archive.section('.', 0, -2).remove(".tar")), QString());
+    }
 };
 
-QTEST_GUILESS_MAIN(ReaderTest)
+QTEST_MAIN(ReaderTest)
 #include "ReaderTest.moc"

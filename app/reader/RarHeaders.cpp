@@ -1,4 +1,4 @@
-#include "app/reader/Rar5Encryption.h"
+#include "app/reader/RarHeaders.h"
 
 #include <cstdint>
 #include <fstream>
@@ -18,11 +18,37 @@ bool number(const std::string &bytes, size_t &at, uint64_t &value)
     return false;
 }
 
-void scan(std::ifstream &file, std::set<std::string> &names)
+// RAR 4: blocks of CRC16, type, flags and size, and the data's size after
+// them when the flags' top bit says so.
+void scan4(std::ifstream &file, RarHeaders &headers)
 {
-    char signature[8];
-    if (!file.read(signature, 8) || std::string(signature, 8) != std::string("Rar!\x1a\x07\x01\x00", 8))
-        return;
+    for (;;) {
+        unsigned char head[36] = {};
+        const std::streamoff start = file.tellg();
+        if (!file.read(reinterpret_cast<char *>(head), 7))
+            return;
+        const unsigned type = head[2], flags = head[3] | head[4] << 8, size = head[5] | head[6] << 8;
+        if (size < 7)
+            return;
+        if (type == 0x7B) {
+            headers.moreVolumes = flags & 0x0001;
+            return;
+        }
+        uint64_t data = 0;
+        if (flags & 0x8000) {
+            file.read(reinterpret_cast<char *>(head) + 7, type == 0x74 && (flags & 0x100) ? 29 : 4);
+            data = head[7] | head[8] << 8 | head[9] << 16 | uint64_t(head[10]) << 24;
+            if (type == 0x74 && (flags & 0x100))
+                data |= uint64_t(head[32] | head[33] << 8 | head[34] << 16 | uint64_t(head[35]) << 24) << 32;
+        }
+        file.clear();
+        file.seekg(start + std::streamoff(size) + std::streamoff(data));
+    }
+}
+
+void scan5(std::ifstream &file, RarHeaders &headers)
+{
+    std::set<std::string> &names = headers.encrypted;
     for (;;) {
         // CRC32, then the header's size in at most three bytes (2 MB).
         std::string size(7, '\0');
@@ -39,8 +65,13 @@ void scan(std::ifstream &file, std::set<std::string> &names)
         at = 0;
         uint64_t type = 0, flags = 0, extra = 0, data = 0;
         if (!number(header, at, type) || !number(header, at, flags) || (flags & 1 && !number(header, at, extra))
-            || (flags & 2 && !number(header, at, data)) || type == 5 || extra > length)
+            || (flags & 2 && !number(header, at, data)) || extra > length)
             return;
+        if (type == 5) {
+            uint64_t end = 0;
+            headers.moreVolumes = number(header, at, end) && (end & 1);
+            return;
+        }
         if (type == 2 && extra) {
             uint64_t fileFlags = 0, skip = 0, nameLength = 0;
             if (!number(header, at, fileFlags) || !number(header, at, skip) || !number(header, at, skip))
@@ -69,12 +100,18 @@ void scan(std::ifstream &file, std::set<std::string> &names)
 
 } // namespace
 
-std::set<std::string> rar5EncryptedMembers(const std::vector<std::string> &volumes)
+RarHeaders RarHeaders::read(const std::string &path)
 {
-    std::set<std::string> names;
-    for (const std::string &volume : volumes) {
-        std::ifstream file(volume, std::ios::binary);
-        scan(file, names);
+    RarHeaders headers;
+    std::ifstream file(path, std::ios::binary);
+    char signature[8] = {};
+    file.read(signature, 8);
+    if (std::string(signature, 8) == std::string("Rar!\x1a\x07\x01\x00", 8)) {
+        scan5(file, headers);
+    } else if (std::string(signature, 7) == std::string("Rar!\x1a\x07\x00", 7)) {
+        file.clear();
+        file.seekg(7);
+        scan4(file, headers);
     }
-    return names;
+    return headers;
 }
