@@ -1,5 +1,7 @@
 // libFuzzer entry: corvex-reader's read loop lists, tests and extracts any
-// input without a crash, and extraction writes inside its folder only.
+// input without a crash, and extraction writes inside its folder only;
+// the RAR header walk reads any file.
+#include "app/reader/RarHeaders.h"
 #include "app/reader/ReadLoop.h"
 #include "app/reader/SafeWriter.h"
 
@@ -40,6 +42,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     static const std::string out = root + "/out";
     static std::FILE *sink = std::fopen("/dev/null", "w");
     ::mkdir(out.c_str(), 0700);
+    // The reader's own walk over RAR headers reads the file itself.
+    if (std::FILE *file = std::fopen((out + "/input.rar").c_str(), "wb")) {
+        std::fwrite(data, 1, size, file);
+        std::fclose(file);
+        RarHeaders::read(out + "/input.rar");
+        ::unlink((out + "/input.rar").c_str());
+    }
     for (ReadLoop::Mode mode : {ReadLoop::Mode::List, ReadLoop::Mode::Test, ReadLoop::Mode::Extract}) {
         archive *reader = ReadLoop::newReader();
         ReadLoop loop(reader, mode, sink, sink);
