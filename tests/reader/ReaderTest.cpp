@@ -167,6 +167,7 @@ private slots:
         QTest::newRow("truncated rar5") << "x" << "truncated5.rar" << 2 << "ERROR: numbers.bin : "
                                         << QStringList{"docs", "docs/empty.txt", "docs/readme.txt"};
         QTest::newRow("last volume missing") << "t" << "set5.part1.rar-" << 2 << "Missing volume : " << none;
+        QTest::newRow("last volume missing, listed") << "l" << "set5.part1.rar-" << 2 << "Missing volume : " << none;
         QTest::newRow("middle volume missing") << "l" << "set5.part3.rar-" << 2 << "Missing volume : " << none;
         for (const char *rar : {"encrypted4.rar", "encrypted5.rar"})
             QTest::newRow(rar) << "x" << rar << 2 << "ERROR: secret.txt : Cannot decrypt"
