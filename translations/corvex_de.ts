@@ -186,6 +186,18 @@
         <source>Corvex can&apos;t create %1.</source>
         <translation>Corvex kann %1 nicht erstellen.</translation>
     </message>
+    <message>
+        <source>a RAR archive</source>
+        <translation>ein RAR-Archiv</translation>
+    </message>
+    <message>
+        <source>an lzip file</source>
+        <translation>eine lzip-Datei</translation>
+    </message>
+    <message>
+        <source>an LZ4 file</source>
+        <translation>eine LZ4-Datei</translation>
+    </message>
 </context>
 <context>
     <name>CodePages</name>
@@ -409,18 +421,6 @@
     <message>
         <source>Type a volume size of at least %1, such as “100 MB”.</source>
         <translation>Geben Sie eine Teilgröße von mindestens %1 ein, etwa „100 MB“.</translation>
-    </message>
-    <message>
-        <source>a RAR archive</source>
-        <translation>ein RAR-Archiv</translation>
-    </message>
-    <message>
-        <source>an lzip file</source>
-        <translation>eine lzip-Datei</translation>
-    </message>
-    <message>
-        <source>an LZ4 file</source>
-        <translation>eine LZ4-Datei</translation>
     </message>
 </context>
 <context>
