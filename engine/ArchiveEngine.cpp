@@ -2,6 +2,7 @@
 
 #include "engine/FileNames.h"
 #include "engine/FileOps.h"
+#include "engine/FolderIndex.h"
 #include "engine/ListingParser.h"
 #include "engine/NewZip.h"
 #include "engine/OperationJob.h"
@@ -141,7 +142,7 @@ QString ArchiveEngine::run(const QStringList &arguments, const QString &workingF
 }
 
 Outcome ArchiveEngine::runPlan(const ToolPlan &plan, OperationJob &job, const QString &password,
-                               ListingParser *listing) const
+                               ListingParser *listing, FolderIndex::Builder *folders) const
 {
     if (job.isCancelled())
         return cancelled();
@@ -153,6 +154,7 @@ Outcome ArchiveEngine::runPlan(const ToolPlan &plan, OperationJob &job, const QS
     options.cancelFd = job.cancelFd();
     // A listing writes nothing, and the tool reads a stop request only
     // between archives: there is nothing to wait for.
+    size_t indexed = 0;
     if (listing)
         options.graceMs = 10;
     // A listing through a pipeline has both a share read and members listed.
@@ -160,6 +162,9 @@ Outcome ArchiveEngine::runPlan(const ToolPlan &plan, OperationJob &job, const QS
     options.onOutput = [&](int stage, QByteArrayView chunk) {
         if (listing && size_t(stage) + 1 == count) {
             listing->feed(chunk);
+            // The window's folder index grows with the listing.
+            for (; folders && indexed < listing->entryCount(); ++indexed)
+                folders->add(listing->entries()[indexed]);
             listed.items = qint64(listing->entryCount());
             job.report(listed);
             return;
@@ -201,10 +206,19 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, const ArchiveFor
                                int tarFd) const
 {
     ListingParser parser(tarFd < 0);
-    Outcome outcome = runPlan(m_plans.list(format, request.archive, tarFd), job, request.password, &parser);
+    // The window's listing gets the folder index too; a screening one needs none.
+    FolderIndex::Builder folders;
+    const bool indexed = request.kind == OperationKind::List;
+    Outcome outcome = runPlan(m_plans.list(format, request.archive, tarFd), job, request.password, &parser,
+                              indexed ? &folders : nullptr);
     // A failed listing still gives what it reached: the screen needs it.
     if (outcome.kind != Outcome::Kind::Cancelled)
         outcome.entries = parser.finish();
+    if (indexed && outcome.succeeded()) {
+        for (size_t i = parser.entryCount(); i < outcome.entries.size(); ++i)
+            folders.add(outcome.entries[i]);
+        outcome.folders = std::make_shared<const FolderIndex>(folders.finish(outcome.entries));
+    }
     return outcome;
 }
 

@@ -2,6 +2,7 @@
 
 #include "engine/ArchiveEntry.h"
 #include "engine/ArchiveError.h"
+#include "engine/FolderIndex.h"
 #include "engine/Operation.h"
 #include "engine/ToolPlans.h"
 
@@ -51,9 +52,9 @@ private:
     // Runs a plan for the job: progress from whichever run reports it (or
     // from the share of the input file fed), the password to the run that
     // takes it; a cancel stops every run. With `listing`, the last run's
-    // output goes to it instead.
+    // output goes to it instead, and its entries to `folders` as they come.
     Outcome runPlan(const ToolPlan &plan, OperationJob &job, const QString &password,
-                    ListingParser *listing = nullptr) const;
+                    ListingParser *listing = nullptr, FolderIndex::Builder *folders = nullptr) const;
     // One attempt, with the request's password; execute() asks and retries.
     Outcome executeOnce(const OperationRequest &request, OperationJob &job) const;
     // `tarFd`: the open archive when it is a compressed tar (see ToolPlans).

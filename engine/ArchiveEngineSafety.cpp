@@ -211,7 +211,7 @@ Outcome ArchiveEngine::stagedExtraction(const OperationRequest &request, const A
             if (job.isCancelled())
                 return cancelled();
             const ExtractionStaging::Result result = staging.moveIntoPlace(
-                request.archive, [&job](const Question &question) { return job.ask(question); });
+                request.archive, [&job](const Question &question) { return job.ask(question); }, request.base);
             return result.cancelled ? cancelled() : outcome;
         };
         Outcome outcome = placed();

@@ -295,9 +295,19 @@ ExtractionStaging::~ExtractionStaging()
     remove();
 }
 
-ExtractionStaging::Result ExtractionStaging::moveIntoPlace(const QString &archive, const Resolver &resolve)
+ExtractionStaging::Result ExtractionStaging::moveIntoPlace(const QString &archive, const Resolver &resolve,
+                                                          const QString &base)
 {
-    const Fd staged(openOwnFolder(m_stagingFd, kContent));
+    // The tool writes folders by their normalised names; a link in their
+    // place is never followed.
+    int content = openOwnFolder(m_stagingFd, kContent);
+    for (const QString &part : base.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        const int inner = content >= 0 ? openOwnFolder(content, QFile::encodeName(part).constData()) : -1;
+        if (content >= 0)
+            ::close(content);
+        content = inner;
+    }
+    const Fd staged(content);
     const Fd replacedFd(::openat(m_stagingFd, kReplaced, kOpenFolder));
     if (staged.get() < 0 || replacedFd.get() < 0)
         fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot read the extracted items in “%1”"),

@@ -47,7 +47,9 @@ public:
     // what was already moved: there is no undoing a rename that replaced
     // something. Throws SystemError when a move fails; what was moved
     // before stays.
-    Result moveIntoPlace(const QString &archive, const Resolver &resolve);
+    // Only what the tool wrote inside `base` (a relative folder path) moves
+    // when one is given.
+    Result moveIntoPlace(const QString &archive, const Resolver &resolve, const QString &base = QString());
 
     // Removes the staging folder and all still in it; done by the destructor.
     // When nothing was moved, the destination's times are put back too.

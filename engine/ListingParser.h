@@ -21,6 +21,7 @@ public:
     std::vector<ArchiveEntry> finish();
     // Members completed so far.
     size_t entryCount() const { return m_entries.size(); }
+    const std::vector<ArchiveEntry> &entries() const { return m_entries; }
 
     static std::vector<ArchiveEntry> parse(QByteArrayView text);
 

@@ -6,6 +6,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -14,6 +15,8 @@ struct ArchiveFormat;
 // What one operation is asked to do, what it may ask the user on the way,
 // and how it ended. Plain data: the engine raises questions and reports
 // outcomes; the window and the command line decide what to show.
+
+class FolderIndex;
 
 enum class OperationKind { List, Extract, Test, Create, Preview };
 
@@ -56,6 +59,10 @@ struct OperationRequest {
     std::optional<Screening> screening;
     // Extract and Preview: the members to take; empty takes all (Extract).
     QStringList members;
+    // Extract: the folder (normalised, "a/b") the members were chosen in:
+    // what is inside it lands at the destination's top, as a copy from a
+    // file manager would. Empty: every member at its full path.
+    QString base;
     // Create: the files and folders that go in.
     QStringList inputs;
     // Create: an existing file at `archive` is kept, and the ZIP takes the
@@ -142,6 +149,8 @@ struct Outcome {
     // Results. List: the members. Extract: the folder they went into.
     // Create: the ZIP. Preview: the extracted member's path.
     std::vector<ArchiveEntry> entries;
+    // List: the members' folders, built as they were read.
+    std::shared_ptr<const FolderIndex> folders;
     QString path;
     // A password that worked, for the caller to keep while the archive stays open.
     QString password;

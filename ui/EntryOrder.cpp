@@ -1,6 +1,7 @@
 #include "ui/EntryOrder.h"
 
 #include "engine/FileNames.h"
+#include "engine/NaturalKey.h"
 #include "ui/EntryTableModel.h"
 
 #include <QHash>
@@ -115,10 +116,7 @@ std::vector<quint32> byType(const std::vector<ArchiveEntry> &entries, const Rows
     return byKey(std::move(items), order);
 }
 
-// Natural-order keys that compare as bytes: ASCII letters folded (others by
-// full case folding), each run of digits as a marker, its length without
-// leading zeros and those digits, and '/' as the lowest byte so that a
-// folder's members follow it before any sibling that extends its name.
+// The natural-order keys of the rows' paths, one buffer for all.
 class NaturalKeys
 {
 public:
@@ -126,14 +124,8 @@ public:
     NaturalKeys(const std::vector<ArchiveEntry> &entries, const Rows &rows)
     {
         m_ends.reserve(rows.size());
-        QByteArray folded;
         for (size_t i = 0; i < rows.size(); ++i) {
-            QByteArrayView path = entries[rows[i]].pathUtf8();
-            if (std::any_of(path.begin(), path.end(), [](char c) { return uchar(c) >= 0x80; })) {
-                folded = QString::fromUtf8(path).toCaseFolded().toUtf8();
-                path = folded;
-            }
-            append(path);
+            NaturalKey::append(entries[rows[i]].pathUtf8(), m_bytes);
             m_ends.push_back(m_bytes.size());
         }
     }
@@ -145,31 +137,6 @@ public:
     }
 
 private:
-    void append(QByteArrayView path)
-    {
-        for (qsizetype i = 0; i < path.size();) {
-            const char c = path[i];
-            if (!isDigit(c)) {
-                m_bytes.push_back(c == '/' ? '\0' : (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c);
-                ++i;
-                continue;
-            }
-            qsizetype end = i;
-            while (end < path.size() && isDigit(path[end]))
-                ++end;
-            qsizetype first = i;
-            while (first < end && path[first] == '0')
-                ++first;
-            // Numbers compare by length first; past 65,535 digits they tie.
-            const size_t length = std::min<size_t>(size_t(end - first), 0xffff);
-            m_bytes.push_back('0');
-            m_bytes.push_back(char(length >> 8));
-            m_bytes.push_back(char(length & 0xff));
-            m_bytes.insert(m_bytes.end(), path.data() + first, path.data() + first + length);
-            i = end;
-        }
-    }
-
     std::vector<char> m_bytes;
     std::vector<size_t> m_ends;
 };
