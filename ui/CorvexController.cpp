@@ -19,6 +19,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QShortcut>
+#include <QStackedWidget>
 #include <QToolButton>
 
 #include <utility>
@@ -36,9 +37,6 @@ QFont fontOf(const QWidget *widget, int pixelSize, QFont::Weight weight)
 }
 
 constexpr int kColumnWidths[EntryTableModel::ColumnCount] = {330, 90, 90, 75, 150};
-constexpr int kMinimumColumnWidth = 70;
-// A medium row: room for the 12 px text with air above and below.
-constexpr int kRowHeight = 24;
 constexpr int kHeaderIconSize = 36;
 
 } // namespace
@@ -258,40 +256,8 @@ void CorvexController::buildTable()
     m_table->setObjectName(QStringLiteral("entryTable"));
     m_table->setModel(m_model);
     m_model->setLockIcon(SymbolIcons::icon(QStringLiteral("object-locked"), m_window->style()));
-    m_table->setFont(fontOf(m_table, 12, QFont::Normal));
-    m_table->setTextElideMode(Qt::ElideMiddle);
-    m_table->setWordWrap(false);
-    m_table->setShowGrid(false);
-    m_table->setAlternatingRowColors(true);
-    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_table->setSortingEnabled(false);
-    m_table->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_table->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    m_table->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_table->setFrameShape(QFrame::StyledPanel);
-
-    // Fixed heights let the view place a million rows without asking each.
-    QHeaderView *rows = m_table->verticalHeader();
-    rows->hide();
-    rows->setSectionResizeMode(QHeaderView::Fixed);
-    rows->setMinimumSectionSize(1);
-    rows->setDefaultSectionSize(kRowHeight);
-
-    QHeaderView *columns = m_table->horizontalHeader();
-    columns->setObjectName(QStringLiteral("entryTableHeader"));
-    // A click sorts by the column (see buildFinding); listing order first.
-    columns->setSectionsClickable(true);
-    columns->setSortIndicatorShown(true);
-    columns->setSortIndicator(-1, Qt::AscendingOrder);
-    columns->setHighlightSections(false);
-    columns->setStretchLastSection(true);
-    columns->setSectionResizeMode(QHeaderView::Interactive);
-    columns->setMinimumSectionSize(kMinimumColumnWidth);
-    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (int column = 0; column < EntryTableModel::ColumnCount; ++column)
-        columns->resizeSection(column, kColumnWidths[column]);
+    m_table->applyWindowLook(kColumnWidths);
+    m_table->horizontalHeader()->setObjectName(QStringLiteral("entryTableHeader"));
 
     connect(m_table, &EntryTableView::doubleClickedAnywhere, this, &CorvexController::viewSelected);
 }
@@ -306,6 +272,7 @@ void CorvexController::buildInterface()
 
     buildTable();
     buildFinding();
+    buildFolders();
 
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
     m_statusLabel->setFont(fontOf(m_statusLabel, 12, QFont::Normal));
@@ -315,9 +282,9 @@ void CorvexController::buildInterface()
     layout->setObjectName(QStringLiteral("windowLayout"));
     layout->setWidget(WindowLayout::Toolbar, toolbar);
     layout->setWidget(WindowLayout::Sidebar, sidebar);
-    layout->setWidget(WindowLayout::Path, m_pathLabel);
+    layout->setWidget(WindowLayout::Path, m_pathPages->parentWidget());
     layout->setWidget(WindowLayout::Search, m_searchField);
-    layout->setWidget(WindowLayout::Table, m_table);
+    layout->setWidget(WindowLayout::Table, m_tablePages);
     layout->setWidget(WindowLayout::Status, m_statusLabel);
     layout->setWidget(WindowLayout::Activity, m_activity);
 

@@ -23,8 +23,10 @@ class EntryTableModel;
 class JobQueue;
 class OperationJob;
 class EntryTableView;
+class FolderBrowser;
 class QAbstractButton;
 class QAction;
+class QStackedWidget;
 class QLabel;
 class QMenu;
 class QWidget;
@@ -65,6 +67,12 @@ public:
     // under it.
     MemberSelection::Members selectedMembers() const;
 
+    // "All Files" lists every member; "Folders" shows one folder at a time.
+    // The choice is kept for the next start.
+    enum class View { AllFiles, Folders };
+    View view() const { return m_view; }
+    void setView(View view);
+    FolderBrowser *folderBrowser() const { return m_folders; }
 
 public slots:
     void openArchive();
@@ -79,6 +87,8 @@ public slots:
     // out if the mouse button is still down (see dragSelected's comment).
     void dragSelected();
     void copySelectedPaths();
+    // Opens the Folders view where the selected member is, selecting it.
+    void showInFolder();
     void installFileManagerActions();
     // The code pages an old ZIP's names may be in; a choice reads it again.
     void chooseEncoding();
@@ -118,6 +128,14 @@ private:
     // The search field, sorting, the row menu, shortcuts and dropping.
     void buildFinding();
     void showMemberMenu(const QPoint &globalPosition);
+    // The view switch, the Folders view and its place in the window.
+    void buildFolders();
+    // A search shows its hits as a list in either view.
+    void showViewPages();
+    bool folderTableShown() const;
+    // The table the actions take their selection from.
+    EntryTableView *activeTable() const;
+    QString itemsStatus(int total, int shown = -1) const;
     void selectCurrentRow();
     void showFilterCount(int shown, int total);
     // The selection, or nothing after saying why it cannot be taken.
@@ -170,6 +188,12 @@ private:
     std::vector<FormatAction> m_formatActions;
     // The current archive's row of the format table.
     const ArchiveFormat *m_format = &ArchiveFormats::other();
+    FolderBrowser *m_folders = nullptr;
+    QStackedWidget *m_pathPages = nullptr;
+    QStackedWidget *m_tablePages = nullptr;
+    QAbstractButton *m_allFilesButton = nullptr;
+    QAbstractButton *m_foldersButton = nullptr;
+    View m_view = View::AllFiles;
     QString m_archivePath;
     // What the screen found in the current archive's listing, which spares
     // its extraction a second listing while the file stays the same.

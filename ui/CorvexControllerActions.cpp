@@ -6,6 +6,7 @@
 
 #include "ui/EntryTableModel.h"
 #include "ui/EntryTableView.h"
+#include "ui/FolderBrowser.h"
 #include "ui/FileManagerActionsInstaller.h"
 #include "engine/FailureReport.h"
 #include "engine/JobQueue.h"
@@ -143,8 +144,10 @@ void CorvexController::startLoading(const QString &path, const QString &password
         m_archivePassword = outcome.password;
         enableFor(outcome.format ? *outcome.format : ArchiveFormats::other());
         m_model->setEntries(std::move(outcome.entries));
+        m_folders->setArchive(QFileInfo(path).fileName(), m_model->sharedEntries(), std::move(outcome.folders));
         m_pathLabel->setText(path);
-        setStatus(tr("%n items", nullptr, int(count)));
+        showViewPages();
+        setStatus(itemsStatus(int(count)));
     });
 }
 
@@ -251,6 +254,8 @@ void CorvexController::createZip()
 
 const ArchiveEntry *CorvexController::selectedEntry() const
 {
+    if (folderTableShown())
+        return m_folders->selectedFile();
     const QItemSelectionModel *selection = m_table->selectionModel();
     int row = m_table->currentIndex().row();
     if (row < 0 || !selection->isRowSelected(row)) {

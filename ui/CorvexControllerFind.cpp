@@ -9,6 +9,7 @@
 #include "ui/EntryArranger.h"
 #include "ui/EntryTableModel.h"
 #include "ui/EntryTableView.h"
+#include "ui/FolderBrowser.h"
 #include "ui/MemberSelection.h"
 #include "ui/SearchField.h"
 
@@ -32,8 +33,9 @@ void CorvexController::buildFinding()
     connect(m_searchField, &SearchField::focused, m_arranger, &EntryArranger::prepareFilter);
     connect(m_arranger, &EntryArranger::filtered, this, &CorvexController::showFilterCount);
     connect(m_searchField, &SearchField::leaveDownwards, this, [this] {
-        m_table->setFocus(Qt::ShortcutFocusReason);
-        selectCurrentRow();
+        activeTable()->setFocus(Qt::ShortcutFocusReason);
+        if (!folderTableShown())
+            selectCurrentRow();
     });
 
     QHeaderView *header = m_table->horizontalHeader();
@@ -92,12 +94,13 @@ void CorvexController::showFilterCount(int shown, int total)
 {
     if (m_archivePath.isEmpty())
         return;
-    setStatus(m_arranger->isFiltered() ? tr("%1 of %n items", nullptr, total).arg(shown)
-                                       : tr("%n items", nullptr, total));
+    setStatus(itemsStatus(total, m_arranger->isFiltered() ? shown : -1));
 }
 
 MemberSelection::Members CorvexController::selectedMembers() const
 {
+    if (folderTableShown())
+        return m_folders->selectedMembers();
     const QItemSelectionModel *selection = m_table->selectionModel();
     if (!selection->hasSelection())
         return {};
@@ -107,10 +110,15 @@ MemberSelection::Members CorvexController::selectedMembers() const
 
 void CorvexController::showMemberMenu(const QPoint &globalPosition)
 {
+    const bool folders = folderTableShown();
     const ArchiveEntry *entry = selectedEntry();
-    if (!entry)
+    if (!activeTable()->selectionModel()->hasSelection())
         return;
-    m_viewAction->setEnabled(!entry->isFolder() && m_format->can.testFlag(Capability::Extract));
+    m_viewAction->setEnabled(entry && !entry->isFolder() && m_format->can.testFlag(Capability::Extract));
+    for (QAction *action : m_memberMenu->actions()) {
+        if (action->objectName() == QLatin1String("showInFolderAction"))
+            action->setVisible(!folders);
+    }
     m_memberMenu->popup(globalPosition);
 }
 
@@ -152,8 +160,10 @@ void CorvexController::extractMembers(const QString &archive, const MemberSelect
     OperationRequest request = requestFor(OperationKind::Extract, archive);
     request.destination = folder;
     // The whole archive is named by naming nothing.
-    if (!members.all)
+    if (!members.all) {
         request.members = members.paths;
+        request.base = members.base;
+    }
     runOperation(request, tr("Extracting selected items…"), [this, folder](const Outcome &) {
         setStatus(tr("Extracted to %1").arg(folder));
         m_desktop.reveal({folder});
@@ -189,7 +199,7 @@ void CorvexController::dragSelected()
     const auto extracted = [this, archive, members, folder](const Outcome &) {
         m_dragOut->keep(archive, members, folder);
         const QList<QUrl> urls = DragOut::urls(folder, members);
-        if (m_table->isDragHeld() && (QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+        if (activeTable()->isDragHeld() && (QGuiApplication::mouseButtons() & Qt::LeftButton)) {
             setStatus(tr("Ready"));
             // Not inside this completion: the drag runs an event loop of its own.
             QMetaObject::invokeMethod(this, [this, urls] { dragOut(urls); }, Qt::QueuedConnection);
@@ -204,7 +214,7 @@ void CorvexController::dragOut(const QList<QUrl> &urls)
 {
     if (urls.isEmpty())
         return;
-    auto *drag = new QDrag(m_table);
+    auto *drag = new QDrag(activeTable());
     auto *data = new QMimeData;
     data->setUrls(urls);
     drag->setMimeData(data);
@@ -214,6 +224,11 @@ void CorvexController::dragOut(const QList<QUrl> &urls)
 
 void CorvexController::copySelectedPaths()
 {
+    if (folderTableShown()) {
+        const MemberSelection::Members members = m_folders->selectedMembers();
+        QGuiApplication::clipboard()->setText((members.paths + members.unnamed).join(QLatin1Char('\n')));
+        return;
+    }
     const QItemSelectionModel *selection = m_table->selectionModel();
     if (!selection->hasSelection())
         return;

@@ -8,6 +8,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStandardPaths>
 
 #include <cerrno>
@@ -85,13 +86,17 @@ QList<QUrl> DragOut::urls(const QString &folder, const MemberSelection::Members 
         paths = QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     const QString inside = QDir::cleanPath(folder) + QLatin1Char('/');
     QList<QUrl> result;
+    // A folder spelled two ways ("a//b", "a/b") is one copy.
+    QSet<QString> seen;
     for (const QString &path : paths) {
         // The tool keeps members inside the folder whatever their names say;
         // a name that still points elsewhere is left out, never followed.
         const QString copy = QDir::cleanPath(inside + path);
         struct stat status;
-        if (copy.startsWith(inside) && ::lstat(QFile::encodeName(copy).constData(), &status) == 0)
+        if (copy.startsWith(inside) && !seen.contains(copy) && ::lstat(QFile::encodeName(copy).constData(), &status) == 0) {
+            seen.insert(copy);
             result.append(QUrl::fromLocalFile(copy));
+        }
     }
     return result;
 }

@@ -103,7 +103,12 @@ QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, i
 {
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
-    switch (section) {
+    return columnTitle(section);
+}
+
+QString EntryTableModel::columnTitle(int column)
+{
+    switch (column) {
     case Name:
         return tr("Name");
     case Size:
@@ -115,7 +120,7 @@ QVariant EntryTableModel::headerData(int section, Qt::Orientation orientation, i
     case Modified:
         return tr("Modified");
     default:
-        return {};
+        return QString();
     }
 }
 

@@ -41,6 +41,7 @@ public:
     // "Folder", the name's extension upper-cased, or "File" without one.
     static QString typeText(const ArchiveEntry &entry);
     static QString folderTypeText();
+    static QString columnTitle(int column);
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;

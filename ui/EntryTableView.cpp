@@ -1,10 +1,17 @@
 #include "ui/EntryTableView.h"
 
 #include <QContextMenuEvent>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <utility>
+
+namespace {
+constexpr int kMinimumColumnWidth = 70;
+// A medium row: room for the 12 px text with air above and below.
+constexpr int kRowHeight = 24;
+}
 
 EntryTableView::EntryTableView(QWidget *parent)
     : QTableView(parent)
@@ -12,6 +19,54 @@ EntryTableView::EntryTableView(QWidget *parent)
     // With dragging on, a press on a selected row keeps the selection.
     setDragEnabled(true);
     setDragDropMode(QAbstractItemView::DragOnly);
+}
+
+void EntryTableView::applyWindowLook(std::span<const int> widths)
+{
+    QFont windowFont = font();
+    windowFont.setPixelSize(12);
+    setFont(windowFont);
+    setTextElideMode(Qt::ElideMiddle);
+    setWordWrap(false);
+    setShowGrid(false);
+    setAlternatingRowColors(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setSortingEnabled(false);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    setFrameShape(QFrame::StyledPanel);
+
+    // Fixed heights let the view place a million rows without asking each.
+    QHeaderView *rows = verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setMinimumSectionSize(1);
+    rows->setDefaultSectionSize(kRowHeight);
+
+    QHeaderView *columns = horizontalHeader();
+    // A click sorts by the column; no order chosen first.
+    columns->setSectionsClickable(true);
+    columns->setSortIndicatorShown(true);
+    columns->setSortIndicator(-1, Qt::AscendingOrder);
+    columns->setHighlightSections(false);
+    columns->setStretchLastSection(true);
+    columns->setSectionResizeMode(QHeaderView::Interactive);
+    columns->setMinimumSectionSize(kMinimumColumnWidth);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (int column = 0; column < int(widths.size()); ++column)
+        columns->resizeSection(column, widths[column]);
+
+}
+
+void EntryTableView::keyboardSearch(const QString &search)
+{
+    const QModelIndex current = currentIndex();
+    if (current.isValid() && current.column() != 0)
+        selectionModel()->setCurrentIndex(current.siblingAtColumn(0), QItemSelectionModel::NoUpdate);
+    QTableView::keyboardSearch(search);
 }
 
 void EntryTableView::mouseDoubleClickEvent(QMouseEvent *event)

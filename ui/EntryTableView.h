@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTableView>
+#include <span>
 
 // The entry table. A double-click anywhere in it, or Return, asks for the
 // selected row to be viewed, whichever row (if any) was under the pointer.
@@ -13,6 +14,10 @@ class EntryTableView : public QTableView
     Q_OBJECT
 public:
     explicit EntryTableView(QWidget *parent = nullptr);
+
+    // The window's look: 12 px text, fixed medium rows, no grid, rows
+    // selected whole, these column widths.
+    void applyWindowLook(std::span<const int> widths);
 
     // The press that asked for a drag is still held, as far as the view knows.
     bool isDragHeld() const { return m_dragHeld; }
@@ -31,6 +36,8 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    // Typing selects by name, whichever column was clicked last.
+    void keyboardSearch(const QString &search) override;
 
 private:
     bool m_dragHeld = false;

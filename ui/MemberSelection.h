@@ -28,6 +28,9 @@ struct Members {
     // Selected names that are not valid UTF-8 (shown with replacement
     // characters): they cannot be named to the tool exactly.
     QStringList unnamed;
+    // The folder they were chosen in ("a/b"; empty: the top), which an
+    // extraction places them relative to.
+    QString base;
 
     bool isEmpty() const { return !all && paths.isEmpty() && unnamed.isEmpty(); }
 };

@@ -26,6 +26,7 @@ const Mapping kMappings[] = {
     {"user-home", {"user-home-symbolic", "user-home", "go-home"}, QStyle::SP_DirHomeIcon},
     {"folder-download", {"folder-download-symbolic", "folder-download", "folder-downloads"}, QStyle::SP_ArrowDown},
     {"folder-documents", {"folder-documents-symbolic", "folder-documents", "x-office-document"}, QStyle::SP_FileIcon},
+    {"folder", {"folder", "inode-directory", "folder-symbolic"}, QStyle::SP_DirIcon},
     {"user-desktop", {"user-desktop-symbolic", "user-desktop", "computer"}, QStyle::SP_DesktopIcon},
     // Qt has no lock of its own: one is drawn (see drawnLock).
     {"object-locked", {"changes-prevent-symbolic", "object-locked", "emblem-readonly"}, QStyle::SP_CustomBase},

@@ -195,7 +195,7 @@ private slots:
             QCOMPARE(tree(folder), QStringList({"docs", "docs/a9.md", "file10.txt"}));
             QCOMPARE(QFileInfo(folder).permissions() & 0x0077, QFileDevice::Permissions());
             // Only copies that are there, inside the folder.
-            const MemberSelection::Members offered{false, {"docs/a9.md", "../" + drags().value(0), "missing"}, {}};
+            const MemberSelection::Members offered{false, {"docs/a9.md", "../" + drags().value(0), "missing"}, {}, {}};
             QCOMPARE(DragOut::urls(folder, offered), QList<QUrl>{QUrl::fromLocalFile(folder + "/docs/a9.md")});
         }
         QVERIFY(drags().isEmpty());
