@@ -10,6 +10,7 @@
 #include "engine/ExtractionStaging.h"
 #include "engine/FileNames.h"
 #include "engine/FileOps.h"
+#include "engine/FolderIndex.h"
 #include "engine/OperationJob.h"
 #include "engine/PathScreen.h"
 #include "engine/PreviewFolder.h"
@@ -88,6 +89,9 @@ Outcome ArchiveEngine::screenedListing(const OperationRequest &request, Operatio
     Outcome outcome = listing(request, format, job, tarFd(file, format));
     outcome.format = &format;
     const NameRecovery names = recoverNames(request, outcome.entries);
+    // The index was built on the tool's bytes; decoded names need another.
+    if (names.hasOldNames() && outcome.folders)
+        outcome.folders = std::make_shared<const FolderIndex>(FolderIndex::of(outcome.entries));
     // A listing of a file that changed meanwhile vouches for nothing.
     if (outcome.succeeded() && file.isUnchanged()) {
         outcome.screening = PathScreen::screen(outcome.entries, names);

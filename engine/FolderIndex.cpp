@@ -200,6 +200,14 @@ FolderIndex FolderIndex::Builder::finish(const std::vector<ArchiveEntry> &entrie
     return index;
 }
 
+FolderIndex FolderIndex::of(const std::vector<ArchiveEntry> &entries)
+{
+    Builder builder;
+    for (const ArchiveEntry &entry : entries)
+        builder.add(entry);
+    return builder.finish(entries);
+}
+
 QByteArrayView FolderIndex::nameOf(Item item, const std::vector<ArchiveEntry> &entries) const
 {
     return isFolder(item) ? nameOf(QByteArrayView(m_folders[numberOf(item)].path)) : nameOf(entries[item].pathUtf8());

@@ -59,6 +59,9 @@ public:
         bool m_anyParent = false;
     };
 
+    // All at once, for entries already read.
+    static FolderIndex of(const std::vector<ArchiveEntry> &entries);
+
     static bool isFolder(Item item) { return item & kFolderBit; }
     static quint32 numberOf(Item item) { return item & ~kFolderBit; }
     // The last non-empty component of a path ("c" for "a/b/c/").

@@ -16,14 +16,6 @@ std::vector<ArchiveEntry> entriesOf(const QStringList &listing)
     return entries;
 }
 
-FolderIndex indexOf(const std::vector<ArchiveEntry> &entries)
-{
-    FolderIndex::Builder builder;
-    for (const ArchiveEntry &entry : entries)
-        builder.add(entry);
-    return builder.finish(entries);
-}
-
 // "name[spellings](items,size){children}" for a folder, the name for a file.
 QString dump(const FolderIndex &index, const std::vector<ArchiveEntry> &entries, quint32 number)
 {
@@ -71,7 +63,7 @@ private slots:
         QFETCH(QStringList, listing);
         QFETCH(QString, tree);
         const auto entries = entriesOf(listing);
-        const FolderIndex index = indexOf(entries);
+        const FolderIndex index = FolderIndex::of(entries);
         QCOMPARE(dump(index, entries, FolderIndex::kRoot), tree);
         // Every member is either a row or the folder it records.
         for (quint32 number = 1; number < index.folderCount(); ++number)
@@ -90,7 +82,7 @@ private slots:
     {
         QFETCH(QString, member);
         QFETCH(QString, folder);
-        const FolderIndex index = indexOf(entriesOf({"a/b/c", "x.txt"}));
+        const FolderIndex index = FolderIndex::of(entriesOf({"a/b/c", "x.txt"}));
         QCOMPARE(index.folder(index.folderOf(member.toUtf8())).path, folder.toUtf8());
     }
 
@@ -105,7 +97,7 @@ private slots:
             for (int i = 999; i >= 0; --i)
                 entries.push_back(ArchiveEntry::fromUtf8(folder + "/file_" + QByteArray::number(i), "3", "", "", false));
         }
-        const FolderIndex index = indexOf(entries);
+        const FolderIndex index = FolderIndex::of(entries);
         QCOMPARE(index.folderCount(), size_t(1002));
         const quint32 src = *index.find("src");
         QCOMPARE(index.children(src).size(), size_t(1000));

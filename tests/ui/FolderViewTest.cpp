@@ -66,7 +66,7 @@ class FolderViewTest : public QObject
     FakeDesktop m_desktop;
     std::unique_ptr<CorvexController> m_window;
 
-    CorvexController &fresh()
+    CorvexController &fresh(const QString &archive = {}, const QString &status = "6 items · in tree.zip")
     {
         m_window = std::make_unique<CorvexController>(*m_engine, m_desktop, QString());
         m_window->setView(CorvexController::View::Folders);
@@ -74,8 +74,23 @@ class FolderViewTest : public QObject
         m_window->window()->activateWindow();
         if (!QTest::qWaitForWindowActive(m_window->window()))
             qWarning("window not active");
-        load(*m_window, m_zip, QStringLiteral("6 items · in tree.zip"));
+        load(*m_window, archive.isEmpty() ? m_zip : archive, status);
         return *m_window;
+    }
+
+    // Extract Selected of these rows into a new folder, named after the test.
+    void extract(CorvexController &c, const QStringList &selected, QString *destination)
+    {
+        QTableView *view = c.folderBrowser()->table();
+        view->clearSelection();
+        for (const QString &row : selected)
+            view->selectionModel()->select(view->model()->index(rowNamed(view, row), 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        *destination = m_dir.filePath(QString("out-%1-%2").arg(QTest::currentTestFunction(), QTest::currentDataTag()));
+        QDir().mkpath(*destination);
+        m_desktop.queueChosenFiles({*destination});
+        c.extractSelected();
+        UI_WAIT_FOR_STATUS(c, "Extracted to " + *destination);
     }
 
 private slots:
@@ -148,16 +163,8 @@ private slots:
         QFETCH(QStringList, tree);
         CorvexController &c = fresh();
         follow(c, steps);
-        QTableView *view = c.folderBrowser()->table();
-        view->clearSelection();
-        for (const QString &name : selected)
-            view->selectionModel()->select(view->model()->index(rowNamed(view, name), 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        const QString destination = m_dir.filePath(QString("out-%1").arg(QTest::currentDataTag()));
-        QVERIFY(QDir().mkpath(destination));
-        m_desktop.queueChosenFiles({destination});
-        c.extractSelected();
-        UI_WAIT_FOR_STATUS(c, "Extracted to " + destination);
+        QString destination;
+        extract(c, selected, &destination);
         QCOMPARE(test_support::tree(destination), tree);
 
         // A drag offers the selected items themselves, by their own names.
@@ -168,6 +175,19 @@ private slots:
         for (const QUrl &url : DragOut::urls(kept, c.selectedMembers()))
             offered.append(url.fileName());
         QCOMPARE(offered, selected);
+    }
+
+    // Names decoded from an old code page name the folders, and through them the members to the tool.
+    void oldCodePageNames()
+    {
+        const QString old = m_dir.filePath("old.zip");
+        QVERIFY(makeCodePageZip(old, "cp866", {"Мир/Привет.txt", "Мир/b.txt"}));
+        CorvexController &c = fresh(old, "2 items · in old.zip");
+        follow(c, "open:Мир");
+        QCOMPARE(currentName(c), "b.txt");
+        QString destination;
+        extract(c, {"Привет.txt"}, &destination);
+        QCOMPARE(test_support::tree(destination), QStringList{"Привет.txt"});
     }
 
     void searchAndShowInFolder()
