@@ -215,7 +215,7 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, const ArchiveFor
     if (outcome.kind != Outcome::Kind::Cancelled)
         outcome.entries = parser.finish();
     if (indexed && outcome.succeeded()) {
-        for (size_t i = parser.entryCount(); i < outcome.entries.size(); ++i)
+        for (size_t i = folders.count(); i < outcome.entries.size(); ++i)
             folders.add(outcome.entries[i]);
         outcome.folders = std::make_shared<const FolderIndex>(folders.finish(outcome.entries));
     }

@@ -44,6 +44,7 @@ public:
     {
     public:
         void add(const ArchiveEntry &entry);
+        size_t count() const { return m_parentOf.size(); }
         FolderIndex finish(const std::vector<ArchiveEntry> &entries);
 
     private:

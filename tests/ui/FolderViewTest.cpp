@@ -117,25 +117,28 @@ private slots:
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("location");
         QTest::addColumn<QString>("current");
-        QTest::newRow("up selects where it came from") << "open:docs open:2024 key:Backspace" << "docs" << "2024";
-        QTest::newRow("Alt+Up at the top stays") << "key:Alt+Up" << "" << "a";
+        QTest::addColumn<int>("rows");
+        QTest::newRow("up selects where it came from") << "open:docs open:2024 key:Backspace" << "docs" << "2024" << 2;
+        QTest::newRow("Alt+Up at the top stays") << "key:Alt+Up" << "" << "a" << 3;
         QTest::newRow("back and forward") << "open:docs open:2024 key:Alt+Left key:Alt+Left key:Alt+Right"
-                                          << "docs" << "2024";
-        QTest::newRow("a visit drops what was ahead") << "open:docs key:Alt+Left open:a key:Alt+Right" << "a" << "b";
-        QTest::newRow("a part of the location") << "open:docs open:2024 open:sub part:1" << "docs" << "2024";
-        QTest::newRow("the top from the location") << "open:docs open:2024 part:0" << "" << "a";
-        QTest::newRow("typing selects by name") << "open:docs type:oth" << "docs" << "other.txt";
-        QTest::newRow("a folder spelled with //") << "open:a open:b" << "a/b" << "c.txt";
+                                          << "docs" << "2024" << 2;
+        QTest::newRow("a visit drops what was ahead") << "open:docs key:Alt+Left open:a key:Alt+Right" << "a" << "b" << 1;
+        QTest::newRow("a part of the location") << "open:docs open:2024 open:sub part:1" << "docs" << "2024" << 2;
+        QTest::newRow("the top from the location") << "open:docs open:2024 part:0" << "" << "a" << 3;
+        QTest::newRow("typing selects by name") << "open:docs type:oth" << "docs" << "other.txt" << 2;
+        QTest::newRow("a folder spelled with //") << "open:a open:b" << "a/b" << "c.txt" << 1;
     }
     void navigation()
     {
         QFETCH(QString, steps);
         QFETCH(QString, location);
         QFETCH(QString, current);
+        QFETCH(int, rows);
         CorvexController &c = fresh();
         follow(c, steps);
         QCOMPARE(c.folderBrowser()->location(), location);
         QCOMPARE(currentName(c), current);
+        QCOMPARE(c.folderBrowser()->table()->model()->rowCount(), rows);
         QCOMPARE(statusText(c), "6 items · in " + (location.isEmpty() ? "tree.zip" : location));
     }
 
