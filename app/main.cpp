@@ -16,6 +16,8 @@ int main(int argc, char *argv[])
     char *applicationArgv[] = {argv[0], nullptr};
     QApplication application(applicationArgc, applicationArgv);
     QApplication::setApplicationName(QStringLiteral("Corvex"));
+    // Settings in ~/.config/Corvex/Corvex.conf.
+    QApplication::setOrganizationName(QStringLiteral("Corvex"));
     // The application entry's name (resources/), by which the desktop matches windows to it.
     QApplication::setDesktopFileName(QStringLiteral("io.github.corvex.Corvex"));
 
