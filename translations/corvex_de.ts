@@ -632,6 +632,31 @@
         <source>Creating archive…</source>
         <translation>Archiv wird erstellt…</translation>
     </message>
+    <message>
+        <source>All Files</source>
+        <translation>Alle Dateien</translation>
+    </message>
+    <message>
+        <source>Every member in one list (Ctrl+1)</source>
+        <translation>Alle Elemente in einer Liste (Strg+1)</translation>
+    </message>
+    <message>
+        <source>Folders</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>One folder at a time (Ctrl+2)</source>
+        <translation>Ein Ordner nach dem anderen (Strg+2)</translation>
+    </message>
+    <message>
+        <source>Show in Folder</source>
+        <translation>Im Ordner zeigen</translation>
+    </message>
+    <message>
+        <source>%1 · in %2</source>
+        <extracomment>The items of the archive, then where the Folders view is.</extracomment>
+        <translation>%1 · in %2</translation>
+    </message>
 </context>
 <context>
     <name>CreationRules</name>
@@ -913,6 +938,20 @@
     <message>
         <source>Cannot create the folder “%1”</source>
         <translation>Der Ordner „%1“ kann nicht erstellt werden</translation>
+    </message>
+</context>
+<context>
+    <name>FolderTableModel</name>
+    <message>
+        <source>Encrypted</source>
+        <translation>Verschlüsselt</translation>
+    </message>
+    <message numerus="yes">
+        <source>Folder, %n item(s)</source>
+        <translation>
+            <numerusform>Ordner, %n Element</numerusform>
+            <numerusform>Ordner, %n Elemente</numerusform>
+        </translation>
     </message>
 </context>
 <context>
