@@ -326,6 +326,10 @@ Outcome ArchiveEngine::executeOnce(const OperationRequest &request, OperationJob
         return testing(request, job);
     case OperationKind::Create:
         return create(request, job);
+    case OperationKind::Add:
+    case OperationKind::Delete:
+    case OperationKind::Rename:
+        return change(request, job);
     }
     return systemFailure(QStringLiteral("Unknown operation."));
 }

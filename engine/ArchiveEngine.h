@@ -7,7 +7,9 @@
 #include "engine/ToolPlans.h"
 
 #include <QString>
+#include <QSet>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 class ArchiveFile;
@@ -65,6 +67,15 @@ private:
     Outcome create(const OperationRequest &request, OperationJob &job) const;
     // ArchiveEngineCreate.cpp: an archive the Compress dialog chose.
     Outcome createArchive(const OperationRequest &request, OperationJob &job) const;
+
+    // ArchiveEngineChange.cpp: Add, Delete and Rename, through ArchiveChange.
+    Outcome change(const OperationRequest &request, OperationJob &job) const;
+    // One run from the last file written to a new one; the plan is given both.
+    using Step = std::function<Outcome(const std::function<ToolPlan(const QString &, const QString &)> &)>;
+    // Asks about names that exist, then runs what adding takes; `expected`
+    // gets what the result must hold, `special` what was left out.
+    Outcome add(const OperationRequest &request, OperationJob &job, const QSet<QString> &before,
+                QSet<QString> &expected, QStringList &special, const Step &step) const;
 
     // ArchiveEngineSafety.cpp: only a regular file is read, its listing is
     // screened, and extractions go through a staging folder.

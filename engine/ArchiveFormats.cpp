@@ -143,6 +143,10 @@ Capability needed(OperationKind kind)
         return Capability::Extract;
     case OperationKind::Create:
         return Capability::Create;
+    case OperationKind::Add:
+    case OperationKind::Delete:
+    case OperationKind::Rename:
+        return Capability::Update;
     }
     return Capability::List;
 }

@@ -18,7 +18,8 @@ struct ArchiveFormat;
 
 class FolderIndex;
 
-enum class OperationKind { List, Extract, Test, Create, Preview };
+// Add, Delete and Rename change an existing archive (ArchiveChange).
+enum class OperationKind { List, Extract, Test, Create, Preview, Add, Delete, Rename };
 
 // Which file was read: the same path may name another file later.
 struct FileIdentity {
@@ -58,13 +59,17 @@ struct OperationRequest {
     // used only while the archive is still that same file.
     std::optional<Screening> screening;
     // Extract and Preview: the members to take; empty takes all (Extract).
+    // Delete: the members that go, folders with their contents. Rename: the one renamed.
     QStringList members;
     // Extract: the folder (normalised, "a/b") the members were chosen in:
     // what is inside it lands at the destination's top, as a copy from a
     // file manager would. Empty: every member at its full path.
+    // Add: the archive's folder the items go into; empty: its top.
     QString base;
-    // Create: the files and folders that go in.
+    // Create and Add: the files and folders that go in.
     QStringList inputs;
+    // Rename: the member's new name, without its folder.
+    QString newName;
     // Create: an existing file at `archive` is kept, and the ZIP takes the
     // first free name beside it ("report 2.zip"); otherwise it is replaced.
     bool keepExisting = false;

@@ -46,6 +46,14 @@ public:
     ToolPlan newArchive(const QString &archive, const QStringList &inputs, const NewArchiveOptions &options,
                         bool encrypted, const QString &excluded = QString()) const;
 
+    // ToolPlansChange.cpp: `archive` changed into the new file `written`:
+    // the members a list file names (with their contents) removed; pairs
+    // of old and new names renamed; files and folders added at the top.
+    ToolPlan removal(const QString &archive, const QString &written, const QString &memberList, bool encrypted) const;
+    ToolPlan renaming(const QString &archive, const QString &written, const QStringList &pairs, bool encrypted) const;
+    ToolPlan addition(const QString &archive, const QString &written, const QStringList &inputs, bool encrypted,
+                      const QString &excluded = QString()) const;
+
     // What every run gets besides its arguments. A password goes to
     // standard input as one line: never into the arguments or the
     // environment, which every local user can read.

@@ -13,6 +13,21 @@
     </message>
 </context>
 <context>
+    <name>ArchiveChange</name>
+    <message>
+        <source>Cannot save “%1”</source>
+        <translation>„%1“ kann nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <source>“%1” is being changed by another window. Try again when it is done.</source>
+        <translation>„%1“ wird gerade in einem anderen Fenster geändert. Versuchen Sie es erneut, wenn das abgeschlossen ist.</translation>
+    </message>
+    <message>
+        <source>“%1” changed while Corvex worked on it; it was left as it is.</source>
+        <translation>„%1“ wurde geändert, während Corvex daran arbeitete; es wurde so belassen.</translation>
+    </message>
+</context>
+<context>
     <name>ArchiveEngine</name>
     <message>
         <source>Cannot write the list of members: %1</source>
@@ -52,6 +67,18 @@
             <numerusform>%n Spezialdatei (Pipe, Socket oder Gerät) wurde ausgelassen: %1</numerusform>
             <numerusform>%n Spezialdateien (Pipes, Sockets oder Geräte) wurden ausgelassen: %1</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Corvex cannot change “%1”: its name holds a line break.</source>
+        <translation>Corvex kann „%1“ nicht ändern: Der Name enthält einen Zeilenumbruch.</translation>
+    </message>
+    <message>
+        <source>“%1” is not in the archive.</source>
+        <translation>„%1“ ist nicht im Archiv.</translation>
+    </message>
+    <message>
+        <source>The changed archive did not hold what it should, so “%1” was left as it was.</source>
+        <translation>Das geänderte Archiv enthielt nicht, was es sollte; „%1“ wurde daher unverändert gelassen.</translation>
     </message>
 </context>
 <context>
@@ -197,6 +224,29 @@
     <message>
         <source>an LZ4 file</source>
         <translation>eine LZ4-Datei</translation>
+    </message>
+</context>
+<context>
+    <name>ChangeRules</name>
+    <message>
+        <source>A name cannot be empty.</source>
+        <translation>Ein Name darf nicht leer sein.</translation>
+    </message>
+    <message>
+        <source>A name cannot contain “/”.</source>
+        <translation>Ein Name darf kein „/“ enthalten.</translation>
+    </message>
+    <message>
+        <source>“.” and “..” cannot be used as names.</source>
+        <translation>„.“ und „..“ können nicht als Namen verwendet werden.</translation>
+    </message>
+    <message>
+        <source>A name cannot contain a line break.</source>
+        <translation>Ein Name darf keinen Zeilenumbruch enthalten.</translation>
+    </message>
+    <message>
+        <source>“%1” already exists in this folder.</source>
+        <translation>„%1“ gibt es in diesem Ordner bereits.</translation>
     </message>
 </context>
 <context>

@@ -1,0 +1,52 @@
+// Changing an archive: the tool reads the original and writes the changed
+// archive under another name ("-u-" leaves the original alone, "!NAME" is
+// the new file, which it writes in place, with no ".tmp" of its own).
+// The update states (measured): "p1" copies every member the command does
+// not name (without it a delete drops everything); adding, "q1" keeps the
+// others and "r2x2y2z2w2" takes every item given, replacing a member of
+// its name whatever the times. Deleting, every other state is 0: "q1"
+// would have the tool look for the deleted names on disk and fail.
+#include "engine/ToolPlans.h"
+
+namespace {
+
+QString writing(const QString &written, bool adding)
+{
+    return (adding ? QStringLiteral("-up1q1r2x2y2z2w2!") : QStringLiteral("-up1q0r0x0y0z0w0!")) + written;
+}
+
+} // namespace
+
+ToolPlan ToolPlans::removal(const QString &archive, const QString &written, const QString &memberList,
+                            bool encrypted) const
+{
+    QStringList arguments{QStringLiteral("d"), QStringLiteral("-bsp1"), QStringLiteral("-u-"), writing(written, false),
+                          QStringLiteral("-scsUTF-8"), QStringLiteral("-spd"), QStringLiteral("-i@") + memberList};
+    if (encrypted)
+        arguments += QStringLiteral("-p");
+    return one(Reader::SevenZip, arguments + QStringList{QStringLiteral("--"), archive}, QString(), encrypted);
+}
+
+ToolPlan ToolPlans::renaming(const QString &archive, const QString &written, const QStringList &pairs,
+                             bool encrypted) const
+{
+    QStringList arguments{QStringLiteral("rn"), QStringLiteral("-bsp1"), QStringLiteral("-u-"), writing(written, false),
+                          QStringLiteral("-spd")};
+    if (encrypted)
+        arguments += QStringLiteral("-p");
+    return one(Reader::SevenZip, arguments + QStringList{QStringLiteral("--"), archive} + pairs, QString(), encrypted);
+}
+
+ToolPlan ToolPlans::addition(const QString &archive, const QString &written, const QStringList &inputs,
+                             bool encrypted, const QString &excluded) const
+{
+    // "-snl": a link goes in as a link, never what it points at.
+    QStringList arguments{QStringLiteral("a"), QStringLiteral("-bsp1"), QStringLiteral("-u-"), writing(written, true),
+                          QStringLiteral("-snl")};
+    if (encrypted)
+        arguments += QStringLiteral("-p");
+    if (!excluded.isEmpty())
+        arguments += {QStringLiteral("-scsUTF-8"), QStringLiteral("-x@") + excluded};
+    arguments += {QStringLiteral("-spd"), QStringLiteral("--"), archive};
+    return one(Reader::SevenZip, arguments + inputs, QString(), encrypted);
+}
