@@ -7,6 +7,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <climits>
 #include <sys/stat.h>
 
 namespace FileNames {
@@ -29,6 +30,11 @@ qsizetype lastExtensionDot(const Text &path)
     return -1;
 }
 
+qsizetype nameBytes(const QByteArray &name) { return name.size(); }
+qsizetype nameBytes(const QString &name) { return QFile::encodeName(name).size(); }
+bool isContinuation(char c) { return (uchar(c) & 0xC0) == 0x80; }
+bool isContinuation(QChar c) { return c.isLowSurrogate(); }
+
 template <typename Text>
 Text numbered(const Text &path, int n, bool isFolder)
 {
@@ -43,7 +49,15 @@ Text numbered(const Text &path, int n, bool isFolder)
     const Text inner = stemOf(stem);
     if (!isFolder && inner != stem && stem.mid(inner.size() + 1).compare("tar", Qt::CaseInsensitive) == 0)
         stem = inner;
-    return stem + ' ' + Text::number(n) + path.mid(stem.size());
+    // A name near the system's limit gives up the end of its stem, whole characters, so the number fits.
+    const Text suffix = ' ' + Text::number(n) + path.mid(stem.size());
+    const qsizetype nameStart = path.lastIndexOf('/') + 1;
+    while (stem.size() > nameStart + 1 && nameBytes(stem.mid(nameStart) + suffix) > NAME_MAX) {
+        while (stem.size() > nameStart + 1 && isContinuation(stem.at(stem.size() - 1)))
+            stem.chop(1);
+        stem.chop(1);
+    }
+    return stem + suffix;
 }
 
 // A name that cannot be looked at (a folder without search permission)

@@ -28,6 +28,10 @@ private slots:
             {"/d.x/README", false, "/d.x/README 3"}, {"/d/.profile", false, "/d/.profile 3"}, {"/d/v1.2", true, "/d/v1.2 3"}};
         for (const auto &[path, isFolder, third] : cases)
             QCOMPARE(FileNames::numberedName(QByteArray(path), 3, isFolder), QByteArray(third));
+        // At the system's limit of 255 bytes a name gives up the end of its stem, whole characters only.
+        for (const QByteArray &letter : {QByteArray("x"), QByteArray("\xc3\xa9")})
+            QCOMPARE(FileNames::numberedName("/d/" + letter.repeated(251 / letter.size()) + ".txt", 2, false),
+                     "/d/" + letter.repeated(249 / letter.size()) + " 2.txt");
     }
 
     // Reuses only a real folder: never a file or a link, even to a folder; a dangling one is not free either.
