@@ -327,6 +327,8 @@ FailureReport refusal(const OperationRequest &request, const Screening &screenin
                                                              "Extraction was stopped.",
                                                              nullptr, outside)
                                      .arg(deleting);
+    // Named, as several archives may be extracted at once and only this one refused.
+    report.informativeText = QStringLiteral("“%1”: %2").arg(QFileInfo(request.archive).fileName(), report.informativeText);
     report.details = (screening.unsafePaths + screening.antiItems).join(QLatin1Char('\n'));
     return report;
 }
@@ -372,9 +374,7 @@ FailureReport FailureReport::combine(const QList<FailureReport> &reports)
         return reports.first();
     QStringList messages, informative, details;
     for (const FailureReport &report : reports) {
-        messages.append(report.refused ? QStringLiteral("“%1”: %2").arg(QFileInfo(report.archive).fileName(),
-                                                                       report.informativeText)
-                                       : report.message);
+        messages.append(report.refused ? report.informativeText : report.message);
         if (!report.informativeText.isEmpty() && !report.refused)
             informative.append(QFileInfo(report.archive).fileName() + QStringLiteral(":\n") + report.informativeText);
         if (!report.details.isEmpty())

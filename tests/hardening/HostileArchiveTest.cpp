@@ -153,6 +153,15 @@ private slots:
         });
         QVERIFY(QFileInfo(folders[1]).isDir());
         HOSTILE_CLEAN(m_corpus.problems(before, rest, QFileInfo(archives[0]).path() + QStringLiteral("/-")));
+
+        // The only one refused among them: its alert names it all the same.
+        FakeDesktop one;
+        QCOMPARE(handle(QStringLiteral("-corvexextractfolder"),
+                        place(m_corpus.root.filePath(QStringLiteral("cases/several-one")),
+                              {m_corpus.named("zip-two-dots-in-names").archive, m_corpus.named("zip-absolute").archive}),
+                        one), 1);
+        QCOMPARE(one.kinds(), (QStringList{QStringLiteral("reveal"), QStringLiteral("alert")}));
+        QVERIFY(one.calls[1].values.last().startsWith(QStringLiteral("“absolute.zip”: ")));
     }
 
     // Compress to ZIP takes the next free name: what has the name stays as it is, a link and its target too.
