@@ -214,6 +214,14 @@ Outcome ArchiveEngine::stagedExtraction(const OperationRequest &request, const A
                 return changed();
             if (job.isCancelled())
                 return cancelled();
+            // A ZIP or 7z listing shows no link targets: the staged links are looked at instead.
+            if (const QStringList out = staging.linksLeadingOut(request.base); !out.isEmpty()) {
+                Outcome refused;
+                refused.kind = Outcome::Kind::Refused;
+                refused.screening.emplace().file = file.identity();
+                refused.screening->unsafePaths = out;
+                return refused;
+            }
             const ExtractionStaging::Result result = staging.moveIntoPlace(
                 request.archive, [&job](const Question &question) { return job.ask(question); }, request.base);
             return result.cancelled ? cancelled() : outcome;

@@ -16,6 +16,8 @@ public:
         bool folder = false;
         bool anti = false;
         bool encrypted = false;
+        // A link whose listed target is absolute or climbs out of the destination.
+        bool linkOut = false;
         // A ZIP member without the UTF-8 flag: its name is in the maker's code page.
         bool codePageName = false;
 

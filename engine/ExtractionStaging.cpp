@@ -3,6 +3,7 @@
 #include "engine/ArchiveError.h"
 #include "engine/FileNames.h"
 #include "engine/FileOps.h"
+#include "engine/PathScreen.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -10,8 +11,11 @@
 
 #include <cerrno>
 #include <map>
+#include <climits>
 #include <fcntl.h>
+#include <linux/openat2.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -246,6 +250,20 @@ private:
     int m_asideCount = 0;
 };
 
+// Whether the kernel, resolving `path` from `root` and following its links,
+// leaves `root`; where it cannot tell (an old kernel, a path too long), the
+// caller's look at the target alone decides.
+bool resolvesOutside(int root, const QByteArray &path)
+{
+    open_how how{};
+    how.flags = O_PATH | O_CLOEXEC;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    const long fd = ::syscall(SYS_openat2, root, path.constData(), &how, sizeof how);
+    if (fd >= 0)
+        ::close(int(fd));
+    return fd < 0 && errno == EXDEV;
+}
+
 QByteArray randomName()
 {
     static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -295,8 +313,7 @@ ExtractionStaging::~ExtractionStaging()
     remove();
 }
 
-ExtractionStaging::Result ExtractionStaging::moveIntoPlace(const QString &archive, const Resolver &resolve,
-                                                          const QString &base)
+int ExtractionStaging::openStaged(const QString &base) const
 {
     // The tool writes folders by their normalised names; a link in their
     // place is never followed.
@@ -307,9 +324,39 @@ ExtractionStaging::Result ExtractionStaging::moveIntoPlace(const QString &archiv
             ::close(content);
         content = inner;
     }
-    const Fd staged(content);
+    if (content < 0)
+        fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot read the extracted items in “%1”"),
+             QFile::encodeName(m_path), errno);
+    return content;
+}
+
+QStringList ExtractionStaging::linksLeadingOut(const QString &base) const
+{
+    const Fd staged(openStaged(base));
+    QStringList out;
+    const bool complete = walkTree(staged.get(), [&](int parent, const char *name, const QByteArray &path,
+                                                      const struct stat &status) {
+        if (!S_ISLNK(status.st_mode))
+            return;
+        char target[PATH_MAX];
+        const ssize_t size = ::readlinkat(parent, name, target, sizeof target);
+        // The tool writes an absolute target as one into the staging folder: absolute all the same.
+        if (size <= 0 || size == sizeof target
+            || PathScreen::linkLeadsOut(path, QByteArrayView(target, size)) || resolvesOutside(staged.get(), path))
+            out.append(QFile::decodeName(path));
+    });
+    if (!complete)
+        fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot read the extracted items in “%1”"),
+             QFile::encodeName(m_path), EACCES);
+    return out;
+}
+
+ExtractionStaging::Result ExtractionStaging::moveIntoPlace(const QString &archive, const Resolver &resolve,
+                                                          const QString &base)
+{
+    const Fd staged(openStaged(base));
     const Fd replacedFd(::openat(m_stagingFd, kReplaced, kOpenFolder));
-    if (staged.get() < 0 || replacedFd.get() < 0)
+    if (replacedFd.get() < 0)
         fail(QT_TRANSLATE_NOOP("ExtractionStaging", "Cannot read the extracted items in “%1”"),
              QFile::encodeName(m_path), errno);
     Mover mover(archive, resolve, replacedFd.get());

@@ -50,6 +50,10 @@ public:
     // Only what the tool wrote inside `base` (a relative folder path) moves
     // when one is given.
     Result moveIntoPlace(const QString &archive, const Resolver &resolve, const QString &base = QString());
+    // The staged links (paths from `base`) that would lead outside the
+    // destination once placed: absolute, climbing out, or so resolved.
+    // Throws SystemError when some staged folder cannot be read.
+    QStringList linksLeadingOut(const QString &base = QString()) const;
 
     // Removes the staging folder and all still in it; done by the destructor.
     // When nothing was moved, the destination's times are put back too.
@@ -57,6 +61,9 @@ public:
     bool remove();
 
 private:
+    // The staged folder `base`, open; throws when it cannot be.
+    int openStaged(const QString &base) const;
+
     QString m_destination;
     QString m_path;
     QByteArray m_name;

@@ -51,7 +51,7 @@ const Sentence sentences[] = {
     {Problem::Unreadable, QT_TRANSLATE_NOOP("FailureReport", "“%1” cannot be read: %2."),
      QT_TRANSLATE_NOOP("FailureReport", "An item to be put in “%1” cannot be read: %2.")},
     {Problem::UnsafeLink,
-     QT_TRANSLATE_NOOP("FailureReport", "“%1” holds a link that leads outside the destination; it was left out.")},
+     QT_TRANSLATE_NOOP("FailureReport", "“%1” holds a link that leads outside the destination; nothing was extracted.")},
     {Problem::WrongPassword, QT_TRANSLATE_NOOP("FailureReport", "The password for “%1” is wrong.")},
     {Problem::PasswordNeeded,
      QT_TRANSLATE_NOOP("FailureReport", "“%1” is encrypted: Corvex cannot %3 it without its password.")},

@@ -140,6 +140,72 @@ bool removeTree(int parent, const char *name)
     return complete && ::unlinkat(parent, name, AT_REMOVEDIR) == 0;
 }
 
+bool walkTree(int folder, const Visitor &visit)
+{
+    struct Level {
+        dev_t device;
+        ino_t inode;
+        std::vector<QByteArray> names;
+        size_t next = 0;
+    };
+    std::vector<Level> levels;
+    QByteArray path;
+    bool complete = true;
+    const auto enter = [&levels](int fd) {
+        struct stat status;
+        if (fd < 0 || ::fstat(fd, &status) != 0)
+            return false;
+        levels.push_back({status.st_dev, status.st_ino, namesIn(fd)});
+        return true;
+    };
+    int fd = ::openat(folder, ".", kOpenFolder);
+    if (!enter(fd)) {
+        if (fd >= 0)
+            ::close(fd);
+        return false;
+    }
+    while (fd >= 0) {
+        Level &level = levels.back();
+        if (level.next < level.names.size()) {
+            const QByteArray &name = level.names[level.next++];
+            struct stat status;
+            if (::fstatat(fd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
+                continue;
+            const QByteArray childPath = path.isEmpty() ? name : path + '/' + name;
+            visit(fd, name.constData(), childPath, status);
+            if (!S_ISDIR(status.st_mode))
+                continue;
+            const int child = openOwnFolder(fd, name.constData());
+            if (!enter(child)) {
+                if (child >= 0)
+                    ::close(child);
+                complete = false;
+                continue;
+            }
+            ::close(fd);
+            fd = child;
+            path = childPath;
+            continue;
+        }
+        levels.pop_back();
+        const int up = levels.empty() ? -1 : ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        fd = up;
+        if (levels.empty())
+            break;
+        struct stat status;
+        // Moved away meanwhile: the rest is not looked at.
+        if (fd < 0 || ::fstat(fd, &status) != 0 || status.st_dev != levels.back().device
+            || status.st_ino != levels.back().inode) {
+            if (fd >= 0)
+                ::close(fd);
+            return false;
+        }
+        path.truncate(std::max<qsizetype>(path.lastIndexOf('/'), 0));
+    }
+    return complete;
+}
+
 namespace {
 thread_local std::vector<QByteArray> *t_found = nullptr;
 thread_local qsizetype t_skip = 0;

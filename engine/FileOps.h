@@ -2,6 +2,8 @@
 
 #include <QByteArray>
 #include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
 #include <vector>
 
 // File-system steps on directory descriptors, for work that must never be
@@ -36,6 +38,13 @@ int openOwnFolder(int parent, const char *name);
 // Removes a file, link or whole folder at any depth, holding one folder
 // open at a time; never follows a link. False when something stayed.
 bool removeTree(int parent, const char *name);
+
+// Shows every item under `folder` (never through a link) to `visit`: the
+// folder holding it, open, its name there, and its path from `folder`;
+// one folder open at a time, whatever the depth. Folders are made ours
+// to be read. False when some folder could not be read.
+using Visitor = std::function<void(int parent, const char *name, const QByteArray &path, const struct stat &status)>;
+bool walkTree(int folder, const Visitor &visit);
 
 // The pipes, sockets and devices at or under `path` (never through a
 // link), as paths starting at its last component, the way an archive made

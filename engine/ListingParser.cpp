@@ -1,5 +1,7 @@
 #include "engine/ListingParser.h"
 
+#include "engine/PathScreen.h"
+
 #include <array>
 #include <cstring>
 #include <string_view>
@@ -194,7 +196,10 @@ void ListingParser::line(const uchar *begin, const uchar *end)
         flag = &m_flags.anti;
     else if (key == "Encrypted")
         flag = &m_flags.encrypted;
-    else if (key == "Characteristics") {
+    else if (key == "Symbolic Link") {
+        m_linkTarget.assign(value.data(), value.size());
+        return;
+    } else if (key == "Characteristics") {
         m_utf8Name = value.find("UTF8") != std::string_view::npos;
         return;
     } else {
@@ -231,6 +236,8 @@ void ListingParser::finishEntry()
                             : QByteArrayView();
         };
         m_flags.codePageName = m_zip && !m_utf8Name;
+        m_flags.linkOut = PathScreen::linkLeadsOut(
+            view(Path), QByteArrayView(m_linkTarget.data(), qsizetype(m_linkTarget.size())));
         m_entries.push_back(ArchiveEntry::fromUtf8(view(Path), view(Size), view(Packed), view(Modified), m_flags));
     }
     clearPending();
@@ -240,6 +247,7 @@ void ListingParser::clearPending()
 {
     for (bool &has : m_has)
         has = false;
+    m_linkTarget.clear();
     m_flags = {};
     m_utf8Name = false;
 }

@@ -43,6 +43,8 @@ private:
     bool m_packedSizes = true;
     std::string m_pending[FieldCount];
     bool m_has[FieldCount] = {};
+    // "Symbolic Link" (tar, cpio): the screen looks at it, the entry keeps only its verdict.
+    std::string m_linkTarget;
     ArchiveEntry::Flags m_flags;
     bool m_zip = false;
     bool m_utf8Name = false;

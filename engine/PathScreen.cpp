@@ -35,6 +35,33 @@ bool PathScreen::isUnsafe(QByteArrayView path)
     return unsafe(path.size(), [path](qsizetype i) { return char16_t(uchar(path[i])); });
 }
 
+bool PathScreen::linkLeadsOut(QByteArrayView member, QByteArrayView target)
+{
+    if (target.isEmpty())
+        return false;
+    if (isUnsafe(target.first(1)) || (target.size() >= 2 && target[1] == ':' && isUnsafe(target.first(2))))
+        return true;
+    // Folders below the destination: the link's own, then each step of the target.
+    qsizetype depth = -1;
+    bool out = false;
+    const auto walk = [&depth, &out](QByteArrayView path) {
+        for (qsizetype start = 0; start <= path.size();) {
+            qsizetype end = start;
+            while (end < path.size() && path[end] != '/' && path[end] != '\\')
+                ++end;
+            const QByteArrayView part = path.sliced(start, end - start);
+            if (part == "..")
+                out |= --depth < 0;
+            else if (!part.isEmpty() && part != ".")
+                ++depth;
+            start = end + 1;
+        }
+    };
+    walk(member);
+    walk(target);
+    return out;
+}
+
 Screening PathScreen::screen(const std::vector<ArchiveEntry> &entries, const NameRecovery &names)
 {
     Screening found;
@@ -42,7 +69,8 @@ Screening PathScreen::screen(const std::vector<ArchiveEntry> &entries, const Nam
     for (const ArchiveEntry &entry : entries) {
         if (entry.isAnti())
             found.antiItems.append(entry.path());
-        else if (isUnsafe(entry.pathUtf8()) || (names.hasOldNames() && names.isUnsafe(entry.path())))
+        else if (isUnsafe(entry.pathUtf8()) || entry.flags().linkOut
+                 || (names.hasOldNames() && names.isUnsafe(entry.path())))
             found.unsafePaths.append(entry.path());
     }
     return found;

@@ -878,8 +878,8 @@
         <translation>Ein Element, das in „%1“ aufgenommen werden soll, kann nicht gelesen werden: %2.</translation>
     </message>
     <message>
-        <source>“%1” holds a link that leads outside the destination; it was left out.</source>
-        <translation>„%1“ enthält eine Verknüpfung, die aus dem Ziel hinausführt; sie wurde ausgelassen.</translation>
+        <source>“%1” holds a link that leads outside the destination; nothing was extracted.</source>
+        <translation>„%1“ enthält eine Verknüpfung, die aus dem Ziel hinausführt; es wurde nichts entpackt.</translation>
     </message>
     <message>
         <source>The password for “%1” is wrong.</source>

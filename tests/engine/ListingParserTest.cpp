@@ -75,14 +75,14 @@ private slots:
         using Flags = ArchiveEntry::Flags;
         const auto entries = parse(head + "Path = photos.2020\nFolder = +\nAttributes = +\nAccessed = +\n\n"
                                           "Path = b\nFolder = -\nSize = 7\nUnknown = x\nAnti = +\nEncrypted = +\n\n"
-                                          "Path = c\nFolder = ++\n  Anti = + \nAntique = +\nEncrypted = -\n"
+                                          "Path = c\nFolder = ++\n  Anti = + \nAntique = +\nEncrypted = -\nSymbolic Link = ../x\n"
                                           "Characteristics = NTFS UTF8\n");
         QCOMPARE(entries.size(), size_t(3));
         QCOMPARE(entries[0].flags(), (Flags{.folder = true, .codePageName = true}));
         QCOMPARE(entries[1].flags(), (Flags{.anti = true, .encrypted = true, .codePageName = true}));
         QCOMPARE(entries[1].size(), QStringLiteral("7"));
         QVERIFY(entries[1].packed().isEmpty() && entries[1].modified().isEmpty());
-        QCOMPARE(entries[2].flags(), Flags{.anti = true});
+        QCOMPARE(entries[2].flags(), (Flags{.anti = true, .linkOut = true}));
         // Anti-items are refused apart from the unsafe paths, in listing order, each as often as listed.
         const Screening found = PathScreen::screen({entries[1], file("ok"), file("..\\x"), entries[2], file("..\\x")});
         QCOMPARE(found.antiItems, QStringList({"b", "c"}));
@@ -98,6 +98,12 @@ private slots:
             QVERIFY2(PathScreen::isUnsafe(path) == unsafe, qPrintable(path));
             QVERIFY2(PathScreen::isUnsafe(QByteArrayView(path.toUtf8())) == unsafe, qPrintable(path));
         }
+        // A link's target read from where the link is: absolute, or climbing past the top, leads out.
+        const std::tuple<const char *, const char *, bool> links[] = {
+            {"a/l", "../x", false}, {"a/l", "../../x", true}, {"l", "/etc/passwd", true}, {"a/b/l", "../../c/../x", false},
+            {"l", "x/../../y", true}, {"a/l", "..\\..\\x", true}, {"l", "", false}, {"./l", "./x", false}};
+        for (const auto &[link, target, out] : links)
+            QVERIFY2(PathScreen::linkLeadsOut(link, target) == out, target);
     }
 
     // Every input the fuzzer kept, plus the recorded listings it started from: its properties hold.

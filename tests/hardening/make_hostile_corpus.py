@@ -26,7 +26,7 @@ class RawZipInfo(zipfile.ZipInfo):
         return self.raw, self.flag_bits | (0x800 if self.utf8 else 0)
 
 
-# members: a name (a file holding data) or (name, bytes or None for a folder[, member comment]).
+# members: a name (a file holding data) or (name, bytes, None for a folder or str for a link[, member comment]).
 # system: "made by" (0 MS-DOS, 3 Unix; old tools flag nothing). upath: Info-ZIP Unicode Path names.
 def zip_(name, members, comment=b"", system=3, upath=None, data=b"hostile\n"):
     path = os.path.join(CORPUS, name)
@@ -39,9 +39,10 @@ def zip_(name, members, comment=b"", system=3, upath=None, data=b"hostile\n"):
             if upath:
                 field = b"\x01" + struct.pack("<I", zlib.crc32(info.raw)) + b(upath[i])
                 info.extra = struct.pack("<HH", 0x7075, len(field)) + field
-            info.external_attr = (0o40755 << 16 | 0x10) if m[1] is None else 0o644 << 16
+            info.external_attr = ((0o40755 << 16 | 0x10) if m[1] is None else
+                                  0o120777 << 16 if isinstance(m[1], str) else 0o644 << 16)
             info.comment = m[2] if len(m) > 2 else b""
-            archive.writestr(info, m[1] or b"")
+            archive.writestr(info, b(m[1]) if isinstance(m[1], str) else m[1] or b"")
         archive.comment = comment
     return path
 
@@ -154,6 +155,8 @@ OUTCOMES = {"R": ("refused",) * 3, "X": ("extracted",) * 3, "F": ("failed",) * 3
 ASKED = "nothing is written through an existing link, over an existing item or into the destination's own mode"
 STRIP = "the tool strips leading '/' and '../'"
 LITERAL = "a backslash or 'C:' is an ordinary character or folder name: written literally"
+LINK = "the screen refuses a link whose listed target is absolute or climbs out"
+LINK_STAGED = "the staged links are looked at before any is placed: absolute (the tool rewrote it), or resolved outside"
 CLIMB = "the tool refuses a link that climbs out ('Dangerous link path was ignored')"
 # Only "\n" ends a line of the tool's output: a name or comment with CR, NEL, VT or LS must not hide its unsafe name.
 INJECT = "\rPath = fine.txt"
@@ -196,14 +199,19 @@ CASES = [
     ("tar-absolute", tar("absolute.tar", [ABS, "ok.txt"]), "R", [ABS.lstrip("/")]),
     ("tar-dotdot", tar("dotdot.tar", [f"../{E}-t1.txt", f"a/../../{E}-t2.txt"], tarfile.PAX_FORMAT), "R", [f"{E}-t1.txt"]),
     ("tar-symlink-out-then-write", tar("symlink-out.tar", [("lnk", "symlink", b"", "../../../outside"),
-                                                           f"lnk/{E}-through.txt"]), "F", [], ["lnk"], CLIMB),
+                                                           f"lnk/{E}-through.txt"]), "R", [], ["lnk"], LINK),
     ("tar-symlink-absolute-then-write", tar("symlink-abs.tar", [("alnk", "symlink", b"", OUTSIDE), f"alnk/{E}-abs.txt",
-                                                                ("alnk/victim.txt", "file", b"PWNED\n")]), "F", [], [],
-     "the tool rewrites an absolute link into the destination and makes links after every file ('Not a directory')"),
+                                                                ("alnk/victim.txt", "file", b"PWNED\n")]), "R", [], [], LINK),
+    ("tar-link-to-passwd", tar("link-passwd.tar", ["ok.txt", ("pw", "symlink", b"", "/etc/passwd"),
+                                                    ("a/up", "symlink", b"", "../../x")]), "R", [], [], LINK),
+    ("tar-link-resolves-out", tar("link-resolves-out.tar", [("l", "symlink", b"", "."), ("m", "symlink", b"", "l/..")]),
+     "F", [], [], CLIMB),
+    ("zip-link-to-passwd", zip_("link-passwd.zip", ["ok.txt", ("pw", "/etc/passwd")]), "R", [], [], LINK_STAGED),
+    ("7z-link-absolute", seven("link-abs.7z", "links", [], ["-snl"], ["absout"]), "R", [], [], LINK_STAGED),
     ("tar-symlink-chain", tar("symlink-chain.tar", [("a/b/l1", "symlink", b"", "../.."), ("a/b/l1/l2", "symlink", b"", ".."),
                                                     f"a/b/l1/l2/{E}-chain.txt"]), "F", [], [], CLIMB),
-    ("tar-symlink-then-file", tar("symlink-file.tar", [("x", "symlink", b"", DECOY), ("x", "file", b"PWNED\n")]), "F",
-     ["x"], ["x"], "the tool makes links last, from placeholders: the later file takes the place and no link is made"),
+    ("tar-symlink-then-file", tar("symlink-file.tar", [("x", "symlink", b"", DECOY), ("x", "file", b"PWNED\n")]), "R",
+     ["x"], ["x"], LINK),
     ("tar-hardlink-out", tar("hardlink-out.tar", [("h1", "hardlink", b"", "../../../outside/victim.txt"),
                                                   ("h2", "hardlink", b"", DECOY), ("h1", "file", b"PWNED\n"),
                                                   ("h2", "file", b"PWNED\n")]), "F", [], [],
@@ -224,11 +232,11 @@ CASES = [
     ("txz-absolute", tar("absolute.txz", [ABS + ".txz", "ok.txt"], mode="w:xz"), "R"),
     ("gz-named-otherwise-dotdot", tar("backup.gz", [f"a/../../{E}-bgz.txt"], mode="w:gz"), "R"),
     ("tbz2-symlink-out-then-write", tar("symlink-out.tbz2", [("lnk", "symlink", b"", "../../../outside"),
-                                                             f"lnk/{E}-tbz.txt"], mode="w:bz2"), "F", [], ["lnk"], CLIMB),
+                                                             f"lnk/{E}-tbz.txt"], mode="w:bz2"), "R", [], ["lnk"], LINK),
     ("cpio-absolute-dotdot", cpio("hostile.cpio", [(ABS + ".cpio", "file", b"x\n"), (f"../{E}-cpio.txt", "file", b"x\n")]),
      "R", [f"{E}-cpio.txt"]),
     ("cpio-symlink-out", cpio("symlink.cpio", [("l", "symlink", b"../../.."), (f"l/{E}-cpio-l.txt", "file", b"x\n")]),
-     "F", [], ["l"], CLIMB),
+     "R", [], ["l"], LINK),
     ("7z-odd-names", seven("names.7z", "plain", ODD + ["ctl\x01.txt", "caf\udce9.txt"]), "X", ODD),
     ("7z-absolute", seven("absolute.7z", "abs", [os.path.basename(ABS7)], ["-spf"], [ABS7]), "R", [ABS7.lstrip("/")]),
     ("7z-anti-items", anti("anti.7z", ["anti.7z", "docs/readme.txt"]), "R", [], [],
@@ -259,9 +267,10 @@ def sample(name):
 READER = "corvex-reader writes no name with '..', through no link, and only files, folders and links"
 CASES += [
     ("tar-lz-dotdot", packed("dotdot.tar.lz", "dotdot.tar"), "R", [f"{E}-t1.txt"]),
-    ("tar-lz4-symlink-out-then-write", packed("symlink-out.tar.lz4", "symlink-out.tar"), "F", [], ["lnk"], READER),
+    ("tar-lz4-symlink-out-then-write", packed("symlink-out.tar.lz4", "symlink-out.tar"), "R", [], ["lnk"], LINK),
     ("tar-lz-symlink-chain", packed("symlink-chain.tar.lz", "symlink-chain.tar"), "F", [], [], READER),
-    ("tar-lz4-symlink-then-file", packed("symlink-file.tar.lz4", "symlink-file.tar"), "X", ["x"], ["x"], READER),
+    ("tar-lz4-symlink-then-file", packed("symlink-file.tar.lz4", "symlink-file.tar"), "R", ["x"], ["x"], LINK),
+    ("tar-lz4-link-resolves-out", packed("link-resolves-out.tar.lz4", "link-resolves-out.tar"), "R", [], [], LINK_STAGED),
     ("tar-lz-hardlink-out", packed("hardlink-out.tar.lz", "hardlink-out.tar"), "F", [], [], READER),
     ("tar-lz4-special-files", packed("special.tar.lz4", "special.tar"), "X", ["suid", "ok.txt"], [],
      "corvex-reader leaves pipes and devices out and drops set-id bits"),
