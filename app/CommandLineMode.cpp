@@ -8,8 +8,6 @@
 #include "engine/JobQueue.h"
 #include "engine/OperationJob.h"
 #include "platform/Desktop.h"
-#include "ui/DesktopAnswers.h"
-#include "ui/FailureAlert.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -64,7 +62,7 @@ Outcome runToEnd(const ArchiveEngine &engine, const OperationRequest &request, D
     callbacks.question = [&](const Question &question) {
         const bool pending = delay.isActive();
         delay.stop();
-        const Answer answer = answerThroughDesktop(desktop, question);
+        const Answer answer = desktop.answer(question);
         if (pending)
             delay.start(kProgressWindowDelayMs);
         return answer;
@@ -115,7 +113,7 @@ public:
         if (!m_revealed.isEmpty())
             desktop.reveal(m_revealed);
         if (!m_failures.isEmpty())
-            showFailure(desktop, FailureReport::combine(m_failures));
+            desktop.showFailure(FailureReport::combine(m_failures));
         if (!m_notes.isEmpty())
             desktop.showAlert(Desktop::AlertStyle::Informational, m_notes.join(QLatin1Char('\n')), QString());
         return m_allSucceeded ? 0 : 1;

@@ -25,13 +25,12 @@ Startup::~Startup() = default;
 
 Startup::Outcome Startup::start()
 {
-    try {
-        m_engine = std::make_unique<ArchiveEngine>(m_resourceFolder);
-    } catch (const ArchiveError &error) {
+    if (!ArchiveEngine::hasTool(m_resourceFolder)) {
         // The options are not looked at: without the tool nothing can be done.
-        m_desktop.showError(describeError(error));
+        m_desktop.showError(tr("Corvex's archive engine is missing."));
         return Outcome::EngineMissing;
     }
+    m_engine = std::make_unique<ArchiveEngine>(m_resourceFolder);
 
     // View's copies a crash left.
     PreviewFolder::removeLeftovers();

@@ -107,9 +107,7 @@ void throwOnFailure(const Outcome &outcome)
 {
     if (outcome.kind == Outcome::Kind::Succeeded)
         return;
-    if (outcome.failure == Outcome::Failure::Tool || PasswordRetry::isPasswordFailure(outcome))
-        throw ArchiveError::commandFailed(outcome.output);
-    throw SystemError(outcome.description);
+    throw SystemError(outcome.description.isEmpty() ? outcome.output : outcome.description);
 }
 
 } // namespace
@@ -117,9 +115,12 @@ void throwOnFailure(const Outcome &outcome)
 ArchiveEngine::ArchiveEngine(const QString &resourceFolder)
     : m_plans(QDir(resourceFolder).absoluteFilePath(QStringLiteral("bin")))
 {
-    const QFileInfo info(executable());
-    if (resourceFolder.isEmpty() || !info.isFile() || !info.isExecutable())
-        throw ArchiveError::engineMissing();
+}
+
+bool ArchiveEngine::hasTool(const QString &resourceFolder)
+{
+    const QFileInfo info(ArchiveEngine(resourceFolder).executable());
+    return !resourceFolder.isEmpty() && info.isFile() && info.isExecutable();
 }
 
 QString ArchiveEngine::applicationResourceFolder()
@@ -136,8 +137,10 @@ QString ArchiveEngine::run(const QStringList &arguments, const QString &workingF
     ProcessRunner::Options options = ToolPlans::options();
     options.workingFolder = workingFolder;
     const ProcessRunner::Result result = ProcessRunner::run(executable(), arguments, options);
+    if (!result.problem.isEmpty())
+        throw SystemError(result.problem);
     if (result.status != 0)
-        throw ArchiveError::commandFailed(QString::fromUtf8(result.output));
+        throw SystemError(QString::fromUtf8(result.output));
     return QString::fromUtf8(result.output);
 }
 
@@ -181,8 +184,10 @@ Outcome ArchiveEngine::runPlan(const ToolPlan &plan, OperationJob &job, const QS
         listed.percent = size > 0 ? int(fed * 100 / size) : 0;
         job.report(listed);
     };
-    try {
+    {
         const ProcessRunner::PlanResult result = ProcessRunner::run(plan, options);
+        if (!result.problem.isEmpty())
+            return systemFailure(result.problem);
         PasswordSignals::Verdict password = PasswordSignals::Verdict::None;
         if (result.failedStage() == 0) {
             // A listing is read for passwords only when it failed, from what
@@ -197,8 +202,6 @@ Outcome ArchiveEngine::runPlan(const ToolPlan &plan, OperationJob &job, const QS
         if (outcome.succeeded() && !listing)
             outcome.output = QString::fromUtf8(result.stages.back().output);
         return outcome;
-    } catch (const SystemError &error) {
-        return systemFailure(error.message());
     }
 }
 

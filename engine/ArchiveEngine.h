@@ -1,8 +1,8 @@
 #pragma once
 
 #include "engine/ArchiveEntry.h"
-#include "engine/ArchiveError.h"
 #include "engine/FolderIndex.h"
+#include "engine/SystemError.h"
 #include "engine/Operation.h"
 #include "engine/ToolPlans.h"
 
@@ -23,9 +23,9 @@ struct ArchiveFormat;
 class ArchiveEngine
 {
 public:
-    // Throws ArchiveError::engineMissing unless <resourceFolder>/bin/7zz is
-    // an executable file. An empty folder means there is none.
+    // The tool is <resourceFolder>/bin/7zz (hasTool() says whether it is there).
     explicit ArchiveEngine(const QString &resourceFolder);
+    static bool hasTool(const QString &resourceFolder);
 
     // <directory of the executable>/../share/corvex, or empty when the
     // application has no such folder.
@@ -40,7 +40,7 @@ public:
 
     // The same without progress or cancel; failures throw as run() does.
     // Runs the tool once; returns its output, or throws
-    // ArchiveError::commandFailed (any status but 0) or SystemError (launch).
+    // SystemError (a launch failure, or any status but 0 with the output).
     QString run(const QStringList &arguments, const QString &workingFolder = QString()) const;
 
     std::vector<ArchiveEntry> list(const QString &archive) const;

@@ -3,7 +3,7 @@
 // and moved into place only when every run of its plan succeeded.
 #include "engine/ArchiveEngine.h"
 
-#include "engine/ArchiveError.h"
+#include "engine/SystemError.h"
 #include "engine/CreationRules.h"
 #include "engine/NewArchive.h"
 #include "engine/OperationJob.h"

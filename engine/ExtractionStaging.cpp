@@ -1,6 +1,6 @@
 #include "engine/ExtractionStaging.h"
 
-#include "engine/ArchiveError.h"
+#include "engine/SystemError.h"
 #include "engine/FileNames.h"
 #include "engine/FileOps.h"
 #include "engine/PathScreen.h"

@@ -28,7 +28,6 @@ enum class Problem {
     Folder,
     NotRegular,
     Changed,
-    EngineMissing,
     Unknown,
 };
 
@@ -65,7 +64,6 @@ const Sentence sentences[] = {
     {Problem::NotRegular,
      QT_TRANSLATE_NOOP("FailureReport", "“%1” is not a regular file, so Corvex cannot open it as an archive.")},
     {Problem::Changed, QT_TRANSLATE_NOOP("FailureReport", "“%1” changed while it was being extracted.")},
-    {Problem::EngineMissing, QT_TRANSLATE_NOOP("FailureReport", "Corvex's archive engine is missing.")},
     {Problem::Unknown, QT_TRANSLATE_NOOP("FailureReport", "Corvex could not %3 “%1”.")},
 };
 
@@ -220,8 +218,6 @@ Problem problemOf(const OperationRequest &request, const Outcome &outcome, const
         return Problem::WrongPassword;
     case Outcome::Failure::PasswordNeeded:
         return Problem::PasswordNeeded;
-    case Outcome::Failure::EngineMissing:
-        return Problem::EngineMissing;
     case Outcome::Failure::NotAFile:
         return QFileInfo(request.archive).isDir() ? Problem::Folder : Problem::NotRegular;
     case Outcome::Failure::Changed:
@@ -334,11 +330,6 @@ FailureReport refusal(const OperationRequest &request, const Screening &screenin
 }
 
 } // namespace
-
-QString FailureReport::withoutProgress(const QString &output)
-{
-    return readableLines(output).join(QLatin1Char('\n'));
-}
 
 FailureReport FailureReport::from(const OperationRequest &request, const Outcome &outcome)
 {

@@ -25,7 +25,4 @@ struct FailureReport {
     // details under its name.
     static FailureReport combine(const QList<FailureReport> &reports);
 
-    // The tool's output as a terminal shows it: progress texts, which the
-    // tool erases with backspaces, are gone.
-    static QString withoutProgress(const QString &output);
 };

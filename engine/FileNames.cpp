@@ -1,6 +1,6 @@
 #include "engine/FileNames.h"
 
-#include "engine/ArchiveError.h"
+#include "engine/SystemError.h"
 
 #include <QCoreApplication>
 #include <QFile>

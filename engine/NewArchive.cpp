@@ -1,6 +1,6 @@
 #include "engine/NewArchive.h"
 
-#include "engine/ArchiveError.h"
+#include "engine/SystemError.h"
 #include "engine/CreationRules.h"
 #include "engine/FileNames.h"
 #include "engine/FileOps.h"

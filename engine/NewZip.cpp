@@ -1,6 +1,6 @@
 #include "engine/NewZip.h"
 
-#include "engine/ArchiveError.h"
+#include "engine/SystemError.h"
 #include "engine/FileNames.h"
 #include "engine/FileOps.h"
 

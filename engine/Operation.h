@@ -134,7 +134,6 @@ struct Outcome {
         WrongPassword, // the tool refused the password it was given
         PasswordNeeded, // the tool asked for a password and none could be given
         System,        // the system refused: see description
-        EngineMissing,
         NotAFile,      // the archive is not a regular file
         Changed,       // the archive changed between screening and extraction
         Damaged,       // the tool did not notice: a tar in a stream ends before the stream

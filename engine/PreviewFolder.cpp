@@ -1,7 +1,7 @@
 #include "engine/PreviewFolder.h"
 
-#include "engine/ArchiveError.h"
 #include "engine/FileOps.h"
+#include "engine/SystemError.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "engine/ProcessRunner.h"
 
-#include "engine/ArchiveError.h"
+#include "engine/SystemError.h"
 #include "engine/OutputKeeper.h"
 
 #include <QCoreApplication>
@@ -219,8 +219,29 @@ int ProcessRunner::PlanResult::failedStage() const
     return -1;
 }
 
+namespace {
+
+ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Options &options);
+
+} // namespace
+
 ProcessRunner::PlanResult ProcessRunner::run(const ToolPlan &plan, const Options &options)
 {
+    try {
+        return runPlan(plan, options);
+    } catch (const SystemError &error) {
+        PlanResult result;
+        result.problem = error.message();
+        return result;
+    }
+}
+
+namespace {
+
+ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Options &options)
+{
+    using Result = ProcessRunner::Result;
+    using PlanResult = ProcessRunner::PlanResult;
     const size_t count = plan.stages.size();
     PlanResult planResult;
     if (count == 0)
@@ -393,11 +414,18 @@ ProcessRunner::PlanResult ProcessRunner::run(const ToolPlan &plan, const Options
     return planResult;
 }
 
+} // namespace
+
 ProcessRunner::Result ProcessRunner::run(const QString &program, const QStringList &arguments,
                                          const Options &options)
 {
     ToolPlan plan;
     plan.stages.push_back({program, arguments, options.workingFolder, options.input.has_value()});
     PlanResult result = run(plan, options);
+    if (!result.problem.isEmpty()) {
+        Result failed;
+        failed.problem = result.problem;
+        return failed;
+    }
     return std::move(result.stages.front());
 }

@@ -53,6 +53,9 @@ public:
         bool truncated = false;
         // The run was stopped through cancelFd.
         bool cancelled = false;
+        // Why the program could not be run, in the system's words; when set,
+        // nothing else here counts.
+        QString problem;
 
         // Ended by writing to a pipe nobody reads any more (measured: 7zz
         // dies of SIGPIPE when the next run exits).
@@ -65,17 +68,18 @@ public:
         // ToolPlan::lastReadsAll: the last run succeeded, yet left data
         // other than zeros unread.
         bool leftData = false;
+        // Why the plan could not be run (a program that cannot be started:
+        // those started are killed), in the system's words.
+        QString problem;
         // The run whose failure is the plan's: the first that failed other
         // than by losing its reader; -1 when none did.
         int failedStage() const;
     };
 
-    // Every run of the plan is reaped before this returns. Throws
-    // SystemError when a program cannot be started (those started are
-    // killed) or the plan cannot be run.
+    // Every run of the plan is reaped before this returns.
     static PlanResult run(const ToolPlan &plan, const Options &options);
 
-    // One program; throws SystemError when it cannot be started.
+    // One program.
     static Result run(const QString &program, const QStringList &arguments, const Options &options);
     static Result run(const QString &program, const QStringList &arguments)
     {

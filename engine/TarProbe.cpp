@@ -1,6 +1,6 @@
 #include "engine/TarProbe.h"
 
-#include "engine/ArchiveError.h"
+#include "engine/SystemError.h"
 #include "engine/FileNames.h"
 #include "engine/ProcessRunner.h"
 
@@ -31,11 +31,8 @@ TarHeader::Kind TarProbe::firstBlock(const QString &tool, const QString &archive
                                 QStringLiteral("--"), archive};
     // A stream damaged past its first block is still a tar: the run on it
     // tells the damage. One shorter than a block is none.
-    try {
-        ProcessRunner::run(tool, arguments, options);
-    } catch (const SystemError &) {
+    if (!ProcessRunner::run(tool, arguments, options).problem.isEmpty())
         block.clear();
-    }
     ::close(stop[0]);
     ::close(stop[1]);
     return TarHeader::classify(block);

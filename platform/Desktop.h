@@ -8,9 +8,9 @@
 #include <memory>
 #include <optional>
 
-// From engine/Operation.h, which callers of askConflict include.
-struct Answer;
-struct Question;
+#include "engine/Operation.h"
+
+struct FailureReport;
 
 // Everything the application asks of the desktop: alerts, file dialogs, questions,
 // the beep, revealing items in the file manager and opening files. The application
@@ -62,7 +62,14 @@ public:
 
     virtual ~Desktop() = default;
 
-    // A modal alert whose message is an error's description (describeError).
+    // The user's answer to a question an operation raised: the window and
+    // the command line answer alike.
+    Answer answer(const Question &question);
+    // A failure report, alike in the window and the command line: a refusal
+    // alone as the screen's warning, anything else as an error alert.
+    void showFailure(const FailureReport &report);
+
+    // A modal alert whose message is a failure's description.
     virtual void showError(const QString &description) = 0;
     // A modal error alert for a failed operation: the sentence, the lines
     // that matter under it, and the whole text behind the Details button.

@@ -82,17 +82,6 @@
     </message>
 </context>
 <context>
-    <name>ArchiveError</name>
-    <message>
-        <source>Corvex&apos;s archive engine is missing.</source>
-        <translation>Die Archiv-Engine von Corvex fehlt.</translation>
-    </message>
-    <message>
-        <source>The archive operation failed.</source>
-        <translation>Der Archivvorgang ist fehlgeschlagen.</translation>
-    </message>
-</context>
-<context>
     <name>ArchiveFile</name>
     <message>
         <source>“%1” is a folder, not an archive.</source>
@@ -979,6 +968,10 @@
 <context>
     <name>FileManagerActionsInstaller</name>
     <message>
+        <source>The installer failed.</source>
+        <translation>Die Installation ist fehlgeschlagen.</translation>
+    </message>
+    <message>
         <source>File manager actions are missing from this build.</source>
         <translation>Die Dateimanager-Aktionen fehlen in diesem Build.</translation>
     </message>
@@ -1129,6 +1122,13 @@
     <message>
         <source>A ZIP password can be at most %1 characters long.</source>
         <translation>Ein ZIP-Passwort darf höchstens %1 Zeichen lang sein.</translation>
+    </message>
+</context>
+<context>
+    <name>Startup</name>
+    <message>
+        <source>Corvex&apos;s archive engine is missing.</source>
+        <translation>Die Archiv-Engine von Corvex fehlt.</translation>
     </message>
 </context>
 </TS>

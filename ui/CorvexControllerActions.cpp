@@ -7,15 +7,13 @@
 #include "ui/EntryTableModel.h"
 #include "ui/EntryTableView.h"
 #include "ui/FolderBrowser.h"
-#include "ui/FileManagerActionsInstaller.h"
+#include "platform/FileManagerActionsInstaller.h"
 #include "engine/FailureReport.h"
 #include "engine/JobQueue.h"
 #include "engine/OperationJob.h"
 #include "engine/ToolPassword.h"
 #include "ui/ActivityIndicator.h"
-#include "ui/DesktopAnswers.h"
 #include "ui/EncodingMenu.h"
-#include "ui/FailureAlert.h"
 
 #include <QAbstractButton>
 #include <QDir>
@@ -87,12 +85,12 @@ void CorvexController::operationFinished(const std::shared_ptr<OperationJob> &jo
     }
     if (request.kind == OperationKind::List && ownsStatus)
         setStatus(tr("Ready"));
-    showFailure(m_desktop, FailureReport::from(request, outcome));
+    m_desktop.showFailure(FailureReport::from(request, outcome));
 }
 
 Answer CorvexController::answer(const Question &question)
 {
-    return answerThroughDesktop(m_desktop, question);
+    return m_desktop.answer(question);
 }
 
 OperationRequest CorvexController::requestFor(OperationKind kind, const QString &archive) const
@@ -305,12 +303,11 @@ void CorvexController::installFileManagerActions()
     };
     m_jobs->start(
         [folder = m_resourceFolder](OperationJob &) {
+            const FileManagerActionsInstaller::Result installed = FileManagerActionsInstaller(folder).install();
             Outcome outcome;
-            try {
-                FileManagerActionsInstaller(folder).install();
-            } catch (const std::exception &error) {
+            if (!installed.succeeded) {
                 outcome.kind = Outcome::Kind::Failed;
-                outcome.description = describeError(error);
+                outcome.description = installed.problem;
             }
             return outcome;
         },

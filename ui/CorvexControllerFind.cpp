@@ -185,11 +185,10 @@ void CorvexController::dragSelected()
         dragOut(DragOut::urls(kept, members));
         return;
     }
-    QString folder;
-    try {
-        folder = m_dragOut->newFolder();
-    } catch (const SystemError &error) {
-        showError(error.message());
+    QString problem;
+    const QString folder = m_dragOut->newFolder(problem);
+    if (folder.isEmpty()) {
+        showError(problem);
         return;
     }
     OperationRequest request = requestFor(OperationKind::Extract, archive);

@@ -1,6 +1,6 @@
 #include "ui/DragOut.h"
 
-#include "engine/ArchiveError.h"
+#include "engine/SystemError.h"
 #include "engine/FileNames.h"
 
 #include <QCoreApplication>
@@ -31,10 +31,13 @@ QString DragOut::base()
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/corvex/drags");
 }
 
-QString DragOut::newFolder()
+QString DragOut::newFolder(QString &problem)
 {
     const QString folder = base();
-    FileNames::createFolder(folder);
+    if (!QDir().mkpath(folder)) {
+        problem = QCoreApplication::translate("DragOut", "Cannot create a folder in “%1”").arg(folder);
+        return {};
+    }
     ::chmod(QFile::encodeName(folder).constData(), 0700);
     if (!m_swept) {
         m_swept = true;
@@ -48,9 +51,11 @@ QString DragOut::newFolder()
     }
     QByteArray pattern = QFile::encodeName(folder) + '/' + kPrefix + "XXXXXX";
     // mkdtemp makes it 0700 under a name nobody could have chosen before.
-    if (!::mkdtemp(pattern.data()))
-        throw SystemError::fromErrno(
-            QCoreApplication::translate("DragOut", "Cannot create a folder in “%1”").arg(folder), errno);
+    if (!::mkdtemp(pattern.data())) {
+        problem = SystemError::fromErrno(
+            QCoreApplication::translate("DragOut", "Cannot create a folder in “%1”").arg(folder), errno).message();
+        return {};
+    }
     m_folders.append(QFile::decodeName(pattern));
     return m_folders.last();
 }

@@ -25,8 +25,8 @@ public:
 
     // Where the folders are made.
     static QString base();
-    // A new folder only its owner can enter; throws SystemError.
-    QString newFolder();
+    // A new folder only its owner can enter; empty after saying why not in `problem`.
+    QString newFolder(QString &problem);
 
     // The folder that already holds these members of this archive, as the
     // archive is now and with every copy still there; else empty.

@@ -1,6 +1,5 @@
-#include "ui/FileManagerActionsInstaller.h"
+#include "platform/FileManagerActionsInstaller.h"
 
-#include "engine/ArchiveError.h"
 #include "engine/ProcessRunner.h"
 
 #include <QCoreApplication>
@@ -21,24 +20,25 @@ QString FileManagerActionsInstaller::scriptPath() const
     return m_resourceFolder + QLatin1Char('/') + QLatin1String(kScriptName);
 }
 
-void FileManagerActionsInstaller::install() const
+FileManagerActionsInstaller::Result FileManagerActionsInstaller::install() const
 {
     if (m_resourceFolder.isEmpty())
-        throw ArchiveError::commandFailed(QCoreApplication::translate(
-            "FileManagerActionsInstaller", "File manager actions are missing from this build."));
+        return {false, QCoreApplication::translate("FileManagerActionsInstaller",
+                                                   "File manager actions are missing from this build.")};
 
     // The shell reads the script, so it needs no execute permission; a
     // missing script is reported by the shell itself.
     ProcessRunner::Options options;
     options.keepLimit = kKeptOutput;
-    const ProcessRunner::Result result
-        = ProcessRunner::run(QLatin1String(kShell), {scriptPath()}, options);
+    const ProcessRunner::Result result = ProcessRunner::run(QLatin1String(kShell), {scriptPath()}, options);
+    if (!result.problem.isEmpty())
+        return {false, result.problem};
     if (result.status == 0)
-        return;
+        return {};
 
     QStringDecoder decode(QStringConverter::Utf8);
     QString output = decode(result.output);
-    if (decode.hasError())
-        output.clear();
-    throw ArchiveError::commandFailed(output);
+    if (decode.hasError() || output.isEmpty())
+        output = QCoreApplication::translate("FileManagerActionsInstaller", "The installer failed.");
+    return {false, output};
 }

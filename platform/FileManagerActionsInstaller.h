@@ -12,11 +12,13 @@ public:
 
     explicit FileManagerActionsInstaller(const QString &resourceFolder);
 
-    // Returns normally when the script exited with 0. Throws
-    // ArchiveError::commandFailed with the script's combined output (or with
-    // a note when there is no resource folder), or SystemError when the
-    // shell cannot be started.
-    void install() const;
+    struct Result {
+        bool succeeded = true;
+        // Why not, for an alert: the script's output, or why it did not run.
+        QString problem;
+    };
+    // Succeeds when the script exited with 0.
+    Result install() const;
 
     QString scriptPath() const;
 
