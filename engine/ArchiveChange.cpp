@@ -1,6 +1,6 @@
 #include "engine/ArchiveChange.h"
 
-#include "engine/ArchiveError.h"
+#include "engine/SystemError.h"
 #include "engine/ArchiveFile.h"
 #include "engine/FileNames.h"
 
