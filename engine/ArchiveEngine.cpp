@@ -263,16 +263,10 @@ Outcome ArchiveEngine::create(const OperationRequest &request, OperationJob &job
     // Written under a hidden temporary name beside the target and moved
     // there only when complete (NewZip): an existing file is never updated,
     // and a cancel or failure leaves nothing behind.
-    // Pipes, sockets and devices stay out, never opened: the tool would wait on a pipe for ever.
-    QStringList special;
-    for (const QString &input : request.inputs)
-        for (const QByteArray &path : FileOps::specialFilesIn(QFile::encodeName(input)))
-            special.append(QFile::decodeName(path));
+    QString note;
     std::unique_ptr<QTemporaryFile> excluded;
     try {
-        if (!special.isEmpty())
-            excluded = memberList(special, NameRecovery(), QT_TRANSLATE_NOOP("ArchiveEngine",
-                                                             "Corvex cannot leave out “%1”: its name holds a line break."));
+        excluded = leftOut(request.inputs, note);
     } catch (const SystemError &error) {
         return systemFailure(error.message());
     }
@@ -300,11 +294,25 @@ Outcome ArchiveEngine::create(const OperationRequest &request, OperationJob &job
         outcome = systemFailure(error.message());
     }
     outcome.path = placed;
-    if (outcome.succeeded() && !special.isEmpty())
-        outcome.description = QCoreApplication::translate(
-            "ArchiveEngine", "%n special file(s) (pipes, sockets or devices) were left out: %1", nullptr,
-            int(special.size())).arg(special.join(QStringLiteral(", ")));
+    if (outcome.succeeded())
+        outcome.description = note;
     return outcome;
+}
+
+std::unique_ptr<QTemporaryFile> ArchiveEngine::leftOut(const QStringList &inputs, QString &note)
+{
+    QStringList special;
+    for (const QString &input : inputs)
+        for (const QByteArray &path : FileOps::specialFilesIn(QFile::encodeName(input)))
+            special.append(QFile::decodeName(path));
+    if (special.isEmpty())
+        return nullptr;
+    note = QCoreApplication::translate("ArchiveEngine",
+                                       "%n special file(s) (pipes, sockets or devices) were left out: %1", nullptr,
+                                       int(special.size()))
+               .arg(special.join(QStringLiteral(", ")));
+    return memberList(special, NameRecovery(),
+                      QT_TRANSLATE_NOOP("ArchiveEngine", "Corvex cannot leave out “%1”: its name holds a line break."));
 }
 
 Outcome ArchiveEngine::execute(const OperationRequest &request, OperationJob &job) const

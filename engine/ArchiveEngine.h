@@ -10,10 +10,12 @@
 #include <QSet>
 #include <QStringList>
 #include <functional>
+#include <memory>
 #include <vector>
 
 class ArchiveFile;
 class ListingParser;
+class QTemporaryFile;
 class OperationJob;
 struct ArchiveFormat;
 
@@ -65,6 +67,12 @@ private:
     Outcome listing(const OperationRequest &request, const ArchiveFormat &format, OperationJob &job,
                     int tarFd) const;
     Outcome create(const OperationRequest &request, OperationJob &job) const;
+    // The pipes, sockets and devices at or under the items of a new archive:
+    // left out and never opened, since the tool would wait on a pipe for
+    // ever, deaf to SIGTERM. Returns the list the tool reads them from (none
+    // when there are none) and sets `note`, the sentence naming them.
+    // Throws SystemError.
+    static std::unique_ptr<QTemporaryFile> leftOut(const QStringList &inputs, QString &note);
     // ArchiveEngineCreate.cpp: an archive the Compress dialog chose.
     Outcome createArchive(const OperationRequest &request, OperationJob &job) const;
 

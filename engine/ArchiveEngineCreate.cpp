@@ -8,6 +8,8 @@
 #include "engine/NewArchive.h"
 #include "engine/OperationJob.h"
 
+#include <QTemporaryFile>
+
 namespace {
 
 Outcome ended(Outcome::Kind kind, const QString &description = QString())
@@ -44,10 +46,17 @@ Outcome ArchiveEngine::createArchive(const OperationRequest &request, OperationJ
         replace = answer->choice == ConflictChoice::Replace;
     }
 
+    QString note;
+    std::unique_ptr<QTemporaryFile> excluded;
+    try {
+        excluded = leftOut(request.inputs, note);
+    } catch (const SystemError &error) {
+        return ended(Outcome::Kind::Failed, error.message());
+    }
     NewArchive archive(request.archive, QLatin1String(CreationRules::row(options.format).extension),
                        options.volumeBytes > 0);
     Outcome outcome = runPlan(m_plans.newArchive(archive.temporaryPath(), request.inputs, options,
-                                                 !request.password.isEmpty()),
+                                                 !request.password.isEmpty(), excluded ? excluded->fileName() : QString()),
                               job, request.password);
     // The tool names the file it wrote, which the user never sees.
     outcome.output.replace(archive.temporaryPath(), request.archive);
@@ -60,5 +69,6 @@ Outcome ArchiveEngine::createArchive(const OperationRequest &request, OperationJ
     } catch (const SystemError &error) {
         return ended(Outcome::Kind::Failed, error.message());
     }
+    outcome.description = note;
     return outcome;
 }

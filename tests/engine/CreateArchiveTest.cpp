@@ -1,12 +1,17 @@
 // New archives of every format made through the engine, then tested, listed and extracted back by the tool:
 // contents, links, empty folders and modes kept; volumes; passwords only on standard input; an existing name
-// asked about; a cancel leaving nothing behind.
+// asked about; a cancel leaving nothing behind; a pipe among the items left out and never opened.
 #include "../TestSupport.h"
 #include "engine/CreationRules.h"
 #include "engine/OperationJob.h"
 
 #include <QRandomGenerator>
+#include <atomic>
+#include <fcntl.h>
 #include <filesystem>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace test_support;
 namespace fs = std::filesystem;
@@ -20,6 +25,22 @@ QStringList made(const QString &folder)
     return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System).filter(QRegularExpression("^(?!in$)"));
 }
 
+// Watches a pipe from another thread: whatever opens it to read is let go at once, never left waiting, and noted.
+struct PipeGuard {
+    std::atomic<bool> stop{false}, opened{false};
+    std::thread thread;
+    explicit PipeGuard(const std::string &path)
+        : thread([this, path] {
+              for (; !stop; std::this_thread::sleep_for(std::chrono::milliseconds(20))) {
+                  if (const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC); fd >= 0)
+                      opened = true, ::close(fd);
+              }
+          })
+    {
+    }
+    ~PipeGuard() { stop = true, thread.join(); }
+};
+
 } // namespace
 
 class CreateArchiveTest : public QObject
@@ -29,6 +50,7 @@ class CreateArchiveTest : public QObject
     QTemporaryDir m_dir;
     QString m_in;
     QByteArray m_data;
+    bool m_pipeOpened = false;
 
     Outcome create(NewArchiveOptions options, const QString &name, const QString &password = {},
                    std::optional<ConflictChoice> choice = {}, bool cancel = false)
@@ -49,7 +71,10 @@ class CreateArchiveTest : public QObject
         });
         if (cancel)
             job.setProgressSink([&job](const OperationProgress &) { job.cancel(); });
-        return ArchiveEngine(kResources).execute(request, job);
+        const PipeGuard guard((m_in + "/pipe").toStdString());
+        Outcome outcome = ArchiveEngine(kResources).execute(request, job);
+        m_pipeOpened = m_pipeOpened || guard.opened;
+        return outcome;
     }
 
 private slots:
@@ -63,6 +88,7 @@ private slots:
         fs::create_directory((m_in + "/empty").toStdString());
         fs::create_symlink("data.bin", (m_in + "/link").toStdString());
         fs::create_symlink("/etc/hostname", (m_in + "/outside").toStdString());
+        QCOMPARE(::mkfifo((m_in + "/pipe").toUtf8().constData(), 0600), 0);
     }
 
     void roundTrip_data()
@@ -94,6 +120,8 @@ private slots:
         initTestCase();
         const Outcome outcome = create({F(format), NewLevel::Fast, volumes, hideNames}, name, password);
         QVERIFY2(outcome.succeeded(), qPrintable(outcome.output + outcome.description));
+        QVERIFY(!m_pipeOpened);
+        QCOMPARE(outcome.description, "1 special file(s) (pipes, sockets or devices) were left out: in/pipe");
         const QString opened = m_dir.filePath(CreationRules::openedPath(name, volumes));
         QCOMPARE(outcome.path, opened);
         QStringList expected{name};
