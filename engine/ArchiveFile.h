@@ -22,6 +22,8 @@ public:
 
     const QString &path() const { return m_path; }
     bool isOpen() const { return m_fd >= 0; }
+    // For reading the signature, probing for a tar and locking the archive
+    // through the file that was screened, never by its path again.
     int descriptor() const { return m_fd; }
     Problem problem() const { return m_problem; }
     // Why it is not open, naming the path: the system's reason, or what the

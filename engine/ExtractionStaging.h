@@ -15,8 +15,10 @@
 // destination is written through: an existing link, even to a folder, is a
 // name conflict and never a way in; a real folder is merged item by item.
 // Conflicts are asked through a resolver. The destination folder's own
-// mode, owner and times are never set. The staging folder goes, without
-// following links, whatever happens: on success, failure and cancel.
+// mode and owner are never set; its times are put back when nothing was
+// moved into it, as if the staging folder had never been there. The staging
+// folder goes, without following links, whatever happens: on success,
+// failure and cancel.
 class ExtractionStaging
 {
 public:

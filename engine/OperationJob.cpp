@@ -37,7 +37,7 @@ void OperationJob::answer(const Answer &answer)
     m_answered.notify_all();
 }
 
-void OperationJob::report(const OperationProgress &progress, bool force)
+void OperationJob::report(const OperationProgress &progress)
 {
     if (!m_progressSink)
         return;
@@ -45,7 +45,7 @@ void OperationJob::report(const OperationProgress &progress, bool force)
     // The first percentage after a count (an extraction after its screening
     // listing) always passes: the bar changes kind at once.
     const bool determinate = progress.percent >= 0;
-    if (!force && determinate == m_lastDeterminate && now - m_lastReport < kReportInterval)
+    if (determinate == m_lastDeterminate && now - m_lastReport < kReportInterval)
         return;
     m_lastReport = now;
     m_lastDeterminate = determinate;

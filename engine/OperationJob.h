@@ -34,8 +34,8 @@ public:
     void setQuestionSink(QuestionSink sink) { m_questionSink = std::move(sink); }
 
     // Worker side. Progress is passed on at most every `kReportInterval` ms, so
-    // that a chatty tool costs nothing; `force` passes it on regardless.
-    void report(const OperationProgress &progress, bool force = false);
+    // that a chatty tool costs nothing.
+    void report(const OperationProgress &progress);
     // Raises the question and waits for its answer; nullopt once cancelled.
     std::optional<Answer> ask(const Question &question);
     // Someone answers questions; without, ask() gives up at once.

@@ -4,9 +4,22 @@
 
 namespace {
 
-using Place = PasswordSignals::Place;
+// Where a refusal text stands.
+enum class Place {
+    // Leads an error line: "ERROR: TEXT : MEMBER".
+    Message,
+    // About the whole archive: "ERROR: ARCHIVE : TEXT" (l), or "ERROR:
+    // ARCHIVE" with TEXT alone on the next line (x, t).
+    Archive,
+};
+struct Refusal {
+    QByteArrayView text;
+    Place place;
+};
 
-constexpr std::array<PasswordSignals::Refusal, 4> table{{
+// The refusals of this tool version, matched by prefix. Damage under the
+// right password reads the same, except ZIP's "Wrong password".
+constexpr std::array<Refusal, 4> table{{
     // ZIP: the password check failed.
     {"Wrong password", Place::Message},
     // 7z data; or a ZipCrypto password that passed its one-byte check by
@@ -34,11 +47,6 @@ bool endsWithReason(QByteArrayView message, QByteArrayView text)
 }
 
 } // namespace
-
-std::span<const PasswordSignals::Refusal> PasswordSignals::refusals()
-{
-    return table;
-}
 
 QByteArrayView PasswordSignals::prompt()
 {

@@ -2,7 +2,6 @@
 
 #include <QByteArray>
 #include <QByteArrayView>
-#include <span>
 
 // What the tool's output says about passwords: that it asked for one
 // ("Enter password (will not be echoed):", then "Break signaled" and 255
@@ -16,23 +15,6 @@ class PasswordSignals
 public:
     enum class Verdict { None, Needed, Wrong };
 
-    // Where a refusal text stands.
-    enum class Place {
-        // Leads an error line: "ERROR: TEXT : MEMBER".
-        Message,
-        // About the whole archive: "ERROR: ARCHIVE : TEXT" (l), or "ERROR:
-        // ARCHIVE" with TEXT alone on the next line (x, t).
-        Archive,
-    };
-    struct Refusal {
-        QByteArrayView text;
-        Place place;
-    };
-    // The refusals of this tool version, matched by prefix. Damage under
-    // the right password reads the same, except ZIP's "Wrong password".
-    static std::span<const Refusal> refusals();
-    static QByteArrayView prompt();
-
     void feed(QByteArrayView chunk);
     // The prompt was printed; also while the tool still waits for a line.
     bool asked() const;
@@ -44,6 +26,7 @@ public:
     static Verdict read(int status, QByteArrayView output);
 
 private:
+    static QByteArrayView prompt();
     void endLine();
 
     // Lines past this are cut: every text looked for is shorter, and an

@@ -3,7 +3,7 @@
 #include <QLayout>
 #include <array>
 
-// Places the window's five parts as fixed offsets from each other and from
+// Places the window's seven parts as fixed offsets from each other and from
 // the window's edges:
 //   toolbar   top-left, its natural width (never past the trailing edge)
 //   sidebar   under the toolbar, 180 wide, down to 4 above the status line
