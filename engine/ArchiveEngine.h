@@ -83,7 +83,7 @@ private:
     // Asks about names that exist, then runs what adding takes; `expected`
     // gets what the result must hold, `special` what was left out.
     Outcome add(const OperationRequest &request, OperationJob &job, const QSet<QString> &before,
-                QSet<QString> &expected, QStringList &special, const Step &step) const;
+                const QSet<QString> &folders, QSet<QString> &expected, QStringList &special, const Step &step) const;
 
     // ArchiveEngineSafety.cpp: only a regular file is read, its listing is
     // screened, and extractions go through a staging folder.

@@ -156,7 +156,20 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
         }
         default: {
             exact = false;
-            outcome = add(request, job, before, expected, excludedSpecial, step);
+            // The tool would read the archive, and the file it writes, while it writes.
+            for (const QString &input : request.inputs) {
+                const QString item = QFileInfo(input).canonicalFilePath();
+                if (!item.isEmpty() && ChangeRules::within(change.target(), item))
+                    return ended(Outcome::Kind::Refused,
+                                 QCoreApplication::translate("ArchiveEngine", "“%1” holds the archive itself, so it cannot be added to it.")
+                                     .arg(QFileInfo(input).fileName()));
+            }
+            QSet<QString> folders;
+            for (const ArchiveEntry &entry : listed.entries) {
+                if (entry.isFolder())
+                    folders.insert(entry.path());
+            }
+            outcome = add(request, job, before, folders, expected, excludedSpecial, step);
             break;
         }
         }
@@ -198,7 +211,8 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
 }
 
 Outcome ArchiveEngine::add(const OperationRequest &request, OperationJob &job, const QSet<QString> &before,
-                           QSet<QString> &expected, QStringList &special, const Step &step) const
+                           const QSet<QString> &folders, QSet<QString> &expected, QStringList &special,
+                           const Step &step) const
 {
     const bool encrypted = !request.password.isEmpty();
     const QString base = request.base;
@@ -217,6 +231,8 @@ Outcome ArchiveEngine::add(const OperationRequest &request, OperationJob &job, c
                 question.kind = Question::Kind::Conflict;
                 question.archive = request.archive;
                 question.existingPath = item.target;
+                question.inArchive = true;
+                question.existingIsFolder = !before.contains(item.target) || folders.contains(item.target);
                 question.newIsFolder = item.folder;
                 const std::optional<Answer> answer = job.ask(question);
                 if (!answer || answer->cancelled)

@@ -127,8 +127,11 @@ const Verb verbs[] = {
     QT_TRANSLATE_NOOP3("FailureReport", "test", "what Corvex could not do to the archive %1"),
     QT_TRANSLATE_NOOP3("FailureReport", "create", "what Corvex could not do to the archive %1"),
     QT_TRANSLATE_NOOP3("FailureReport", "preview an item of", "what Corvex could not do to the archive %1"),
+    QT_TRANSLATE_NOOP3("FailureReport", "add to", "what Corvex could not do to the archive %1"),
+    QT_TRANSLATE_NOOP3("FailureReport", "delete from", "what Corvex could not do to the archive %1"),
+    QT_TRANSLATE_NOOP3("FailureReport", "rename in", "what Corvex could not do to the archive %1"),
 };
-static_assert(std::size(verbs) == size_t(OperationKind::Preview) + 1);
+static_assert(std::size(verbs) == size_t(OperationKind::Rename) + 1);
 
 // "ERROR: …", "ERRORS:", "Open ERROR: …", "System ERROR:", "Error:",
 // "Scan WARNINGS for files and folders:", but not the closing counts

@@ -110,6 +110,8 @@ struct Question {
     QString existingPath;
     bool existingIsFolder = false;
     bool newIsFolder = false;
+    // Conflict: the existing item is the archive's member `existingPath`.
+    bool inArchive = false;
     // Conflict over a new archive's name: Replace or Keep Both, which
     // takes `keptName` (its path).
     bool newArchive = false;

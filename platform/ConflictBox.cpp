@@ -5,6 +5,18 @@
 #include <QPushButton>
 #include <QTextDocument>
 
+namespace {
+
+// "photos.zip/2024" for a member of folder 2024.
+QString archiveFolder(const ::Question &question)
+{
+    const QString folder = QFileInfo(question.existingPath).path();
+    const QString archive = QFileInfo(question.archive).fileName();
+    return folder == QLatin1String(".") ? archive : archive + QLatin1Char('/') + folder;
+}
+
+} // namespace
+
 ConflictBox::ConflictBox(const ::Question &question, QWidget *parent) : QMessageBox(parent)
 {
     const QFileInfo existing(question.existingPath);
@@ -14,7 +26,7 @@ ConflictBox::ConflictBox(const ::Question &question, QWidget *parent) : QMessage
     setTextFormat(Qt::PlainText);
     setText((question.existingIsFolder ? tr("A folder named “%1” already exists in “%2”.")
                                        : tr("An item named “%1” already exists in “%2”."))
-                .arg(existing.fileName(), existing.absolutePath()));
+                .arg(existing.fileName(), question.inArchive ? archiveFolder(question) : existing.absolutePath()));
     // Whole sentences, so that a translation can decline "folder" and "file".
     QString detail = (question.newIsFolder
                           ? tr("“%1” holds a folder of the same name. Replace the existing one, keep both, or skip "
@@ -22,6 +34,8 @@ ConflictBox::ConflictBox(const ::Question &question, QWidget *parent) : QMessage
                           : tr("“%1” holds a file of the same name. Replace the existing one, keep both, or skip "
                                "the one from the archive?"))
                          .arg(QFileInfo(question.archive).fileName());
+    if (question.inArchive)
+        detail = tr("Replace the member in the archive, keep both, or skip the item being added?");
     if (question.existingIsFolder)
         detail += QLatin1Char(' ') + tr("Replacing removes the folder and everything in it.");
     // The informative text's format is guessed: keep it literal.
