@@ -19,7 +19,7 @@ namespace CommandLineMode {
 
 namespace {
 
-enum class Operation { None, ExtractHere, ExtractToFolder, CompressToZip, Compress };
+enum class Operation { None, ExtractHere, ExtractToFolder, CompressToZip, Compress, AddTo };
 
 Operation operationFor(const QString &option)
 {
@@ -32,6 +32,8 @@ Operation operationFor(const QString &option)
         return Operation::CompressToZip;
     if (lowered == QLatin1String("-compress"))
         return Operation::Compress;
+    if (lowered == QLatin1String("-addto"))
+        return Operation::AddTo;
     return Operation::None;
 }
 
@@ -175,6 +177,18 @@ int compressAsChosen(const QStringList &items, const ArchiveEngine &engine, Desk
     return results.finish(desktop);
 }
 
+// The first item is the archive, which must exist; the rest go into it.
+int addTo(const QStringList &items, const ArchiveEngine &engine, Desktop &desktop)
+{
+    OperationRequest request;
+    request.kind = OperationKind::Add;
+    request.archive = items.first();
+    request.inputs = items.mid(1);
+    Results results;
+    results.add(request, runToEnd(engine, request, desktop, QFileInfo(request.archive).fileName()));
+    return results.finish(desktop);
+}
+
 } // namespace
 
 std::optional<int> handleCommandLine(const QStringList &arguments, const ArchiveEngine &engine, Desktop &desktop)
@@ -185,8 +199,9 @@ std::optional<int> handleCommandLine(const QStringList &arguments, const Archive
     if (operation == Operation::None)
         return std::nullopt;
     // An empty name would stand for the current folder.
-    if (arguments.size() < 3 || arguments.mid(2).contains(QString())) {
-        desktop.showError(arguments.size() < 3
+    const qsizetype least = operation == Operation::AddTo ? 4 : 3;
+    if (arguments.size() < least || arguments.mid(2).contains(QString())) {
+        desktop.showError(arguments.size() < least
                               ? QCoreApplication::translate("CommandLineMode", "Corvex was given no items to work on.")
                               : QCoreApplication::translate("CommandLineMode", "Corvex was given an item with an empty name."));
         return 1;
@@ -201,6 +216,8 @@ std::optional<int> handleCommandLine(const QStringList &arguments, const Archive
         return compress(items, engine, desktop);
     if (operation == Operation::Compress)
         return compressAsChosen(items, engine, desktop);
+    if (operation == Operation::AddTo)
+        return addTo(items, engine, desktop);
     return extract(items, operation == Operation::ExtractToFolder, engine, desktop);
 }
 

@@ -97,4 +97,7 @@ public:
     // question of kind Conflict): Replace, Keep Both, Skip or Cancel, and
     // whether for all the conflicts that follow. Cancel when dismissed.
     virtual Answer askConflict(const Question &question) = 0;
+    // Modal: a question with one action, which loses something, and Cancel,
+    // the default. True for the action.
+    virtual bool confirm(const QString &message, const QString &informativeText, const QString &action) = 0;
 };

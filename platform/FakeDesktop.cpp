@@ -95,6 +95,12 @@ Answer FakeDesktop::askConflict(const Question &question)
     return answer;
 }
 
+bool FakeDesktop::confirm(const QString &message, const QString &, const QString &action)
+{
+    record(QStringLiteral("confirm"), {message, action});
+    return !m_confirmAnswers.isEmpty() && m_confirmAnswers.dequeue();
+}
+
 namespace {
 class FakeProgressWindow : public Desktop::ProgressWindow
 {

@@ -35,6 +35,7 @@ public:
     std::optional<NewArchiveChoice> askNewArchive(const QStringList &items) override;
     std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
     Answer askConflict(const Question &question) override;
+    bool confirm(const QString &message, const QString &informativeText, const QString &action) override;
 
     // Answers for the next file dialogs, first in first out. An empty list or a
     // nullopt is a cancel; with nothing queued a file dialog is cancelled.
@@ -48,6 +49,8 @@ public:
     void queueNewArchiveAnswer(const std::optional<NewArchiveChoice> &choice) { m_newArchiveAnswers.enqueue(choice); }
     // The same for conflict questions; with nothing queued the answer is Cancel.
     void queueConflictAnswer(ConflictChoice choice, bool applyToAll = false);
+    // Answers for confirm(), "confirm" (message, action); with nothing queued, Cancel.
+    void queueConfirm(bool accept) { m_confirmAnswers.enqueue(accept); }
     // Runs while a conflict question is open, before it is answered.
     std::function<void(const Question &)> onConflict;
 
@@ -65,5 +68,6 @@ private:
     QQueue<std::optional<QString>> m_passwordAnswers;
     QQueue<std::optional<QString>> m_newPasswordAnswers;
     QQueue<Answer> m_conflictAnswers;
+    QQueue<bool> m_confirmAnswers;
     QQueue<std::optional<NewArchiveChoice>> m_newArchiveAnswers;
 };

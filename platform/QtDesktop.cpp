@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QSet>
 #include <QTextDocument>
 #include <QUrl>
@@ -340,4 +341,14 @@ Answer QtDesktop::askConflict(const Question &question)
     ConflictBox box(question, dialogParent());
     box.exec();
     return box.answer();
+}
+
+bool QtDesktop::confirm(const QString &message, const QString &informativeText, const QString &action)
+{
+    std::unique_ptr<QMessageBox> box = alertBox(AlertStyle::Warning, message, informativeText, dialogParent());
+    box->setStandardButtons(QMessageBox::Cancel);
+    QAbstractButton *accept = box->addButton(action, QMessageBox::DestructiveRole);
+    box->setDefaultButton(QMessageBox::Cancel);
+    box->exec();
+    return box->clickedButton() == accept;
 }

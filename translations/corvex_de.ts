@@ -80,6 +80,10 @@
         <source>The changed archive did not hold what it should, so “%1” was left as it was.</source>
         <translation>Das geänderte Archiv enthielt nicht, was es sollte; „%1“ wurde daher unverändert gelassen.</translation>
     </message>
+    <message>
+        <source>“%1” holds the archive itself, so it cannot be added to it.</source>
+        <translation>„%1“ enthält das Archiv selbst und kann ihm daher nicht hinzugefügt werden.</translation>
+    </message>
 </context>
 <context>
     <name>ArchiveFile</name>
@@ -504,6 +508,10 @@
         <source>Replace it with the new archive, or keep both and name the new one “%1”?</source>
         <translation>Durch das neue Archiv ersetzen oder beide behalten und das neue „%1“ nennen?</translation>
     </message>
+    <message>
+        <source>Replace the member in the archive, keep both, or skip the item being added?</source>
+        <translation>Das Element im Archiv ersetzen, beide behalten oder das hinzuzufügende Objekt überspringen?</translation>
+    </message>
 </context>
 <context>
     <name>CorvexController</name>
@@ -695,6 +703,61 @@
         <source>%1 · in %2</source>
         <extracomment>The items of the archive, then where the Folders view is.</extracomment>
         <translation>%1 · in %2</translation>
+    </message>
+    <message>
+        <source>Add Files…</source>
+        <translation>Dateien hinzufügen …</translation>
+    </message>
+    <message>
+        <source>Add Folder…</source>
+        <translation>Ordner hinzufügen …</translation>
+    </message>
+    <message>
+        <source>Add files to “%1”</source>
+        <translation>Dateien zu „%1“ hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Hinzufügen</translation>
+    </message>
+    <message>
+        <source>Add a folder to “%1”</source>
+        <translation>Einen Ordner zu „%1“ hinzufügen</translation>
+    </message>
+    <message>
+        <source>Adding…</source>
+        <translation>Wird hinzugefügt …</translation>
+    </message>
+    <message>
+        <source>Delete “%1” from “%2”?</source>
+        <translation>„%1“ aus „%2“ löschen?</translation>
+    </message>
+    <message numerus="yes">
+        <source>Delete %n items from “%1”?</source>
+        <translation>
+            <numerusform>%n Element aus „%1“ löschen?</numerusform>
+            <numerusform>%n Elemente aus „%1“ löschen?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>A folder goes with everything in it. This cannot be undone.</source>
+        <translation>Ein Ordner wird mit seinem gesamten Inhalt gelöscht. Das lässt sich nicht rückgängig machen.</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Deleting…</source>
+        <translation>Wird gelöscht …</translation>
+    </message>
+    <message>
+        <source>Renaming…</source>
+        <translation>Wird umbenannt …</translation>
+    </message>
+    <message>
+        <source>Rename</source>
+        <translation>Umbenennen</translation>
     </message>
 </context>
 <context>
@@ -963,6 +1026,21 @@
     <message>
         <source>A volume of “%1” is missing: “%2”.</source>
         <translation>Ein Teil von „%1“ fehlt: „%2“.</translation>
+    </message>
+    <message>
+        <source>add to</source>
+        <comment>what Corvex could not do to the archive %1</comment>
+        <translation>ergänzen</translation>
+    </message>
+    <message>
+        <source>delete from</source>
+        <comment>what Corvex could not do to the archive %1</comment>
+        <translation>ändern</translation>
+    </message>
+    <message>
+        <source>rename in</source>
+        <comment>what Corvex could not do to the archive %1</comment>
+        <translation>ändern</translation>
     </message>
 </context>
 <context>

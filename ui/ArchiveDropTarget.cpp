@@ -13,18 +13,15 @@ ArchiveDropTarget::ArchiveDropTarget(QWidget *window)
     window->installEventFilter(this);
 }
 
-QString ArchiveDropTarget::firstFile(const QMimeData *data)
+QStringList ArchiveDropTarget::localItems(const QMimeData *data)
 {
-    if (!data || !data->hasUrls())
-        return {};
-    for (const QUrl &url : data->urls()) {
-        if (!url.isLocalFile())
-            continue;
+    QStringList items;
+    for (const QUrl &url : data && data->hasUrls() ? data->urls() : QList<QUrl>()) {
         const QFileInfo info(url.toLocalFile());
-        if (info.isFile())
-            return info.absoluteFilePath();
+        if (url.isLocalFile() && (info.exists() || info.isSymLink()))
+            items.append(info.absoluteFilePath());
     }
-    return {};
+    return items;
 }
 
 bool ArchiveDropTarget::eventFilter(QObject *watched, QEvent *event)
@@ -34,7 +31,7 @@ bool ArchiveDropTarget::eventFilter(QObject *watched, QEvent *event)
     case QEvent::DragMove: {
         auto *drag = static_cast<QDropEvent *>(event);
         // Rows dragged out of this window and let go over it open nothing.
-        if (drag->source() || firstFile(drag->mimeData()).isEmpty())
+        if (drag->source() || localItems(drag->mimeData()).isEmpty())
             return QObject::eventFilter(watched, event);
         drag->setDropAction(Qt::CopyAction);
         drag->accept();
@@ -42,12 +39,12 @@ bool ArchiveDropTarget::eventFilter(QObject *watched, QEvent *event)
     }
     case QEvent::Drop: {
         auto *drop = static_cast<QDropEvent *>(event);
-        const QString path = drop->source() ? QString() : firstFile(drop->mimeData());
-        if (path.isEmpty())
+        const QStringList paths = drop->source() ? QStringList() : localItems(drop->mimeData());
+        if (paths.isEmpty())
             return QObject::eventFilter(watched, event);
         drop->setDropAction(Qt::CopyAction);
         drop->accept();
-        emit dropped(path);
+        emit dropped(paths);
         return true;
     }
     default:

@@ -6,8 +6,8 @@
 class QMimeData;
 class QWidget;
 
-// Lets a window take files dropped on it from a file manager: a drag that
-// carries a local file is accepted, and a drop names the first such file.
+// Lets a window take items dropped on it from a file manager: a drag that
+// carries local files or folders is accepted, and a drop names them all.
 class ArchiveDropTarget : public QObject
 {
     Q_OBJECT
@@ -15,11 +15,11 @@ public:
     // Watches `window` (which it makes accept drops) and lives as its child.
     explicit ArchiveDropTarget(QWidget *window);
 
-    // The first dragged item that is an existing local file; empty if none.
-    static QString firstFile(const QMimeData *data);
+    // Every dragged item that exists locally, file or folder.
+    static QStringList localItems(const QMimeData *data);
 
 signals:
-    void dropped(const QString &path);
+    void dropped(const QStringList &paths);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -86,15 +86,23 @@ void CorvexController::enableFor(const ArchiveFormat &format)
     m_format = &format;
     for (const FormatAction &item : m_formatActions) {
         const bool allowed = format.can.testFlag(item.needs);
-        if (item.button)
+        // Why not, where it is not.
+        const QString refusal = ArchiveFormats::refusal(format, item.needs);
+        if (item.button) {
             item.button->setEnabled(allowed);
-        if (item.action)
+            item.button->setToolTip(refusal);
+        }
+        if (item.action) {
             item.action->setEnabled(allowed);
+            item.action->setToolTip(refusal);
+        }
     }
 }
 
 bool CorvexController::eventFilter(QObject *watched, QEvent *event)
 {
+    if (renameKey(watched, event))
+        return true;
     if (watched == m_window.get() && event->type() == QEvent::Close) {
         cancelWork();
         m_archivePassword.clear();
@@ -152,6 +160,10 @@ QWidget *CorvexController::buildToolbar()
          &CorvexController::createZip},
         {"compressDialogButton", tr("Compress…"), QStringLiteral("package-x-generic"),
          &CorvexController::compress},
+        {"addFilesButton", tr("Add Files…"), QStringLiteral("list-add"), &CorvexController::addFiles,
+         Capability::Update},
+        {"addFolderButton", tr("Add Folder…"), QStringLiteral("folder-new"), &CorvexController::addFolder,
+         Capability::Update},
         {"viewButton", tr("View"), QStringLiteral("document-preview"), &CorvexController::viewSelected,
          Capability::Extract},
         {"fileManagerActionsButton", tr("File Manager Actions"), QStringLiteral("input-mouse"),
@@ -273,6 +285,7 @@ void CorvexController::buildInterface()
     buildTable();
     buildFinding();
     buildFolders();
+    buildChangeKeys();
 
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
     m_statusLabel->setFont(fontOf(m_statusLabel, 12, QFont::Normal));

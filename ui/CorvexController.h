@@ -96,6 +96,17 @@ public slots:
     void openDownloads();
     void openDocuments();
     void openDesktop();
+    // CorvexControllerChange.cpp: the open archive changed.
+    void addFiles();
+    void addFolder();
+    // Into the folder the Folders view shows, else at the top.
+    void addItems(const QStringList &items);
+    // Items dropped on the window: added to an archive that can change, else the first file opens.
+    void dropItems(const QStringList &items);
+    // After a question naming what goes.
+    void deleteSelected();
+    // Edits the selected member's name in place.
+    void renameSelected();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -118,6 +129,13 @@ private:
         Capability needs;
     };
     void enableFor(const ArchiveFormat &format);
+    // An archive is open and its format can change; else a beep.
+    bool changeable();
+    // Delete and F2 on both tables.
+    void buildChangeKeys();
+    // Runs the change, then reads the archive again.
+    void runChange(const OperationRequest &request, const QString &status);
+    bool renameKey(QObject *watched, QEvent *event);
 
     void buildInterface();
     QAbstractButton *button(const QString &title, const QString &symbol, Action action);

@@ -53,6 +53,16 @@ void CorvexController::buildFinding()
     m_formatActions.push_back({nullptr, extractSelected, Capability::Extract});
     m_viewAction = m_memberMenu->addAction(tr("View"), this, &CorvexController::viewSelected);
     m_viewAction->setObjectName(QStringLiteral("viewAction"));
+    const std::pair<QString, Action> changes[] = {{tr("Rename"), &CorvexController::renameSelected},
+                                                  {tr("Delete"), &CorvexController::deleteSelected},
+                                                  {tr("Add Files…"), &CorvexController::addFiles},
+                                                  {tr("Add Folder…"), &CorvexController::addFolder}};
+    static const char *const changeNames[] = {"renameAction", "deleteAction", "addFilesAction", "addFolderAction"};
+    for (size_t i = 0; i < std::size(changes); ++i) {
+        QAction *action = m_memberMenu->addAction(changes[i].first, this, changes[i].second);
+        action->setObjectName(QLatin1String(changeNames[i]));
+        m_formatActions.push_back({nullptr, action, Capability::Update});
+    }
     m_memberMenu->addAction(tr("Copy Path"), this, &CorvexController::copySelectedPaths)
         ->setObjectName(QStringLiteral("copyPathAction"));
     connect(m_table, &EntryTableView::menuRequested, this, &CorvexController::showMemberMenu);
@@ -74,7 +84,8 @@ void CorvexController::buildFinding()
     shortcut(QKeySequence(Qt::CTRL | Qt::Key_E), &CorvexController::extractArchive);
 
     connect(new ArchiveDropTarget(m_window.get()), &ArchiveDropTarget::dropped, this,
-            &CorvexController::loadArchive);
+            &CorvexController::dropItems);
+
 }
 
 void CorvexController::selectCurrentRow()

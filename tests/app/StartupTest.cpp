@@ -110,6 +110,13 @@ private slots:
         QCOMPARE(handleCommandLine({"corvex", "-COMPRESS", "a/notes.txt"}, ArchiveEngine(kResources), desktop), 0);
         QCOMPARE(desktop.kinds(), QStringList({"newArchive", "newArchive", "reveal"}));
         QCOMPARE(memberPaths(path("a/n.tar")), QStringList{"notes.txt"});
+        // -addto: into an existing archive, or nothing and status 1.
+        desktop.clear();
+        QCOMPARE(handleCommandLine({"corvex", "-addto", "a/n.tar", "a/Photos"}, ArchiveEngine(kResources), desktop), 0);
+        QCOMPARE(memberPaths(path("a/n.tar")), QStringList({"Photos", "Photos/one.jpg", "notes.txt"}));
+        QCOMPARE(handleCommandLine({"corvex", "-addto", "a/n.tar"}, ArchiveEngine(kResources), desktop), 1);
+        QCOMPARE(handleCommandLine({"corvex", "-addto", "a/none.zip", "a/notes.txt"}, ArchiveEngine(kResources), desktop), 1);
+        QCOMPARE(desktop.kinds(), QStringList({"reveal", "error", "errorReport"}));
     }
 };
 

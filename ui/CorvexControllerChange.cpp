@@ -1,0 +1,179 @@
+// Changing the open archive: Add Files…, Add Folder… and items dropped on
+// the window, Delete and Rename. Each is one operation (ArchiveEngineChange.cpp);
+// once it is done the archive is read again.
+#include "ui/CorvexController.h"
+
+#include "engine/ChangeRules.h"
+#include "ui/EntryTableModel.h"
+#include "ui/EntryTableView.h"
+#include "ui/FolderBrowser.h"
+
+#include <QEvent>
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QSet>
+#include <QShortcut>
+
+void CorvexController::buildChangeKeys()
+{
+    // On the tables only: in the search field and the name being edited these keys edit text.
+    for (EntryTableView *table : {m_table, m_folders->table()}) {
+        connect(new QShortcut(QKeySequence::Delete, table, nullptr, nullptr, Qt::WidgetShortcut), &QShortcut::activated,
+                this, &CorvexController::deleteSelected);
+        connect(new QShortcut(QKeySequence(Qt::Key_F2), table, nullptr, nullptr, Qt::WidgetShortcut),
+                &QShortcut::activated, this, &CorvexController::renameSelected);
+    }
+}
+
+bool CorvexController::changeable()
+{
+    if (m_archivePath.isEmpty() || !m_format->can.testFlag(Capability::Update)) {
+        m_desktop.beep();
+        return false;
+    }
+    return true;
+}
+
+void CorvexController::runChange(const OperationRequest &request, const QString &status)
+{
+    const QString archive = request.archive;
+    runOperation(request, status, [this, archive](const Outcome &) {
+        if (archive == m_archivePath)
+            startLoading(archive, m_archivePassword, m_codePage);
+    });
+}
+
+void CorvexController::addFiles()
+{
+    if (!changeable())
+        return;
+    const QStringList items = m_desktop.chooseFiles(
+        {.title = tr("Add files to “%1”").arg(QFileInfo(m_archivePath).fileName()), .prompt = tr("Add"), .multiple = true});
+    if (!items.isEmpty())
+        addItems(items);
+}
+
+void CorvexController::addFolder()
+{
+    if (!changeable())
+        return;
+    const QStringList items
+        = m_desktop.chooseFiles({.title = tr("Add a folder to “%1”").arg(QFileInfo(m_archivePath).fileName()),
+                                 .prompt = tr("Add"), .files = false, .folders = true});
+    if (!items.isEmpty())
+        addItems(items);
+}
+
+void CorvexController::addItems(const QStringList &items)
+{
+    if (!changeable())
+        return;
+    OperationRequest request = requestFor(OperationKind::Add, m_archivePath);
+    request.inputs = items;
+    // Into the folder shown; the list of all files has no such place.
+    if (m_view == View::Folders)
+        request.base = m_folders->location();
+    runChange(request, tr("Adding…"));
+}
+
+void CorvexController::dropItems(const QStringList &items)
+{
+    if (!m_archivePath.isEmpty() && m_format->can.testFlag(Capability::Update)) {
+        addItems(items);
+        return;
+    }
+    for (const QString &item : items) {
+        if (QFileInfo(item).isFile()) {
+            loadArchive(item);
+            return;
+        }
+    }
+}
+
+void CorvexController::deleteSelected()
+{
+    if (!changeable())
+        return;
+    const MemberSelection::Members members = takeableMembers();
+    if (members.isEmpty())
+        return;
+    QStringList paths = members.paths;
+    // Everything selected: everything at the top goes.
+    if (members.all) {
+        QSet<QString> tops;
+        for (const ArchiveEntry &entry : m_model->entries())
+            tops.insert(entry.path().section(QLatin1Char('/'), 0, 0));
+        paths = QStringList(tops.cbegin(), tops.cend());
+        paths.sort();
+    }
+    const QString archive = QFileInfo(m_archivePath).fileName();
+    const QString question = paths.size() == 1
+        ? tr("Delete “%1” from “%2”?").arg(paths.first().section(QLatin1Char('/'), -1), archive)
+        : tr("Delete %n items from “%1”?", nullptr, int(paths.size())).arg(archive);
+    if (!m_desktop.confirm(question, tr("A folder goes with everything in it. This cannot be undone."), tr("Delete")))
+        return;
+    OperationRequest request = requestFor(OperationKind::Delete, m_archivePath);
+    request.members = paths;
+    runChange(request, tr("Deleting…"));
+}
+
+void CorvexController::renameSelected()
+{
+    if (!changeable())
+        return;
+    const MemberSelection::Members members = selectedMembers();
+    EntryTableView *table = activeTable();
+    const QModelIndex row = table->selectionModel()->selectedRows(0).value(0);
+    if (members.paths.size() != 1 || !row.isValid()) {
+        m_desktop.beep();
+        return;
+    }
+    const QString member = members.paths.first();
+    // Edited in place, over the name.
+    auto *editor = new QLineEdit(member.section(QLatin1Char('/'), -1), table->viewport());
+    editor->setObjectName(QStringLiteral("renameEditor"));
+    editor->setGeometry(table->visualRect(row.siblingAtColumn(0)));
+    editor->installEventFilter(this);
+    editor->show();
+    editor->setFocus(Qt::OtherFocusReason);
+    // The name without its extension, ready to be typed over.
+    const qsizetype dot = editor->text().lastIndexOf(QLatin1Char('.'));
+    editor->setSelection(0, dot > 0 ? dot : editor->text().size());
+    connect(editor, &QLineEdit::editingFinished, this, [this, editor, member] {
+        if (editor->property("done").toBool())
+            return;
+        editor->setProperty("done", true);
+        editor->deleteLater();
+        const QString name = editor->text();
+        if (name == member.section(QLatin1Char('/'), -1))
+            return;
+        QSet<QString> paths;
+        for (const ArchiveEntry &entry : m_model->entries())
+            paths.insert(entry.path());
+        if (const QString problem = ChangeRules::renameProblem(paths, member, name); !problem.isEmpty()) {
+            m_desktop.showAlert(Desktop::AlertStyle::Warning, problem, QString());
+            return;
+        }
+        OperationRequest request = requestFor(OperationKind::Rename, m_archivePath);
+        request.members = {member};
+        request.newName = name;
+        runChange(request, tr("Renaming…"));
+    });
+}
+
+// Escape ends the edit, changing nothing; the window's own Escape (cancel) waits.
+bool CorvexController::renameKey(QObject *watched, QEvent *event)
+{
+    auto *editor = qobject_cast<QLineEdit *>(watched);
+    if (!editor || (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
+        || static_cast<QKeyEvent *>(event)->key() != Qt::Key_Escape)
+        return false;
+    event->accept();
+    if (event->type() == QEvent::KeyPress) {
+        editor->setProperty("done", true);
+        editor->deleteLater();
+    }
+    return true;
+}
