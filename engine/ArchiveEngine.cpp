@@ -241,8 +241,7 @@ Outcome ArchiveEngine::extractInto(const OperationRequest &request, const Archiv
         // in the archive; asked for members, that is no success. Reading a
         // tar from a stream it does not even say so: nothing came out.
         const bool none = outcome.output.contains(QLatin1String("No files to process"))
-            || (tarFd >= 0
-                && QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System));
+            || (tarFd >= 0 && FileOps::namesIn(FileOps::Fd(FileOps::openFolder(QFile::encodeName(folder))).get()).empty());
         if (members && outcome.succeeded() && none)
             outcome = systemFailure(
                 QCoreApplication::translate("ArchiveEngine", "None of the chosen items was found in the archive."));

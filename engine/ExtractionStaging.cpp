@@ -278,7 +278,7 @@ QByteArray randomName()
 ExtractionStaging::ExtractionStaging(const QString &destination) : m_destination(destination)
 {
     const QByteArray native = QFile::encodeName(destination);
-    m_destinationFd = ::open(native.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    m_destinationFd = openFolder(native);
     struct stat status;
     if (m_destinationFd < 0 || ::fstat(m_destinationFd, &status) != 0) {
         const int error = errno;

@@ -1,5 +1,6 @@
 #include "engine/FileNames.h"
 
+#include "engine/FileOps.h"
 #include "engine/SystemError.h"
 
 #include <QCoreApplication>
@@ -145,8 +146,9 @@ void createFolder(const QString &path)
             return;
         error = errno;
     }
-    struct stat status;
-    if (error == EEXIST && ::stat(native.constData(), &status) == 0 && S_ISDIR(status.st_mode))
+    // An existing folder will do, however long its path.
+    const FileOps::Fd existing(error == EEXIST || error == ENAMETOOLONG ? FileOps::openFolder(native) : -1);
+    if (existing.get() >= 0)
         return;
     throw SystemError::fromErrno(QCoreApplication::translate("FileNames", "Cannot create the folder “%1”").arg(path),
                                  error);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <dirent.h>
 #include <ftw.h>
@@ -14,6 +15,35 @@ Fd::~Fd()
 {
     if (m_fd >= 0)
         ::close(m_fd);
+}
+
+int openFolder(const QByteArray &path)
+{
+    constexpr int kFlags = O_RDONLY | O_DIRECTORY | O_CLOEXEC;
+    int fd = ::open(path.constData(), kFlags);
+    if (fd >= 0 || errno != ENAMETOOLONG)
+        return fd;
+    fd = AT_FDCWD;
+    for (qsizetype start = 0; start < path.size();) {
+        qsizetype end = path.size();
+        if (end - start >= PATH_MAX) {
+            end = path.lastIndexOf('/', start + PATH_MAX - 1);
+            if (end <= start) {   // one name longer than any
+                if (fd != AT_FDCWD)
+                    ::close(fd);
+                errno = ENAMETOOLONG;
+                return -1;
+            }
+        }
+        const int next = ::openat(fd, path.mid(start, end - start).constData(), kFlags);
+        if (fd != AT_FDCWD)
+            ::close(fd);
+        if (next < 0)
+            return -1;
+        fd = next;
+        start = end + 1;
+    }
+    return fd;
 }
 
 int renameNoReplace(int fromFolder, const char *from, int toFolder, const char *to)

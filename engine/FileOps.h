@@ -27,6 +27,10 @@ private:
     int m_fd;
 };
 
+// Opens the folder at `path`, following links as open(2) does, however
+// long the path: past PATH_MAX, from folder to folder in pieces the kernel
+// takes. -1 with errno set on failure.
+int openFolder(const QByteArray &path);
 // rename(2) that never replaces: fails with EEXIST when `to` exists, even
 // as a dangling link. Returns 0 or -1 with errno set.
 int renameNoReplace(int fromFolder, const char *from, int toFolder, const char *to);

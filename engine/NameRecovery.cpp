@@ -125,7 +125,7 @@ void NameRecovery::renameIn(const QString &folder) const
 {
     if (!m_data || m_data->renames.empty())
         return;
-    const FileOps::Fd top(::open(QFile::encodeName(folder).constData(), FileOps::kOpenFolder));
+    const FileOps::Fd top(FileOps::openFolder(QFile::encodeName(folder)));
     if (top.get() < 0)
         return;
     for (const auto &[toolPath, name] : m_data->renames) {

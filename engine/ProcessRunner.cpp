@@ -1,7 +1,8 @@
 #include "engine/ProcessRunner.h"
 
-#include "engine/SystemError.h"
+#include "engine/FileOps.h"
 #include "engine/OutputKeeper.h"
+#include "engine/SystemError.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -105,8 +106,16 @@ pid_t spawn(const ToolCommand &command, char **envp, int input, int output, int 
     argv.push_back(nullptr);
     const QByteArray workingFolder = QFile::encodeName(command.workingFolder);
 
+    // Entered through a descriptor: a path past PATH_MAX (a staging folder
+    // in a deep destination) is fine for the tool, not for chdir(2).
+    const FileOps::Fd folder(workingFolder.isEmpty() ? -1 : FileOps::openFolder(workingFolder));
+    if (!workingFolder.isEmpty() && folder.get() < 0)
+        throw SystemError::fromErrno(QCoreApplication::translate("ProcessRunner", "Cannot start “%1” in “%2”")
+                                         .arg(command.program, command.workingFolder), errno);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
+    if (folder.get() >= 0)
+        posix_spawn_file_actions_addfchdir_np(&actions, folder.get());
     if (input >= 0)
         posix_spawn_file_actions_adddup2(&actions, input, 0);
     else
@@ -115,8 +124,6 @@ pid_t spawn(const ToolCommand &command, char **envp, int input, int output, int 
     posix_spawn_file_actions_adddup2(&actions, errors, 2);
     // Nothing else of ours reaches the child, close-on-exec or not.
     posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-    if (!workingFolder.isEmpty())
-        posix_spawn_file_actions_addchdir_np(&actions, workingFolder.constData());
 
     // Our own SIGPIPE is ignored; the child gets the default back, so that a
     // run whose reader is gone ends at once.
@@ -135,11 +142,8 @@ pid_t spawn(const ToolCommand &command, char **envp, int input, int output, int 
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (spawnError != 0) {
-        QString context = QCoreApplication::translate("ProcessRunner", "Cannot start “%1”").arg(command.program);
-        if (!command.workingFolder.isEmpty() && spawnError == ENOENT && QFile::exists(command.program))
-            context = QCoreApplication::translate("ProcessRunner", "Cannot start “%1” in “%2”")
-                          .arg(command.program, command.workingFolder);
-        throw SystemError::fromErrno(context, spawnError);
+        throw SystemError::fromErrno(
+            QCoreApplication::translate("ProcessRunner", "Cannot start “%1”").arg(command.program), spawnError);
     }
     return pid;
 }
