@@ -60,6 +60,11 @@ public:
             if (::fstatat(to, n, &existing, AT_SYMLINK_NOFOLLOW) != 0
                 || ::fstatat(from, n, &staged, AT_SYMLINK_NOFOLLOW) != 0)
                 continue;   // free, or left for the move to report
+            // rename(2) cannot cross into another file system (a mount point): refused before anything moves.
+            if (ExtractionStaging::deviceOf(existing) != ExtractionStaging::deviceOf(staged))
+                fail(QT_TRANSLATE_NOOP("ExtractionStaging",
+                                       "Nothing was placed: “%1” is on another file system"),
+                     target, EXDEV);
             const bool newIsFolder = S_ISDIR(staged.st_mode);
             const bool existingIsFolder = S_ISDIR(existing.st_mode);
             if (newIsFolder && existingIsFolder) {
@@ -209,11 +214,6 @@ private:
                     break;
                 renameNoReplace(m_replacedFd, aside.constData(), to, n);
                 return false;
-            }
-            if (errno == EXDEV) {   // a mount point: nowhere to keep it
-                aside.clear();
-                removeTree(to, n);
-                break;
             }
             if (errno == ENOENT)
                 return false;

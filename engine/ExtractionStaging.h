@@ -14,11 +14,12 @@
 // items moved into place with rename(2). Nothing that already exists at the
 // destination is written through: an existing link, even to a folder, is a
 // name conflict and never a way in; a real folder is merged item by item.
-// Conflicts are asked through a resolver. The destination folder's own
-// mode and owner are never set; its times are put back when nothing was
-// moved into it, as if the staging folder had never been there. The staging
-// folder goes, without following links, whatever happens: on success,
-// failure and cancel.
+// Conflicts are asked through a resolver; one on another file system (a
+// mount point), which rename(2) cannot cross, fails before anything moves.
+// The destination folder's own mode and owner are never set; its times are
+// put back when nothing was moved into it, as if the staging folder had
+// never been there. The staging folder goes, without following links,
+// whatever happens: on success, failure and cancel.
 class ExtractionStaging
 {
 public:
@@ -61,6 +62,12 @@ public:
     // When nothing was moved, the destination's times are put back too.
     // False when something of it stayed.
     bool remove();
+
+    // The file system an item is on, as the move sees it: tests stand a
+    // mount point in where none can be made.
+    static inline dev_t (*deviceOf)(const struct stat &status) = [](const struct stat &status) {
+        return status.st_dev;
+    };
 
 private:
     // The staged folder `base`, open; throws when it cannot be.

@@ -863,6 +863,10 @@
 <context>
     <name>ExtractionStaging</name>
     <message>
+        <source>Nothing was placed: “%1” is on another file system</source>
+        <translation>Nichts wurde abgelegt: „%1“ liegt auf einem anderen Dateisystem</translation>
+    </message>
+    <message>
         <source>Cannot move the extracted item to “%1”</source>
         <translation>Das entpackte Element kann nicht nach „%1“ verschoben werden</translation>
     </message>

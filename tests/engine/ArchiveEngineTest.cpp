@@ -1,5 +1,8 @@
 #include "../TestSupport.h"
+#include "engine/ExtractionStaging.h"
 #include "engine/OperationJob.h"
+
+#include <sys/stat.h>
 
 using namespace test_support;
 
@@ -131,6 +134,26 @@ private slots:
             folder += "/" + QString(std::min<qsizetype>(200, 4070 - folder.size() - 1), 'd');
         QVERIFY(QDir().mkpath(folder));
         QCOMPARE(extracted(m_zip, {}, folder), extracted(m_zip, {}, path("shallow")));
+    }
+
+    // A mount point where a folder is merged: rename(2) cannot cross it, so nothing moves at all.
+    void mountPointInDestination()
+    {
+        const QString folder = path("mounted");
+        QVERIFY(writeFile(folder + "/n1/mine.txt", "mine"));
+        static ino_t mountPoint;
+        struct stat status;
+        QVERIFY(::stat(QFile::encodeName(folder + "/n1").constData(), &status) == 0);
+        mountPoint = status.st_ino;
+        const auto real = ExtractionStaging::deviceOf;
+        ExtractionStaging::deviceOf = [](const struct stat &s) { return s.st_dev + (s.st_ino == mountPoint); };
+        OperationRequest request;
+        request.kind = OperationKind::Extract, request.archive = m_zip, request.destination = folder;
+        OperationJob job;
+        const Outcome outcome = m_engine->execute(request, job);
+        ExtractionStaging::deviceOf = real;
+        QVERIFY2(outcome.description.contains("another file system"), qPrintable(outcome.description));
+        QCOMPARE(tree(folder), (QStringList{"n1", "n1/mine.txt"}));
     }
 };
 
