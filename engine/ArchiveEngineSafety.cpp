@@ -222,8 +222,10 @@ Outcome ArchiveEngine::stagedExtraction(const OperationRequest &request, const A
                 refused.screening->unsafePaths = out;
                 return refused;
             }
+            // Once moving, a cancel is too late: the items are placed and the outcome says so.
             const ExtractionStaging::Result result = staging.moveIntoPlace(
-                request.archive, [&job](const Question &question) { return job.ask(question); }, request.base);
+                request.archive, [&job](const Question &question) { return job.ask(question); }, request.base,
+                [&job] { return job.settle(); });
             return result.cancelled ? cancelled() : outcome;
         };
         Outcome outcome = placed();

@@ -352,7 +352,7 @@ QStringList ExtractionStaging::linksLeadingOut(const QString &base) const
 }
 
 ExtractionStaging::Result ExtractionStaging::moveIntoPlace(const QString &archive, const Resolver &resolve,
-                                                          const QString &base)
+                                                          const QString &base, const std::function<bool()> &settle)
 {
     const Fd staged(openStaged(base));
     const Fd replacedFd(::openat(m_stagingFd, kReplaced, kOpenFolder));
@@ -361,7 +361,7 @@ ExtractionStaging::Result ExtractionStaging::moveIntoPlace(const QString &archiv
              QFile::encodeName(m_path), errno);
     Mover mover(archive, resolve, replacedFd.get());
     const QByteArray destination = QFile::encodeName(m_destination);
-    if (!mover.askAll(staged.get(), m_destinationFd, destination)) {
+    if (!mover.askAll(staged.get(), m_destinationFd, destination) || (settle && !settle())) {
         mover.result.cancelled = true;
         return mover.result;
     }

@@ -45,14 +45,15 @@ public:
     };
     // Moves everything staged into the destination; `archive` is named in
     // the questions. Every conflict is asked before anything moves, so a
-    // cancel leaves the destination as it was. Only a name that appears
-    // while the items move is asked about then, and a cancel there leaves
-    // what was already moved: there is no undoing a rename that replaced
-    // something. Throws SystemError when a move fails; what was moved
-    // before stays.
+    // cancel leaves the destination as it was; then `settle` is called,
+    // and false from it cancels too. Only a name that appears while the
+    // items move is asked about then, and a cancel there leaves what was
+    // already moved: there is no undoing a rename that replaced something.
+    // Throws SystemError when a move fails; what was moved before stays.
     // Only what the tool wrote inside `base` (a relative folder path) moves
     // when one is given.
-    Result moveIntoPlace(const QString &archive, const Resolver &resolve, const QString &base = QString());
+    Result moveIntoPlace(const QString &archive, const Resolver &resolve, const QString &base = QString(),
+                         const std::function<bool()> &settle = {});
     // The staged links (paths from `base`) that would lead outside the
     // destination once placed: absolute, climbing out, or so resolved.
     // Throws SystemError when some staged folder cannot be read.

@@ -18,7 +18,9 @@ OperationJob::~OperationJob()
 
 void OperationJob::cancel()
 {
-    if (m_cancelled.exchange(true, std::memory_order_acq_rel))
+    int state = Running;
+    if (!m_state.compare_exchange_strong(state, Cancelled, std::memory_order_acq_rel)
+        && !(state == Settled && m_state.compare_exchange_strong(state, SettledCancelled, std::memory_order_acq_rel)))
         return;
     if (m_cancelFd >= 0) {
         const eventfd_t one = 1;
@@ -52,8 +54,17 @@ void OperationJob::report(const OperationProgress &progress)
     m_progressSink(progress);
 }
 
+bool OperationJob::settle()
+{
+    int state = Running;
+    return m_state.compare_exchange_strong(state, Settled, std::memory_order_acq_rel);
+}
+
 std::optional<Answer> OperationJob::ask(const Question &question)
 {
+    const auto skip = [] { return Answer{false, {}, ConflictChoice::Skip, false}; };
+    if (m_state.load(std::memory_order_acquire) == SettledCancelled)
+        return skip();
     if (isCancelled() || !m_questionSink)
         return std::nullopt;
     {
@@ -63,8 +74,13 @@ std::optional<Answer> OperationJob::ask(const Question &question)
     }
     m_questionSink(question);
     std::unique_lock lock(m_mutex);
-    m_answered.wait(lock, [this] { return m_answer || isCancelled(); });
+    m_answered.wait(lock, [this] {
+        const int state = m_state.load();
+        return m_answer || state == Cancelled || state == SettledCancelled;
+    });
     m_waiting = false;
+    if (!m_answer && m_state.load() == SettledCancelled)
+        return skip();
     if (isCancelled() || !m_answer || m_answer->cancelled)
         return std::nullopt;
     return m_answer;

@@ -23,9 +23,10 @@ public:
     OperationJob(const OperationJob &) = delete;
     OperationJob &operator=(const OperationJob &) = delete;
 
-    // Caller side.
+    // Caller side. A cancel after settle() stops nothing: it only answers a
+    // question still to come, or waiting, with Skip.
     void cancel();
-    bool isCancelled() const { return m_cancelled.load(std::memory_order_acquire); }
+    bool isCancelled() const { return m_state.load(std::memory_order_acquire) == Cancelled; }
     // Answers the question the worker waits on; ignored when none waits.
     void answer(const Answer &answer);
 
@@ -38,6 +39,10 @@ public:
     void report(const OperationProgress &progress);
     // Raises the question and waits for its answer; nullopt once cancelled.
     std::optional<Answer> ask(const Question &question);
+    // From here the work goes to its end (a move into place, which cannot be
+    // undone in full), so that its outcome is what happened. False when it
+    // was cancelled already.
+    bool settle();
     // Someone answers questions; without, ask() gives up at once.
     bool canAsk() const { return bool(m_questionSink); }
     // Becomes readable once cancelled: the process runner polls it.
@@ -46,7 +51,8 @@ public:
     static constexpr qint64 kReportInterval = 50;
 
 private:
-    std::atomic<bool> m_cancelled{false};
+    enum State { Running, Cancelled, Settled, SettledCancelled };
+    std::atomic<int> m_state{Running};
     int m_cancelFd = -1;
     ProgressSink m_progressSink;
     QuestionSink m_questionSink;
