@@ -153,6 +153,8 @@ Outcome ArchiveEngine::runPlan(const ToolPlan &plan, OperationJob &job, const QS
     std::vector<ProgressParser> progress(count);
     PasswordSignals passwordSignals;
     ProcessRunner::Options options = ToolPlans::options(password);
+    if (options.input && plan.passwordLines > 1)
+        *options.input = options.input->repeated(plan.passwordLines);
     options.keepLimit = listing ? kListingErrorLimit : kOutputLimit;
     options.cancelFd = job.cancelFd();
     // A listing writes nothing, and the tool reads a stop request only

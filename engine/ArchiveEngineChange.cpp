@@ -101,6 +101,31 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
         return listed;
     const QSet<QString> before = pathsOf(listed.entries);
     const bool encrypted = !request.password.isEmpty();
+    // Members added to an encrypted archive are encrypted too, with a
+    // password that opens the members there: the tool would take any.
+    if (request.kind == OperationKind::Add) {
+        const ArchiveEntry *smallest = nullptr;
+        for (const ArchiveEntry &entry : listed.entries) {
+            if (entry.isEncrypted() && !entry.isFolder()
+                && (!smallest || entry.size().toLongLong() < smallest->size().toLongLong()))
+                smallest = &entry;
+        }
+        if (smallest && !encrypted) {
+            Outcome needed = ended(Outcome::Kind::Failed);
+            needed.failure = Outcome::Failure::PasswordNeeded;
+            return needed;
+        }
+        if (smallest) {
+            try {
+                const auto member = listFile({smallest->path()});
+                if (Outcome tested = runPlan(m_plans.memberTest(file.path(), member->fileName()), job, request.password);
+                    !tested.succeeded())
+                    return tested;
+            } catch (const SystemError &error) {
+                return ended(Outcome::Kind::Failed, error.message());
+            }
+        }
+    }
 
     QString source = change.target();
     // One run of the tool from the last file written to a new one.

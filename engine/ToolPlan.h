@@ -41,4 +41,7 @@ struct ToolPlan {
     // The tool reading a tar from a stream stops at a damaged header with
     // success, which only this shows.
     bool lastReadsAll = false;
+    // How often the password line is given: reading an encrypted archive
+    // and writing the changed one, the tool asks once for each (measured).
+    int passwordLines = 1;
 };

@@ -53,6 +53,9 @@ public:
     ToolPlan renaming(const QString &archive, const QString &written, const QStringList &pairs, bool encrypted) const;
     ToolPlan addition(const QString &archive, const QString &written, const QStringList &inputs, bool encrypted,
                       const QString &excluded = QString()) const;
+    // Tests the members a list names with the password on standard input:
+    // whether a password fits before anything is encrypted with it.
+    ToolPlan memberTest(const QString &archive, const QString &memberList) const;
 
     // What every run gets besides its arguments. A password goes to
     // standard input as one line: never into the arguments or the

@@ -15,6 +15,16 @@ QString writing(const QString &written, bool adding)
     return (adding ? QStringLiteral("-up1q1r2x2y2z2w2!") : QStringLiteral("-up1q0r0x0y0z0w0!")) + written;
 }
 
+// Given "-p", the tool asks for the password to read the archive (a 7z
+// with encrypted names) and again for the new one: the same. A ZIP's new
+// members then take the archive's method (AES-256 in an AES ZIP), and a 7z
+// keeps its names encrypted (measured).
+ToolPlan twice(ToolPlan plan)
+{
+    plan.passwordLines = 2;
+    return plan;
+}
+
 } // namespace
 
 ToolPlan ToolPlans::removal(const QString &archive, const QString &written, const QString &memberList,
@@ -24,7 +34,7 @@ ToolPlan ToolPlans::removal(const QString &archive, const QString &written, cons
                           QStringLiteral("-scsUTF-8"), QStringLiteral("-spd"), QStringLiteral("-i@") + memberList};
     if (encrypted)
         arguments += QStringLiteral("-p");
-    return one(Reader::SevenZip, arguments + QStringList{QStringLiteral("--"), archive}, QString(), encrypted);
+    return twice(one(Reader::SevenZip, arguments + QStringList{QStringLiteral("--"), archive}, QString(), encrypted));
 }
 
 ToolPlan ToolPlans::renaming(const QString &archive, const QString &written, const QStringList &pairs,
@@ -34,7 +44,7 @@ ToolPlan ToolPlans::renaming(const QString &archive, const QString &written, con
                           QStringLiteral("-spd")};
     if (encrypted)
         arguments += QStringLiteral("-p");
-    return one(Reader::SevenZip, arguments + QStringList{QStringLiteral("--"), archive} + pairs, QString(), encrypted);
+    return twice(one(Reader::SevenZip, arguments + QStringList{QStringLiteral("--"), archive} + pairs, QString(), encrypted));
 }
 
 ToolPlan ToolPlans::addition(const QString &archive, const QString &written, const QStringList &inputs,
@@ -48,5 +58,13 @@ ToolPlan ToolPlans::addition(const QString &archive, const QString &written, con
     if (!excluded.isEmpty())
         arguments += {QStringLiteral("-scsUTF-8"), QStringLiteral("-x@") + excluded};
     arguments += {QStringLiteral("-spd"), QStringLiteral("--"), archive};
-    return one(Reader::SevenZip, arguments + inputs, QString(), encrypted);
+    return twice(one(Reader::SevenZip, arguments + inputs, QString(), encrypted));
+}
+
+// No "-p": a bare one there is the empty password; asked, the tool reads the line.
+ToolPlan ToolPlans::memberTest(const QString &archive, const QString &memberList) const
+{
+    return one(Reader::SevenZip,
+               {QStringLiteral("t"), QStringLiteral("-scsUTF-8"), QStringLiteral("-spd"),
+                QStringLiteral("-i@") + memberList, QStringLiteral("--"), archive});
 }

@@ -16,6 +16,9 @@ class ChangeArchiveTest : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    // Password questions take these in turn; the last one is then asked.
+    QStringList m_answers;
+    int m_asked = 0;
 
     // photos.EXT holding a.txt, d/e/f.txt and the folders.
     QString original(const QString &extension)
@@ -38,9 +41,14 @@ class ChangeArchiveTest : public QObject
         request.inputs = inputs;
         request.base = base;
         OperationJob job;
-        job.setQuestionSink([&](const Question &) {
+        job.setQuestionSink([&](const Question &question) {
             Answer answer;
             answer.choice = choice;
+            if (question.kind == Question::Kind::Password) {
+                ++m_asked;
+                answer.cancelled = m_answers.isEmpty();
+                answer.password = m_answers.isEmpty() ? QString() : m_answers.takeFirst();
+            }
             job.answer(answer);
         });
         if (cancel)
@@ -138,6 +146,51 @@ private slots:
             ArchiveEngine(kResources).extract(archive, m_dir.filePath("out-" + extension));
             QCOMPARE(readFile(m_dir.filePath("out-" + extension + "/a.txt")), "new a");
         }
+    }
+
+    // Changes keep the encryption, with a password asked when none is known and asked again when wrong.
+    void encrypted_data()
+    {
+        QTest::addColumn<QString>("made");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QStringList>("answers");
+        QTest::addColumn<int>("asked");
+        const int add = int(OperationKind::Add), del = int(OperationKind::Delete);
+        QTest::newRow("AES ZIP, add, asked") << "zip:-mem=AES256" << add << QStringList{"pw"} << 1;
+        QTest::newRow("AES ZIP, add, wrong first") << "zip:-mem=AES256" << add << QStringList{"nope", "pw"} << 2;
+        QTest::newRow("AES ZIP, delete, no password needed") << "zip:-mem=AES256" << del << QStringList() << 0;
+        QTest::newRow("7z hidden names, delete") << "7z:-mhe=on" << del << QStringList{"pw"} << 1;
+        QTest::newRow("7z hidden names, add") << "7z:-mhe=on" << add << QStringList{"pw"} << 1;
+    }
+
+    void encrypted()
+    {
+        QFETCH(QString, made);
+        QFETCH(int, kind);
+        QFETCH(QStringList, answers);
+        QFETCH(int, asked);
+        const QString archive = m_dir.filePath("work/secret." + made.section(':', 0, 0));
+        QFile::remove(archive);
+        QVERIFY(runTool({"a", "-ppw", made.section(':', 1), "-spd", "--", archive, "a.txt", "d"}, m_dir.filePath("src")));
+        m_answers = answers;
+        m_asked = 0;
+        const bool adding = kind == int(OperationKind::Add);
+        const Outcome outcome = run(OperationKind(kind), archive, adding ? QStringList() : QStringList{"a.txt"}, {},
+                                    adding ? QStringList{m_dir.filePath("new/g/h.txt")} : QStringList());
+        QVERIFY2(outcome.succeeded(), qPrintable(outcome.description + outcome.output));
+        QCOMPARE(m_asked, asked);
+        QProcess tool;
+        tool.start(kTool, {"l", "-slt", "-ppw", "--", archive});
+        QVERIFY(tool.waitForFinished());
+        const QString listed = tool.readAll();
+        QCOMPARE(listed.contains("Path = a.txt"), adding);
+        QCOMPARE(listed.contains("Path = h.txt"), adding);
+        // Every file member is encrypted, the new one in the archive's method; hidden names stay hidden.
+        QCOMPARE(listed.count("Encrypted = -"), 2);
+        if (made.startsWith("zip"))
+            QCOMPARE(listed.count("AES-256"), adding ? 3 : 1);
+        else
+            QVERIFY(!runTool({"l", "--", archive}));
     }
 
     // Nothing changes: the original stays byte for byte, and no file is left beside it.
