@@ -90,13 +90,29 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
     }
     if (const QString refusal = ArchiveFormats::refusal(format, Capability::Update); !refusal.isEmpty())
         return ended(Outcome::Kind::Refused, refusal);
+    // A compressed tar is changed as the tar, decompressed beside the
+    // archive, and compressed again the same way at the end.
+    const int tar = format.compressedStream ? tarFd(file, format) : -1;
+    if (format.compressedStream && tar < 0)
+        return ended(Outcome::Kind::Refused,
+                     QCoreApplication::translate("ArchiveEngine", "Corvex can change %1 only when it holds a tar archive.")
+                         .arg(ArchiveFormats::described(format)));
     ArchiveChange change(file);
     if (!change.problem().isEmpty())
         return ended(Outcome::Kind::Failed, change.problem());
+    QString source = change.target();
+    if (tar >= 0) {
+        const QString written = change.nextTemporary();
+        if (Outcome unpacked = runPlan(m_plans.decompressed(format, tar, written), job, QString()); !unpacked.succeeded())
+            return unpacked;
+        source = written;
+    }
+    const ArchiveFormat &changed = tar >= 0 ? ArchiveFormats::byExtension(QStringLiteral("x.tar")) : format;
 
     OperationRequest reading = request;
     reading.kind = OperationKind::Test;
-    Outcome listed = listing(reading, format, job, -1);
+    reading.archive = source;
+    Outcome listed = listing(reading, changed, job, -1);
     if (!listed.succeeded())
         return listed;
     const QSet<QString> before = pathsOf(listed.entries);
@@ -127,7 +143,6 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
         }
     }
 
-    QString source = change.target();
     // One run of the tool from the last file written to a new one.
     const auto step = [&](const std::function<ToolPlan(const QString &, const QString &)> &plan) {
         const QString written = change.nextTemporary();
@@ -206,7 +221,7 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
         // What was written must hold what it should before it replaces anything.
         OperationRequest check = reading;
         check.archive = source;
-        Outcome after = listing(check, format, job, -1);
+        Outcome after = listing(check, changed, job, -1);
         if (after.kind == Outcome::Kind::Cancelled)
             return after;
         const QSet<QString> paths = pathsOf(after.entries);
@@ -223,6 +238,11 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
                              .arg(QFileInfo(request.archive).fileName()));
         if (job.isCancelled())
             return ended(Outcome::Kind::Cancelled);
+        if (tar >= 0) {
+            outcome = step([&](const QString &from, const QString &to) { return m_plans.compressed(format, from, to); });
+            if (!outcome.succeeded())
+                return outcome;
+        }
         change.place();
         outcome.path = request.archive;
         if (!excludedSpecial.isEmpty())

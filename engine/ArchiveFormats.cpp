@@ -28,7 +28,8 @@ QStringList rarExtensions()
     return extensions;
 }
 
-// What 7zz 26.02 reads and writes ("7zz i"): zstd, Z and lzma it only reads.
+// What 7zz 26.02 reads and writes ("7zz i"): zstd, Z and lzma it only reads. A compressed stream can
+// change only when it holds a tar (ArchiveEngineChange.cpp); zstd itself writes a changed .tar.zst.
 const std::vector<ArchiveFormat> &rows()
 {
     static const std::vector<ArchiveFormat> table{
@@ -42,13 +43,13 @@ const std::vector<ArchiveFormat> &rows()
         {QT_TRANSLATE_NOOP("ArchiveFormats", "a WIM image"), {"wim", "swm", "esd"}, {SIG(0, "MSWIM\0\0\0")},
          Reader::SevenZip, kAll},
         {QT_TRANSLATE_NOOP("ArchiveFormats", "a gzip file"), {"gz", "gzip", "tgz", "tpz"}, {SIG(0, "\x1F\x8B\x08")},
-         Reader::SevenZip, kStream, true},
+         Reader::SevenZip, kAll, true},
         {QT_TRANSLATE_NOOP("ArchiveFormats", "a bzip2 file"), {"bz2", "bzip2", "tbz2", "tbz"}, {SIG(0, "BZh")},
-         Reader::SevenZip, kStream, true},
+         Reader::SevenZip, kAll, true},
         {QT_TRANSLATE_NOOP("ArchiveFormats", "an xz file"), {"xz", "txz"}, {SIG(0, "\xFD" "7zXZ\0")},
-         Reader::SevenZip, kStream, true},
+         Reader::SevenZip, kAll, true},
         {QT_TRANSLATE_NOOP("ArchiveFormats", "a Zstandard file"), {"zst", "tzst"}, {SIG(0, "\x28\xB5\x2F\xFD")},
-         Reader::SevenZip, kReadOnly, true},
+         Reader::SevenZip, kReadOnly | Capability::Update, true},
         {QT_TRANSLATE_NOOP("ArchiveFormats", "a compress (.Z) file"), {"z", "taz"}, {SIG(0, "\x1F\x9D")},
          Reader::SevenZip, kReadOnly, true},
         {QT_TRANSLATE_NOOP("ArchiveFormats", "an LZMA file"), {"lzma"}, {}, Reader::SevenZip, kReadOnly, true},

@@ -56,6 +56,10 @@ public:
     // Tests the members a list names with the password on standard input:
     // whether a password fits before anything is encrypted with it.
     ToolPlan memberTest(const QString &archive, const QString &memberList) const;
+    // The tar a compressed stream holds (the open file `fd`) written to
+    // `written`, and a tar compressed into `written` as `format` is.
+    ToolPlan decompressed(const ArchiveFormat &format, int fd, const QString &written) const;
+    ToolPlan compressed(const ArchiveFormat &format, const QString &tar, const QString &written) const;
 
     // What every run gets besides its arguments. A password goes to
     // standard input as one line: never into the arguments or the

@@ -8,6 +8,9 @@
 // would have the tool look for the deleted names on disk and fail.
 #include "engine/ToolPlans.h"
 
+#include <QHash>
+#include <QStandardPaths>
+
 namespace {
 
 QString writing(const QString &written, bool adding)
@@ -23,6 +26,22 @@ ToolPlan twice(ToolPlan plan)
 {
     plan.passwordLines = 2;
     return plan;
+}
+
+// The tool's names for the streams it writes and reads on standard input.
+QString streamType(const ArchiveFormat &format)
+{
+    static const QHash<QString, QString> types{{QStringLiteral("gz"), QStringLiteral("gzip")},
+                                               {QStringLiteral("bz2"), QStringLiteral("bzip2")},
+                                               {QStringLiteral("xz"), QStringLiteral("xz")},
+                                               {QStringLiteral("zst"), QStringLiteral("zstd")}};
+    return types.value(format.extensions.value(0));
+}
+
+QString systemProgram(const QString &name)
+{
+    const QString found = QStandardPaths::findExecutable(name);
+    return found.isEmpty() ? QStringLiteral("/usr/bin/") + name : found;
 }
 
 } // namespace
@@ -67,4 +86,35 @@ ToolPlan ToolPlans::memberTest(const QString &archive, const QString &memberList
     return one(Reader::SevenZip,
                {QStringLiteral("t"), QStringLiteral("-scsUTF-8"), QStringLiteral("-spd"),
                 QStringLiteral("-i@") + memberList, QStringLiteral("--"), archive});
+}
+
+// The stream's reader is fed the open archive (progress: the share fed);
+// dd writes what it gives to the file, which no other run names.
+ToolPlan ToolPlans::decompressed(const ArchiveFormat &format, int fd, const QString &written) const
+{
+    ToolPlan plan;
+    plan.inputFd = fd;
+    plan.stages.push_back({program(Reader::SevenZip),
+                           {QStringLiteral("x"), QStringLiteral("-so"), QStringLiteral("-si"), QStringLiteral("-t") + streamType(format)},
+                           QString(), false});
+    plan.stages.push_back({systemProgram(QStringLiteral("dd")),
+                           {QStringLiteral("of=") + written, QStringLiteral("bs=1M"), QStringLiteral("status=none")}, QString(), false});
+    return plan;
+}
+
+// The tool writes no zstd: zstd itself does, as a new .tar.zst is made.
+ToolPlan ToolPlans::compressed(const ArchiveFormat &format, const QString &tar, const QString &written) const
+{
+    if (streamType(format) == QLatin1String("zstd")) {
+        ToolPlan plan;
+        plan.stages.push_back({systemProgram(QStringLiteral("zstd")),
+                               {QStringLiteral("-q"), QStringLiteral("-T0"), QStringLiteral("-3"), QStringLiteral("-o"),
+                                written, QStringLiteral("--"), tar},
+                               QString(), false});
+        return plan;
+    }
+    return one(Reader::SevenZip,
+               {QStringLiteral("a"), QStringLiteral("-bsp1"), QStringLiteral("-t") + streamType(format),
+                QStringLiteral("-spd"), QStringLiteral("--"), written, tar},
+               QString(), false);
 }

@@ -84,6 +84,10 @@
         <source>“%1” holds the archive itself, so it cannot be added to it.</source>
         <translation>„%1“ enthält das Archiv selbst und kann ihm daher nicht hinzugefügt werden.</translation>
     </message>
+    <message>
+        <source>Corvex can change %1 only when it holds a tar archive.</source>
+        <translation>Corvex kann %1 nur ändern, wenn sie ein tar-Archiv enthält.</translation>
+    </message>
 </context>
 <context>
     <name>ArchiveFile</name>
@@ -962,10 +966,6 @@
         <translation>„%1“ hat sich während des Entpackens geändert.</translation>
     </message>
     <message>
-        <source>Corvex&apos;s archive engine is missing.</source>
-        <translation>Die Archiv-Engine von Corvex fehlt.</translation>
-    </message>
-    <message>
         <source>Corvex could not %3 “%1”.</source>
         <translation>Corvex konnte „%1“ nicht %3.</translation>
     </message>
@@ -1045,17 +1045,6 @@
         <source>rename in</source>
         <comment>what Corvex could not do to the archive %1</comment>
         <translation>ändern</translation>
-    </message>
-</context>
-<context>
-    <name>FileManagerActionsInstaller</name>
-    <message>
-        <source>The installer failed.</source>
-        <translation>Die Installation ist fehlgeschlagen.</translation>
-    </message>
-    <message>
-        <source>File manager actions are missing from this build.</source>
-        <translation>Die Dateimanager-Aktionen fehlen in diesem Build.</translation>
     </message>
 </context>
 <context>
@@ -1196,6 +1185,13 @@
     </message>
 </context>
 <context>
+    <name>Startup</name>
+    <message>
+        <source>Corvex&apos;s archive engine is missing.</source>
+        <translation>Die Archiv-Engine von Corvex fehlt.</translation>
+    </message>
+</context>
+<context>
     <name>ToolPassword</name>
     <message>
         <source>A ZIP password can hold only letters A–Z and a–z, digits, spaces and the punctuation on an English keyboard.</source>
@@ -1204,13 +1200,6 @@
     <message>
         <source>A ZIP password can be at most %1 characters long.</source>
         <translation>Ein ZIP-Passwort darf höchstens %1 Zeichen lang sein.</translation>
-    </message>
-</context>
-<context>
-    <name>Startup</name>
-    <message>
-        <source>Corvex&apos;s archive engine is missing.</source>
-        <translation>Die Archiv-Engine von Corvex fehlt.</translation>
     </message>
 </context>
 </TS>

@@ -25,7 +25,16 @@ class ChangeArchiveTest : public QObject
     {
         const QString archive = m_dir.filePath("work/photos." + extension);
         QFile::remove(archive);
-        const bool made = runTool({"a", "-spd", "--", archive, "a.txt", "d"}, m_dir.filePath("src"));
+        const QString src = m_dir.filePath("src");
+        // A compressed tar: the tar, then its stream.
+        const QString stream = extension.startsWith("tar.") ? extension.mid(4) : QString();
+        const QString tar = m_dir.filePath("photos.tar");
+        QFile::remove(tar);
+        bool made = runTool({"a", "-spd", "--", stream.isEmpty() ? archive : tar, "a.txt", "d"}, src);
+        if (stream == "zst")
+            made = made && runTool({"-q", "-o", archive, tar}, src, "zstd");
+        else if (!stream.isEmpty())
+            made = made && runTool({"a", "-t" + QString(stream == "gz" ? "gzip" : stream == "bz2" ? "bzip2" : "xz"), "--", archive, tar});
         return made ? archive : QString();
     }
 
@@ -109,6 +118,13 @@ private slots:
             QTest::addRow("%s keep both", ext) << ext << add << QStringList{"a.txt"} << "" << both
                                                << QStringList{"a 2.txt", "a.txt", "d", "d/e", "d/e/f.txt"};
             QTest::addRow("%s skip", ext) << ext << add << QStringList{"a.txt", "g"} << "" << skip << QStringList(all + g);
+            if (ext == QByteArray("7z")) {
+                for (const char *tarball : {"tar.gz", "tar.bz2", "tar.xz", "tar.zst"}) {
+                    QTest::addRow("%s delete file", tarball) << tarball << del << QStringList{"a.txt"} << "" << replace
+                                                             << QStringList{"d", "d/e", "d/e/f.txt"};
+                    QTest::addRow("%s add into folder", tarball) << tarball << add << QStringList{"g"} << "d/e" << replace << inside;
+                }
+            }
             QTest::addRow("%s into folder beside top name", ext)
                 << ext << add << QStringList{"a.txt"} << "d" << replace << QStringList{"a.txt", "d", "d/a.txt", "d/e", "d/e/f.txt"};
         }
@@ -206,7 +222,8 @@ private slots:
         QTest::addRow("dot") << "tar" << int(OperationKind::Rename) << "." << false << "cannot be used";
         QTest::addRow("dot dot") << "zip" << int(OperationKind::Rename) << ".." << false << "cannot be used";
         QTest::addRow("existing") << "zip" << int(OperationKind::Rename) << "d" << false << "“d” already exists";
-        QTest::addRow("read-only format") << "gz" << int(OperationKind::Delete) << "" << false << "can't change a gzip file";
+        QTest::addRow("read-only format") << "deb" << int(OperationKind::Delete) << "" << false << "can't change an ar archive";
+        QTest::addRow("gzip without a tar") << "gz" << int(OperationKind::Delete) << "" << false << "change a gzip file only when it holds a tar";
         QTest::addRow("cancelled") << "7z" << int(OperationKind::Add) << "" << true << "";
         QTest::addRow("missing member") << "zip" << int(OperationKind::Delete) << "" << false << "“nothing” is not in";
     }
@@ -222,6 +239,8 @@ private slots:
         QString archive = m_dir.filePath("work/photos." + extension);
         if (extension == "gz")
             QVERIFY(runTool({"a", "-tgzip", "-spd", "--", archive, "a.txt"}, m_dir.filePath("src")));
+        else if (extension == "deb")
+            QVERIFY(QDir().mkpath(m_dir.filePath("work")) && runTool({"rc", archive, "a.txt"}, m_dir.filePath("src"), "ar"));
         else
             archive = original(extension);
         if (cancel)

@@ -127,15 +127,15 @@ private slots:
     // A format that cannot change says so where its actions are.
     void readOnlyFormatSaysWhy()
     {
-        const QString gz = m_dir.filePath("a.txt.gz");
-        QVERIFY(runTool({"a", "-tgzip", "--", gz, m_dir.filePath("src/a.txt")}));
+        const QString gz = m_dir.filePath("a.deb");
+        QVERIFY(runTool({"rc", gz, "a.txt"}, m_dir.filePath("src"), "ar"));
         FakeDesktop desktop;
         CorvexController c(*m_engine, desktop, QString());
         c.setView(CorvexController::View::AllFiles);
         load(c, gz, "1 items");
         auto *add = part<QAbstractButton>(c, "addFilesButton");
         QVERIFY(!add->isEnabled());
-        QCOMPARE(add->toolTip(), "Corvex can't change a gzip file.");
+        QCOMPARE(add->toolTip(), "Corvex can't change an ar archive.");
         c.deleteSelected();
         QCOMPARE(desktop.kinds(), QStringList{"beep"});
     }
