@@ -265,6 +265,8 @@ Outcome ArchiveEngine::add(const OperationRequest &request, OperationJob &job, c
     std::vector<Item> items;
     QStringList replaced;
     std::optional<ConflictChoice> always;
+    if (request.replace)
+        always = ConflictChoice::Replace;
     for (const QString &input : request.inputs) {
         const QFileInfo info(input);
         Item item{QFileInfo(input).absoluteFilePath(), info.fileName(), QString(), info.isDir() && !info.isSymLink()};

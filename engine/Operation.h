@@ -70,6 +70,8 @@ struct OperationRequest {
     QStringList inputs;
     // Rename: the member's new name, without its folder.
     QString newName;
+    // Add: a member of an item's name is replaced without asking (an edited copy going back).
+    bool replace = false;
     // Create: an existing file at `archive` is kept, and the ZIP takes the
     // first free name beside it ("report 2.zip"); otherwise it is replaced.
     bool keepExisting = false;

@@ -99,5 +99,7 @@ public:
     virtual Answer askConflict(const Question &question) = 0;
     // Modal: a question with one action, which loses something, and Cancel,
     // the default. True for the action.
-    virtual bool confirm(const QString &message, const QString &informativeText, const QString &action) = 0;
+    // `cancel` names the other button; empty: Cancel.
+    virtual bool confirm(const QString &message, const QString &informativeText, const QString &action,
+                         const QString &cancel = QString()) = 0;
 };

@@ -95,7 +95,7 @@ Answer FakeDesktop::askConflict(const Question &question)
     return answer;
 }
 
-bool FakeDesktop::confirm(const QString &message, const QString &, const QString &action)
+bool FakeDesktop::confirm(const QString &message, const QString &, const QString &action, const QString &)
 {
     record(QStringLiteral("confirm"), {message, action});
     return !m_confirmAnswers.isEmpty() && m_confirmAnswers.dequeue();

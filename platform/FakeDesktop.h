@@ -35,7 +35,8 @@ public:
     std::optional<NewArchiveChoice> askNewArchive(const QStringList &items) override;
     std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
     Answer askConflict(const Question &question) override;
-    bool confirm(const QString &message, const QString &informativeText, const QString &action) override;
+    bool confirm(const QString &message, const QString &informativeText, const QString &action,
+                 const QString &cancel = QString()) override;
 
     // Answers for the next file dialogs, first in first out. An empty list or a
     // nullopt is a cancel; with nothing queued a file dialog is cancelled.

@@ -343,10 +343,13 @@ Answer QtDesktop::askConflict(const Question &question)
     return box.answer();
 }
 
-bool QtDesktop::confirm(const QString &message, const QString &informativeText, const QString &action)
+bool QtDesktop::confirm(const QString &message, const QString &informativeText, const QString &action,
+                        const QString &cancel)
 {
     std::unique_ptr<QMessageBox> box = alertBox(AlertStyle::Warning, message, informativeText, dialogParent());
     box->setStandardButtons(QMessageBox::Cancel);
+    if (!cancel.isEmpty())
+        box->button(QMessageBox::Cancel)->setText(cancel);
     QAbstractButton *accept = box->addButton(action, QMessageBox::DestructiveRole);
     box->setDefaultButton(QMessageBox::Cancel);
     box->exec();

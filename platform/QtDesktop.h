@@ -31,7 +31,8 @@ public:
     std::optional<NewArchiveChoice> askNewArchive(const QStringList &items) override;
     std::unique_ptr<ProgressWindow> showProgress(const QString &title, std::function<void()> cancel) override;
     Answer askConflict(const Question &question) override;
-    bool confirm(const QString &message, const QString &informativeText, const QString &action) override;
+    bool confirm(const QString &message, const QString &informativeText, const QString &action,
+                 const QString &cancel = QString()) override;
 
     // A reveal answers later; a process about to end waits for the answers
     // so that the call is delivered and a failed one still opens a folder.

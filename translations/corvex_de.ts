@@ -763,6 +763,33 @@
         <source>Rename</source>
         <translation>Umbenennen</translation>
     </message>
+    <message>
+        <source>“%1” was changed. Update it in “%2”?</source>
+        <translation>„%1“ wurde geändert. In „%2“ aktualisieren?</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n items were changed. Update them in “%1”?</source>
+        <translation>
+            <numerusform>%n Element wurde geändert. In „%1“ aktualisieren?</numerusform>
+            <numerusform>%n Elemente wurden geändert. In „%1“ aktualisieren?</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>The copy opened with View was saved.</source>
+        <translation>Die mit „Ansehen“ geöffnete Kopie wurde gespeichert.</translation>
+    </message>
+    <message>
+        <source>Update</source>
+        <translation>Aktualisieren</translation>
+    </message>
+    <message>
+        <source>Not Now</source>
+        <translation>Nicht jetzt</translation>
+    </message>
+    <message>
+        <source>Updating…</source>
+        <translation>Wird aktualisiert …</translation>
+    </message>
 </context>
 <context>
     <name>CreationRules</name>

@@ -77,6 +77,8 @@ CorvexController::~CorvexController()
 
 void CorvexController::removePreviews()
 {
+    if (m_edited)
+        m_edited->clear();
     for (const QString &folder : std::exchange(m_previewFolders, {}))
         PreviewFolder::remove(folder);
 }

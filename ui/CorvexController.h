@@ -5,6 +5,7 @@
 #include "engine/ArchiveFormats.h"
 #include "engine/Operation.h"
 #include "platform/Desktop.h"
+#include "ui/EditedMembers.h"
 #include "ui/MemberSelection.h"
 
 #include <QObject>
@@ -17,6 +18,7 @@
 
 class ActivityIndicator;
 class DragOut;
+class EditedMembers;
 class EncodingMenu;
 class EntryArranger;
 class EntryTableModel;
@@ -136,6 +138,9 @@ private:
     // Runs the change, then reads the archive again.
     void runChange(const OperationRequest &request, const QString &status);
     bool renameKey(QObject *watched, QEvent *event);
+    // View's copies saved by an editor: offered back to the archive they came from.
+    void offerEdited(const std::vector<EditedMembers::Copy> &copies);
+    EditedMembers *m_edited = nullptr;
 
     void buildInterface();
     QAbstractButton *button(const QString &title, const QString &symbol, Action action);

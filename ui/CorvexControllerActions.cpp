@@ -274,9 +274,11 @@ void CorvexController::viewSelected()
     }
     OperationRequest request = requestFor(OperationKind::Preview, archive);
     request.members = {selected->path()};
-    const qsizetype memberLength = request.members.first().size();
-    runOperation(request, tr("Opening preview…"), [this, memberLength](const Outcome &outcome) {
-        m_previewFolders.append(outcome.path.chopped(memberLength + 1));
+    const QString member = request.members.first();
+    runOperation(request, tr("Opening preview…"), [this, member, archive](const Outcome &outcome) {
+        m_previewFolders.append(outcome.path.chopped(member.size() + 1));
+        if (archive == m_archivePath && m_format->can.testFlag(Capability::Update))
+            m_edited->watch(outcome.path, member);
         setStatus(tr("Ready"));
         m_desktop.open(outcome.path);
     });

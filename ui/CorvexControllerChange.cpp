@@ -13,11 +13,14 @@
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QMap>
 #include <QSet>
 #include <QShortcut>
 
 void CorvexController::buildChangeKeys()
 {
+    m_edited = new EditedMembers(this);
+    connect(m_edited, &EditedMembers::edited, this, &CorvexController::offerEdited);
     // On the tables only: in the search field and the name being edited these keys edit text.
     for (EntryTableView *table : {m_table, m_folders->table()}) {
         connect(new QShortcut(QKeySequence::Delete, table, nullptr, nullptr, Qt::WidgetShortcut), &QShortcut::activated,
@@ -176,4 +179,27 @@ bool CorvexController::renameKey(QObject *watched, QEvent *event)
         editor->deleteLater();
     }
     return true;
+}
+
+void CorvexController::offerEdited(const std::vector<EditedMembers::Copy> &copies)
+{
+    if (m_archivePath.isEmpty())
+        return;
+    const QString archive = QFileInfo(m_archivePath).fileName();
+    const QString question = copies.size() == 1
+        ? tr("“%1” was changed. Update it in “%2”?").arg(QFileInfo(copies.front().file).fileName(), archive)
+        : tr("%n items were changed. Update them in “%1”?", nullptr, int(copies.size())).arg(archive);
+    if (!m_desktop.confirm(question, tr("The copy opened with View was saved."), tr("Update"), tr("Not Now")))
+        return;
+    // One change per folder the copies go back into.
+    QMap<QString, QStringList> byFolder;
+    for (const EditedMembers::Copy &copy : copies)
+        byFolder[copy.member.section(QLatin1Char('/'), 0, -2)].append(copy.file);
+    for (auto it = byFolder.cbegin(); it != byFolder.cend(); ++it) {
+        OperationRequest request = requestFor(OperationKind::Add, m_archivePath);
+        request.inputs = it.value();
+        request.base = it.key();
+        request.replace = true;
+        runChange(request, tr("Updating…"));
+    }
 }

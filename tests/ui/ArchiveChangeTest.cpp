@@ -31,6 +31,8 @@ private slots:
     {
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath("settings"));
         m_engine = std::make_unique<ArchiveEngine>(kResources);
+        QVERIFY(QDir().mkpath(m_dir.filePath("tmp")));
+        qputenv("TMPDIR", m_dir.filePath("tmp").toUtf8());   // View's copies stay in our folder
         QVERIFY(writeFile(m_dir.filePath("src/a.txt"), "a") && writeFile(m_dir.filePath("src/b.txt"), "b")
                 && writeFile(m_dir.filePath("src/d/e.txt"), "e") && writeFile(m_dir.filePath("new/a.txt"), "new")
                 && writeFile(m_dir.filePath("new/n.txt"), "n"));
@@ -122,6 +124,42 @@ private slots:
             calls.append(call.kind + ':' + call.values.value(call.kind == "alert" ? 1 : 0));
         QCOMPARE(calls.filter(QRegularExpression("^(confirm|alert|conflict|error)")), asked.isEmpty() ? QStringList() : QStringList{asked});
         QCOMPARE(QDir(m_dir.filePath("work")).entryList(QDir::Files | QDir::Hidden), QStringList{"photos.zip"});
+    }
+
+    // A copy opened with View and saved by an editor that renames a new file over it is offered back.
+    void editedMemberGoesBack_data()
+    {
+        QTest::addColumn<bool>("update");
+        QTest::newRow("Update") << true;
+        QTest::newRow("Not Now") << false;
+    }
+    void editedMemberGoesBack()
+    {
+        QFETCH(bool, update);
+        const QString zip = m_dir.filePath("work/photos.zip");
+        QFile::remove(zip);
+        QVERIFY(makeZip(zip, m_dir.filePath("src"), {"a.txt", "b.txt", "d"}));
+        FakeDesktop desktop;
+        desktop.queueConfirm(update);
+        CorvexController c(*m_engine, desktop, QString());
+        c.setView(CorvexController::View::Folders);
+        load(c, zip, "4 items · in photos.zip");
+        select(c, "d");
+        QTest::keyClick(c.folderBrowser()->table(), Qt::Key_Return);
+        select(c, "e.txt");
+        c.viewSelected();
+        QTRY_COMPARE_WITH_TIMEOUT(desktop.count("open"), 1, 10000);
+        const QString copy = desktop.calls.last().values.value(0);
+        QVERIFY(writeFile(copy + ".new", "edited") && QFile::rename(copy + ".new", copy + ".x") && ::rename(qPrintable(copy + ".x"), qPrintable(copy)) == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(desktop.count("confirm"), 1, 10000);
+        QCOMPARE(desktop.calls.last().values.value(0), "“e.txt” was changed. Update it in “photos.zip”?");
+        drainWork();
+        QTRY_COMPARE_WITH_TIMEOUT(statusText(c), QString(update ? "4 items · in photos.zip" : "Ready"), 10000);
+        drainWork();
+        const QString out = m_dir.filePath(QString("out-%1").arg(QTest::currentDataTag()));
+        QVERIFY(runTool({"x", "-o" + out, "--", zip}));
+        QCOMPARE(readFile(out + "/d/e.txt"), update ? "edited" : "e");
+        QCOMPARE(memberPaths(zip), QStringList({"a.txt", "b.txt", "d", "d/e.txt"}));
     }
 
     // A format that cannot change says so where its actions are.
