@@ -5,7 +5,7 @@
 #include "engine/CreationRules.h"
 #include "engine/FailureReport.h"
 #include "engine/FileNames.h"
-#include "engine/JobQueue.h"
+#include "engine/JobRunner.h"
 #include "engine/OperationJob.h"
 #include "platform/Desktop.h"
 
@@ -46,7 +46,7 @@ Outcome runToEnd(const ArchiveEngine &engine, const OperationRequest &request, D
                  const QString &title)
 {
     QObject context;
-    JobQueue jobs(&context);
+    JobRunner jobs(&context);
     QEventLoop loop;
     std::optional<Outcome> result;
     std::unique_ptr<Desktop::ProgressWindow> window;
@@ -54,7 +54,7 @@ Outcome runToEnd(const ArchiveEngine &engine, const OperationRequest &request, D
     QTimer delay;
     delay.setSingleShot(true);
 
-    JobQueue::Callbacks callbacks;
+    JobRunner::Callbacks callbacks;
     callbacks.progress = [&](const OperationProgress &progress) {
         percent = progress.percent;
         if (window)

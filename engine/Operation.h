@@ -128,6 +128,9 @@ struct Answer {
     ConflictChoice choice = ConflictChoice::Cancel;
     // Conflict: the same choice for every later conflict of this operation.
     bool applyToAll = false;
+
+    // The answer of whoever cannot or will not answer.
+    static Answer cancel() { return Answer{true, {}, ConflictChoice::Cancel, false}; }
 };
 
 struct Outcome {

@@ -15,7 +15,7 @@ Answer Desktop::answer(const Question &question)
     case Question::Kind::Conflict:
         return askConflict(question);
     }
-    return Answer{true, {}, ConflictChoice::Cancel, false};
+    return Answer::cancel();
 }
 
 void Desktop::showFailure(const FailureReport &report)

@@ -85,10 +85,7 @@ Answer FakeDesktop::askConflict(const Question &question)
 {
     if (onConflict)
         onConflict(question);
-    Answer answer;
-    answer.cancelled = true;
-    if (!m_conflictAnswers.isEmpty())
-        answer = m_conflictAnswers.dequeue();
+    const Answer answer = m_conflictAnswers.isEmpty() ? Answer::cancel() : m_conflictAnswers.dequeue();
     static const char *const names[] = {"replace", "keepBoth", "skip", "cancel"};
     record(QStringLiteral("conflict"), {question.existingPath, QString::fromLatin1(names[int(answer.choice)]),
                                         answer.applyToAll ? QStringLiteral("all") : QString()});

@@ -1,6 +1,6 @@
 #include "ui/CorvexController.h"
 
-#include "engine/JobQueue.h"
+#include "engine/JobRunner.h"
 #include "engine/PreviewFolder.h"
 #include "ui/ActivityIndicator.h"
 #include "ui/DragOut.h"
@@ -53,7 +53,7 @@ CorvexController::CorvexController(ArchiveEngine &engine, Desktop &desktop, cons
     , m_desktop(desktop)
     , m_resourceFolder(resourceFolder)
     , m_window(std::make_unique<QWidget>())
-    , m_jobs(std::make_unique<JobQueue>(this))
+    , m_jobs(std::make_unique<JobRunner>(this))
 {
     setObjectName(QStringLiteral("corvexController"));
     m_model = new EntryTableModel(this);

@@ -22,7 +22,7 @@ class EditedMembers;
 class EncodingMenu;
 class EntryArranger;
 class EntryTableModel;
-class JobQueue;
+class JobRunner;
 class OperationJob;
 class EntryTableView;
 class FolderBrowser;
@@ -239,5 +239,5 @@ private:
     std::shared_ptr<OperationJob> m_statusOwner;
     // Last, so that it is the first member to go: it cancels its jobs, and
     // no completion is posted to a controller that is being torn down.
-    std::unique_ptr<JobQueue> m_jobs;
+    std::unique_ptr<JobRunner> m_jobs;
 };

@@ -9,7 +9,7 @@
 #include "ui/FolderBrowser.h"
 #include "platform/FileManagerActionsInstaller.h"
 #include "engine/FailureReport.h"
-#include "engine/JobQueue.h"
+#include "engine/JobRunner.h"
 #include "engine/OperationJob.h"
 #include "engine/ToolPassword.h"
 #include "ui/ActivityIndicator.h"
@@ -39,7 +39,7 @@ std::shared_ptr<OperationJob> CorvexController::runOperation(const OperationRequ
     const QString statusBefore = m_statusLabel->text();
     setStatus(status);
     auto handle = std::make_shared<std::shared_ptr<OperationJob>>();
-    JobQueue::Callbacks callbacks;
+    JobRunner::Callbacks callbacks;
     callbacks.progress = [this](const OperationProgress &progress) { m_activity->setProgress(progress); };
     callbacks.question = [this](const Question &question) { return answer(question); };
     callbacks.finished = [this, handle, statusBefore, request, succeeded](Outcome outcome) {
@@ -292,7 +292,7 @@ void CorvexController::chooseEncoding()
 void CorvexController::installFileManagerActions()
 {
     // A job like any other, so the window stays live while the script runs.
-    JobQueue::Callbacks callbacks;
+    JobRunner::Callbacks callbacks;
     callbacks.finished = [this](const Outcome &outcome) {
         if (!outcome.succeeded()) {
             showError(outcome.description);

@@ -38,6 +38,7 @@ EntryArranger::EntryArranger(EntryTableModel *model, QAbstractItemView *view, QO
     : QObject(parent)
     , m_model(model)
     , m_view(view)
+    , m_handoff(this)
 {
     m_pool.setMaxThreadCount(1);
     connect(model, &EntryTableModel::entriesReplaced, this, &EntryArranger::forgetEntries);
@@ -127,12 +128,12 @@ void EntryArranger::start(bool prepareOnly)
         && (m_column < 0 || m_shownOrder == m_order))
         request.narrowFrom = m_model->order();
 
-    m_pool.start([this, request = std::move(request)]() mutable {
+    m_pool.start([this, post = m_handoff.poster(), request = std::move(request)]() mutable {
         const Result result = compute(request, m_latest);
         // The entries are let go here, on the worker: freeing a large list
         // would stall the window.
         request = Request();
-        QMetaObject::invokeMethod(this, [this, result] { finished(result); }, Qt::QueuedConnection);
+        post([this, result] { finished(result); });
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/ThreadHandoff.h"
 #include "ui/EntryTableModel.h"
 
 #include <QByteArray>
@@ -78,5 +79,6 @@ private:
     std::atomic<quint64> m_latest{0};
     bool m_busy = false;
     bool m_again = false;
+    ThreadHandoff m_handoff;
     QThreadPool m_pool;
 };

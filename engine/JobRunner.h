@@ -2,10 +2,10 @@
 
 #include "engine/Operation.h"
 
-#include <deque>
+#include "engine/ThreadHandoff.h"
+
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <vector>
 
 class ArchiveEngine;
@@ -15,9 +15,9 @@ class QObject;
 // Runs operations on the global thread pool and hands their progress,
 // questions and outcome to the context object's thread as queued calls, so
 // callers never see a worker thread. Each start returns the job's handle,
-// which cancels it from any thread. A queue that goes away cancels what it
+// which cancels it from any thread. A runner that goes away cancels what it
 // started and delivers nothing more.
-class JobQueue
+class JobRunner
 {
 public:
     struct Callbacks {
@@ -26,15 +26,15 @@ public:
         // Optional; its answer goes back to the waiting job. Without it
         // every question is answered with a cancel.
         std::function<Answer(const Question &)> question;
-        // Exactly once, unless the queue is gone by then.
+        // Exactly once, unless the runner is gone by then.
         std::function<void(Outcome)> finished;
     };
     using Work = std::function<Outcome(OperationJob &)>;
 
-    explicit JobQueue(QObject *context);
-    ~JobQueue();
-    JobQueue(const JobQueue &) = delete;
-    JobQueue &operator=(const JobQueue &) = delete;
+    explicit JobRunner(QObject *context);
+    ~JobRunner();
+    JobRunner(const JobRunner &) = delete;
+    JobRunner &operator=(const JobRunner &) = delete;
 
     std::shared_ptr<OperationJob> start(Work work, Callbacks callbacks);
     std::shared_ptr<OperationJob> start(const ArchiveEngine &engine, const OperationRequest &request,
@@ -44,16 +44,6 @@ public:
     int running() const;
 
 private:
-    // Shared with the workers, which may outlive the queue. Workers leave
-    // calls here, and the receiver, in the context's thread, takes and runs
-    // them: each call is made, run and destroyed on one side of the mutex.
-    struct Link {
-        std::mutex mutex;
-        QObject *receiver = nullptr;   // null once the queue is gone
-        std::deque<std::function<void()>> calls;
-    };
-    class Receiver;
-    std::shared_ptr<Link> m_link;
-    std::unique_ptr<Receiver> m_receiver;
+    ThreadHandoff m_handoff;
     std::vector<std::weak_ptr<OperationJob>> m_jobs;
 };
