@@ -88,12 +88,17 @@ ArchiveFile::~ArchiveFile()
         ::close(m_fd);
 }
 
+FileIdentity ArchiveFile::identityAt(const QString &path)
+{
+    struct stat named;
+    return ::stat(QFile::encodeName(path).constData(), &named) == 0 ? identityOf(named) : FileIdentity();
+}
+
 bool ArchiveFile::isUnchanged() const
 {
     if (m_fd < 0)
         return false;
     // Both the file held open (written to in place?) and the path (replaced?).
-    struct stat held, named;
-    return ::fstat(m_fd, &held) == 0 && identityOf(held) == m_identity
-        && ::stat(QFile::encodeName(m_path).constData(), &named) == 0 && identityOf(named) == m_identity;
+    struct stat held;
+    return ::fstat(m_fd, &held) == 0 && identityOf(held) == m_identity && identityAt(m_path) == m_identity;
 }

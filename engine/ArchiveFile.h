@@ -35,6 +35,8 @@ public:
     bool isUnchanged() const;
     // As it was when opened.
     const FileIdentity &identity() const { return m_identity; }
+    // What `path` names now (links followed); all zero when nothing.
+    static FileIdentity identityAt(const QString &path);
 
 private:
     void open();

@@ -1,9 +1,12 @@
 #include "engine/FileOps.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <dirent.h>
 #include <ftw.h>
 #include <sys/stat.h>
@@ -11,10 +14,20 @@
 
 namespace FileOps {
 
-Fd::~Fd()
+void Fd::reset(int fd)
 {
     if (m_fd >= 0)
         ::close(m_fd);
+    m_fd = fd;
+}
+
+int newPrivateFolder(const QString &parent, const QByteArray &prefix, QString &made)
+{
+    QByteArray pattern = QFile::encodeName(parent) + '/' + prefix + "XXXXXX";
+    if (!::mkdtemp(pattern.data()))
+        return errno;
+    made = QFile::decodeName(pattern);
+    return 0;
 }
 
 int openFolder(const QByteArray &path)

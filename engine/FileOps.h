@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QString>
 #include <fcntl.h>
 #include <functional>
 #include <sys/stat.h>
@@ -13,15 +14,17 @@ namespace FileOps {
 
 constexpr int kOpenFolder = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
-// Closes its descriptor when it goes.
+// Owns a descriptor, so that every exit path closes it.
 class Fd
 {
 public:
     explicit Fd(int fd = -1) : m_fd(fd) {}
-    ~Fd();
+    ~Fd() { reset(); }
     Fd(const Fd &) = delete;
     Fd &operator=(const Fd &) = delete;
     int get() const { return m_fd; }
+    // Closes the one held, and holds `fd`.
+    void reset(int fd = -1);
 
 private:
     int m_fd;
@@ -31,6 +34,12 @@ private:
 // long the path: past PATH_MAX, from folder to folder in pieces the kernel
 // takes. -1 with errno set on failure.
 int openFolder(const QByteArray &path);
+
+// A new folder in `parent` only its owner can enter (0700), named `prefix`
+// and six characters nobody could have chosen before; sets `made` and
+// returns 0, or returns errno.
+int newPrivateFolder(const QString &parent, const QByteArray &prefix, QString &made);
+
 // rename(2) that never replaces: fails with EEXIST when `to` exists, even
 // as a dangling link. Returns 0 or -1 with errno set.
 int renameNoReplace(int fromFolder, const char *from, int toFolder, const char *to);

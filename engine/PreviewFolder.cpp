@@ -14,7 +14,7 @@
 #include <unistd.h>
 
 namespace {
-constexpr char kPrefix[] = "/CorvexPreview-";
+constexpr char kPrefix[] = "CorvexPreview-";
 }
 
 QString PreviewFolder::base()
@@ -32,19 +32,18 @@ QString PreviewFolder::base()
 QString PreviewFolder::create()
 {
     const QString folder = base();
-    QByteArray pattern = QFile::encodeName(folder) + kPrefix + QByteArray::number(::getpid()) + "-XXXXXX";
-    // mkdtemp makes it 0700 under a name nobody could have chosen before.
-    if (!::mkdtemp(pattern.data()))
+    QString made;
+    if (const int error = FileOps::newPrivateFolder(folder, kPrefix + QByteArray::number(::getpid()) + '-', made))
         throw SystemError::fromErrno(
-            QCoreApplication::translate("PreviewFolder", "Cannot create a preview folder in “%1”").arg(folder), errno);
-    return QFile::decodeName(pattern);
+            QCoreApplication::translate("PreviewFolder", "Cannot create a preview folder in “%1”").arg(folder), error);
+    return made;
 }
 
 bool PreviewFolder::remove(const QString &folder)
 {
     const QByteArray native = QFile::encodeName(folder);
     const qsizetype slash = native.lastIndexOf('/');
-    if (slash < 0 || !native.mid(slash).startsWith(kPrefix))
+    if (slash < 0 || !native.mid(slash + 1).startsWith(kPrefix))
         return false;
     const FileOps::Fd parent(::open(native.left(slash + 1).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     return parent.get() >= 0 && FileOps::removeTree(parent.get(), native.mid(slash + 1).constData());

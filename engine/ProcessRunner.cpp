@@ -24,20 +24,7 @@ extern char **environ;
 
 namespace {
 
-// Owns a descriptor so that every exit path closes it.
-struct Fd {
-    int fd = -1;
-    Fd() = default;
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    ~Fd() { reset(); }
-    void reset()
-    {
-        if (fd >= 0)
-            ::close(fd);
-        fd = -1;
-    }
-};
+using FileOps::Fd;
 
 constexpr int kPipeSize = 1 << 20;
 constexpr qsizetype kFeedChunk = 256 * 1024;
@@ -49,8 +36,8 @@ void makePipe(Fd &readEnd, Fd &writeEnd)
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         throw SystemError::fromErrno(QCoreApplication::translate("ProcessRunner", "Cannot create a pipe"), errno);
-    readEnd.fd = fds[0];
-    writeEnd.fd = fds[1];
+    readEnd.reset(fds[0]);
+    writeEnd.reset(fds[1]);
 }
 
 // A program that exits before reading its input must not end ours.
@@ -262,17 +249,17 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
         makePipe(outRead[i], outWrite[i]);
         if (i + 1 < count) {
             makePipe(linkRead[i], linkWrite[i]);
-            ::fcntl(linkRead[i].fd, F_SETPIPE_SZ, kPipeSize);
+            ::fcntl(linkRead[i].get(), F_SETPIPE_SZ, kPipeSize);
         }
     }
     if (feeding) {
         ignoreBrokenPipes();
         makePipe(inputRead, inputWrite);
-        ::fcntl(inputWrite.fd, F_SETFL, O_NONBLOCK);
-        ::fcntl(inputWrite.fd, F_SETPIPE_SZ, kPipeSize);
+        ::fcntl(inputWrite.get(), F_SETFL, O_NONBLOCK);
+        ::fcntl(inputWrite.get(), F_SETPIPE_SZ, kPipeSize);
     }
     // Room for what the last run writes while the reader pauses (below).
-    const bool largePipe = ::fcntl(outRead[count - 1].fd, F_SETPIPE_SZ, kPipeSize) >= kPipeSize;
+    const bool largePipe = ::fcntl(outRead[count - 1].get(), F_SETPIPE_SZ, kPipeSize) >= kPipeSize;
 
     std::vector<QByteArray> environmentBytes;
     std::vector<char *> envp = environmentFor(options.environment, environmentBytes);
@@ -287,9 +274,9 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
     };
     try {
         for (size_t i = 0; i < count; ++i) {
-            const int input = i > 0 ? linkRead[i - 1].fd : feeding ? inputRead.fd : -1;
-            const int output = i + 1 < count ? linkWrite[i].fd : outWrite[i].fd;
-            pids.push_back(spawn(plan.stages[i], envp.empty() ? nullptr : envp.data(), input, output, outWrite[i].fd));
+            const int input = i > 0 ? linkRead[i - 1].get() : feeding ? inputRead.get() : -1;
+            const int output = i + 1 < count ? linkWrite[i].get() : outWrite[i].get();
+            pids.push_back(spawn(plan.stages[i], envp.empty() ? nullptr : envp.data(), input, output, outWrite[i].get()));
         }
     } catch (...) {
         signalAll(SIGKILL);
@@ -300,7 +287,7 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
     // What the last run leaves of its input, read once it has ended well.
     Fd rest;
     if (plan.lastReadsAll && count > 1)
-        rest.fd = ::fcntl(linkRead[count - 2].fd, F_DUPFD_CLOEXEC, 0);
+        rest.reset(::fcntl(linkRead[count - 2].get(), F_DUPFD_CLOEXEC, 0));
     for (size_t i = 0; i < count; ++i) {
         outWrite[i].reset();
         linkRead[i].reset();
@@ -317,14 +304,14 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
         qint64 killAt = 0;
         size_t open = count;
         std::vector<pollfd> fds;
-        while (open > 0 || rest.fd >= 0) {
+        while (open > 0 || rest.get() >= 0) {
             fds.clear();
             for (size_t i = 0; i < count; ++i)
-                fds.push_back({outRead[i].fd, POLLIN, 0});   // a negative fd is skipped
+                fds.push_back({outRead[i].get(), POLLIN, 0});   // a negative fd is skipped
             const bool watchCancel = options.cancelFd >= 0 && !cancelled;
             fds.push_back({watchCancel ? options.cancelFd : -1, POLLIN, 0});
-            fds.push_back({inputWrite.fd, POLLOUT, 0});
-            fds.push_back({draining ? rest.fd : -1, POLLIN, 0});
+            fds.push_back({inputWrite.get(), POLLOUT, 0});
+            fds.push_back({draining ? rest.get() : -1, POLLIN, 0});
             const int timeout = cancelled ? int(std::max<qint64>(0, killAt - monotonicMs())) : -1;
             const int ready = ::poll(fds.data(), nfds_t(fds.size()), timeout);
             if (ready < 0 && errno == EINTR)
@@ -346,10 +333,10 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
             }
             // Closed after the last byte, or when the run stopped reading:
             // it can never wait for another line.
-            if (fds[count + 1].revents && !feeder.feed(inputWrite.fd, options))
+            if (fds[count + 1].revents && !feeder.feed(inputWrite.get(), options))
                 inputWrite.reset();
             if (fds[count + 2].revents) {
-                const ssize_t n = ::read(rest.fd, buffer.data(), size_t(buffer.size()));
+                const ssize_t n = ::read(rest.get(), buffer.data(), size_t(buffer.size()));
                 const bool zeros = std::all_of(buffer.constData(), buffer.constData() + std::max<ssize_t>(n, 0),
                                                [](char c) { return c == 0; });
                 planResult.leftData = !zeros;
@@ -360,7 +347,7 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
             for (size_t i = 0; i < count; ++i) {
                 if (!fds[i].revents)
                     continue;
-                const ssize_t n = ::read(outRead[i].fd, buffer.data(), size_t(buffer.size()));
+                const ssize_t n = ::read(outRead[i].get(), buffer.data(), size_t(buffer.size()));
                 if (n < 0 && errno == EINTR)
                     continue;
                 if (n <= 0) {
@@ -368,7 +355,7 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
                     --open;
                     // The last run has ended: its input's rest is read only
                     // if it ended well.
-                    if (i + 1 == count && rest.fd >= 0) {
+                    if (i + 1 == count && rest.get() >= 0) {
                         waitStatus[i] = reap(pids[i]);
                         draining = !cancelled && WIFEXITED(waitStatus[i]) && WEXITSTATUS(waitStatus[i]) == 0;
                         if (!draining)

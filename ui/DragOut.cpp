@@ -1,9 +1,12 @@
 #include "ui/DragOut.h"
 
+#include "engine/ArchiveFile.h"
 #include "engine/SystemError.h"
 #include "engine/FileNames.h"
+#include "engine/FileOps.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -12,7 +15,6 @@
 #include <QStandardPaths>
 
 #include <cerrno>
-#include <cstdlib>
 #include <sys/stat.h>
 
 namespace {
@@ -49,22 +51,20 @@ QString DragOut::newFolder(QString &problem)
                 QDir(info.filePath()).removeRecursively();
         }
     }
-    QByteArray pattern = QFile::encodeName(folder) + '/' + kPrefix + "XXXXXX";
-    // mkdtemp makes it 0700 under a name nobody could have chosen before.
-    if (!::mkdtemp(pattern.data())) {
+    QString made;
+    if (const int error = FileOps::newPrivateFolder(folder, kPrefix, made)) {
         problem = SystemError::fromErrno(
-            QCoreApplication::translate("DragOut", "Cannot create a folder in “%1”").arg(folder), errno).message();
+            QCoreApplication::translate("DragOut", "Cannot create a folder in “%1”").arg(folder), error).message();
         return {};
     }
-    m_folders.append(QFile::decodeName(pattern));
-    return m_folders.last();
+    m_folders.append(made);
+    return made;
 }
 
 bool DragOut::sameSource(const Kept &kept, const QString &archive, const MemberSelection::Members &members)
 {
-    const QFileInfo info(archive);
     return !kept.folder.isEmpty() && kept.archive == archive && kept.all == members.all
-        && kept.paths == members.paths && info.lastModified() == kept.modified && info.size() == kept.size;
+        && kept.paths == members.paths && ArchiveFile::identityAt(archive) == kept.file;
 }
 
 QString DragOut::kept(const QString &archive, const MemberSelection::Members &members) const
@@ -80,8 +80,7 @@ QString DragOut::kept(const QString &archive, const MemberSelection::Members &me
 
 void DragOut::keep(const QString &archive, const MemberSelection::Members &members, const QString &folder)
 {
-    const QFileInfo info(archive);
-    m_kept = {archive, info.lastModified(), info.size(), members.all, members.paths, folder};
+    m_kept = {archive, ArchiveFile::identityAt(archive), members.all, members.paths, folder};
 }
 
 QList<QUrl> DragOut::urls(const QString &folder, const MemberSelection::Members &members)

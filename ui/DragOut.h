@@ -1,8 +1,8 @@
 #pragma once
 
+#include "engine/Operation.h"
 #include "ui/MemberSelection.h"
 
-#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <QUrl>
@@ -42,8 +42,7 @@ public:
 private:
     struct Kept {
         QString archive;
-        QDateTime modified;
-        qint64 size = -1;
+        FileIdentity file;
         bool all = false;
         QStringList paths;
         QString folder;
