@@ -1,5 +1,7 @@
 #include "engine/FailureReport.h"
 
+#include "engine/PasswordSignals.h"
+
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -92,7 +94,7 @@ struct LineRule {
 
 const LineRule lineRules[] = {
     {"Can't allocate required memory", Problem::OutOfMemory},
-    {"Wrong password", Problem::WrongPassword},
+    {PasswordSignals::kWrongPassword, Problem::WrongPassword},
     // corvex-reader's: libarchive decrypts no RAR, and a volume set names
     // the volume it lacks.
     {"Cannot decrypt: encrypted members are not supported", Problem::EncryptedRar},

@@ -21,7 +21,7 @@ struct Refusal {
 // right password reads the same, except ZIP's "Wrong password".
 constexpr std::array<Refusal, 4> table{{
     // ZIP: the password check failed.
-    {"Wrong password", Place::Message},
+    {PasswordSignals::kWrongPassword, Place::Message},
     // 7z data; or a ZipCrypto password that passed its one-byte check by
     // chance (1 in 256), the member then failing decompression or its CRC.
     {"Data Error in encrypted file. Wrong password?", Place::Message},

@@ -15,6 +15,9 @@ class PasswordSignals
 public:
     enum class Verdict { None, Needed, Wrong };
 
+    // ZIP's refusal of a password, leading the tool's error line.
+    static constexpr char kWrongPassword[] = "Wrong password";
+
     void feed(QByteArrayView chunk);
     // The prompt was printed; also while the tool still waits for a line.
     bool asked() const;
