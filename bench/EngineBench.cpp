@@ -24,6 +24,7 @@
 //                                            an operation cancelled after <ms>:
 //                                            cancel until it has returned
 #include "engine/ArchiveEngine.h"
+#include "tests/RunToEnd.h"
 #include "engine/CreationRules.h"
 #include "BenchSupport.h"
 #include "engine/FolderIndex.h"
@@ -66,6 +67,12 @@ quint64 digest(const std::vector<ArchiveEntry> &entries)
     return hash;
 }
 
+int failed(const Outcome &outcome)
+{
+    std::fprintf(stderr, "%s%s\n", qPrintable(outcome.description), qPrintable(outcome.output));
+    return 1;
+}
+
 int usage()
 {
     std::fprintf(stderr, "usage: corvex_bench tool|list|rss <archive> | parse <listing> [repeats] | "
@@ -93,9 +100,12 @@ int list(const QString &archive)
     const ArchiveEngine e = engine();
     const double start = now();
     const double cpuStart = cpuSeconds();
-    const std::vector<ArchiveEntry> entries = e.list(archive);
+    const Outcome listed = runToEnd(e, OperationKind::List, archive);
     const double seconds = now() - start;
     const double cpu = cpuSeconds() - cpuStart;
+    if (!listed.succeeded())
+        return failed(listed);
+    const std::vector<ArchiveEntry> &entries = listed.entries;
     std::printf("seconds=%.4f\ncpu_seconds=%.4f\nentries=%zu\ndigest=%016llx\n", seconds, cpu, entries.size(),
                 qulonglong(digest(entries)));
     return 0;
@@ -103,7 +113,10 @@ int list(const QString &archive)
 
 int rss(const QString &archive)
 {
-    const std::vector<ArchiveEntry> entries = engine().list(archive);
+    const Outcome listed = runToEnd(engine(), OperationKind::List, archive);
+    if (!listed.succeeded())
+        return failed(listed);
+    const std::vector<ArchiveEntry> &entries = listed.entries;
     std::printf("peak_rss=%lld\nentries=%zu\n", qlonglong(peakRss()), entries.size());
     return 0;
 }
@@ -179,9 +192,7 @@ int extractMembers(const QStringList &arguments)
     const double start = now();
     const Outcome outcome = e.execute(request, job);
     std::printf("seconds=%.4f\nstatus=%d\n", now() - start, outcome.succeeded() ? 0 : 1);
-    if (!outcome.succeeded())
-        std::fprintf(stderr, "%s%s\n", qPrintable(outcome.description), qPrintable(outcome.output));
-    return outcome.succeeded() ? 0 : 1;
+    return outcome.succeeded() ? 0 : failed(outcome);
 }
 
 // The painted program reads the same monotonic clock, so the two subtract.

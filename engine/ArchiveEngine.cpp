@@ -103,13 +103,6 @@ std::unique_ptr<QTemporaryFile> memberList(const QStringList &members, const Nam
     return file;
 }
 
-void throwOnFailure(const Outcome &outcome)
-{
-    if (outcome.kind == Outcome::Kind::Succeeded)
-        return;
-    throw SystemError(outcome.description.isEmpty() ? outcome.output : outcome.description);
-}
-
 } // namespace
 
 ArchiveEngine::ArchiveEngine(const QString &resourceFolder)
@@ -130,18 +123,6 @@ QString ArchiveEngine::applicationResourceFolder()
         return QString();
     const QString folder = QDir::cleanPath(programFolder + QStringLiteral("/../share/corvex"));
     return QFileInfo(folder).isDir() ? folder : QString();
-}
-
-QString ArchiveEngine::run(const QStringList &arguments, const QString &workingFolder) const
-{
-    ProcessRunner::Options options = ToolPlans::options();
-    options.workingFolder = workingFolder;
-    const ProcessRunner::Result result = ProcessRunner::run(executable(), arguments, options);
-    if (!result.problem.isEmpty())
-        throw SystemError(result.problem);
-    if (result.status != 0)
-        throw SystemError(QString::fromUtf8(result.output));
-    return QString::fromUtf8(result.output);
 }
 
 Outcome ArchiveEngine::runPlan(const ToolPlan &plan, OperationJob &job, const QString &password,
@@ -344,52 +325,4 @@ Outcome ArchiveEngine::executeOnce(const OperationRequest &request, OperationJob
         return change(request, job);
     }
     return systemFailure(QStringLiteral("Unknown operation."));
-}
-
-namespace {
-
-Outcome executeToEnd(const ArchiveEngine &engine, const OperationRequest &request)
-{
-    OperationJob job;
-    return engine.execute(request, job);
-}
-
-} // namespace
-
-std::vector<ArchiveEntry> ArchiveEngine::list(const QString &archive) const
-{
-    OperationRequest request;
-    request.archive = archive;
-    Outcome outcome = executeToEnd(*this, request);
-    throwOnFailure(outcome);
-    return std::move(outcome.entries);
-}
-
-void ArchiveEngine::extract(const QString &archive, const QString &destination) const
-{
-    OperationRequest request;
-    request.kind = OperationKind::Extract;
-    request.archive = archive;
-    request.destination = destination;
-    throwOnFailure(executeToEnd(*this, request));
-}
-
-void ArchiveEngine::createZip(const QString &zip, const QStringList &inputs) const
-{
-    OperationRequest request;
-    request.kind = OperationKind::Create;
-    request.archive = zip;
-    request.inputs = inputs;
-    throwOnFailure(executeToEnd(*this, request));
-}
-
-QString ArchiveEngine::preview(const ArchiveEntry &entry, const QString &archive) const
-{
-    OperationRequest request;
-    request.kind = OperationKind::Preview;
-    request.archive = archive;
-    request.members = {entry.path()};
-    const Outcome outcome = executeToEnd(*this, request);
-    throwOnFailure(outcome);
-    return outcome.path;
 }

@@ -40,18 +40,6 @@ public:
     // progress to the job and stopping when it is cancelled. Never throws.
     Outcome execute(const OperationRequest &request, OperationJob &job) const;
 
-    // The same without progress or cancel; failures throw as run() does.
-    // Runs the tool once; returns its output, or throws
-    // SystemError (a launch failure, or any status but 0 with the output).
-    QString run(const QStringList &arguments, const QString &workingFolder = QString()) const;
-
-    std::vector<ArchiveEntry> list(const QString &archive) const;
-    void extract(const QString &archive, const QString &destination) const;
-    void createZip(const QString &zip, const QStringList &inputs) const;
-    // Unpacks one member into a fresh private folder (PreviewFolder) and
-    // returns where the member lies there.
-    QString preview(const ArchiveEntry &entry, const QString &archive) const;
-
 private:
     // Runs a plan for the job: progress from whichever run reports it (or
     // from the share of the input file fed), the password to the run that

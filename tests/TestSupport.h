@@ -1,7 +1,7 @@
 #pragma once
 // Files and archives for the tests: scratch files, the real 7zz, listings.
 
-#include "engine/ArchiveEngine.h"
+#include "RunToEnd.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -99,7 +99,7 @@ inline QStringList sortedPaths(const std::vector<ArchiveEntry> &entries)
     return paths.sort(), paths;
 }
 
-inline QStringList memberPaths(const QString &archive) { return sortedPaths(ArchiveEngine(kResources).list(archive)); }
+inline QStringList memberPaths(const QString &archive) { return sortedPaths(runToEnd(ArchiveEngine(kResources), OperationKind::List, archive).entries); }
 
 // Every file and folder below `folder`, relative and sorted.
 inline QStringList tree(const QString &folder)
