@@ -185,6 +185,10 @@ private:
     // An operation on `archive`, with the password that worked for it while
     // it is the current archive.
     OperationRequest requestFor(OperationKind kind, const QString &archive) const;
+    // Extracting `members` of `archive` into `folder`, placed relative to the
+    // folder they were chosen in.
+    OperationRequest extractRequest(const QString &archive, const MemberSelection::Members &members,
+                                    const QString &folder) const;
     // The folder an extraction goes to, asked like Extract does; empty when cancelled.
     QString chooseDestination();
     // Opens a standard folder in the file manager, when it exists.
@@ -208,6 +212,7 @@ private:
     EncodingMenu *m_encodingMenu = nullptr;
     QAbstractButton *m_encodingButton = nullptr;
     QAction *m_viewAction = nullptr;
+    QAction *m_showInFolderAction = nullptr;   // for the folder table only
     std::vector<FormatAction> m_formatActions;
     // The current archive's row of the format table.
     const ArchiveFormat *m_format = &ArchiveFormats::other();

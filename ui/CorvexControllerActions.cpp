@@ -106,6 +106,19 @@ OperationRequest CorvexController::requestFor(OperationKind kind, const QString 
     return request;
 }
 
+OperationRequest CorvexController::extractRequest(const QString &archive, const MemberSelection::Members &members,
+                                                  const QString &folder) const
+{
+    OperationRequest request = requestFor(OperationKind::Extract, archive);
+    request.destination = folder;
+    // The whole archive is named by naming nothing.
+    if (!members.all) {
+        request.members = members.paths;
+        request.base = members.base;
+    }
+    return request;
+}
+
 void CorvexController::cancelWork()
 {
     for (const auto &job : m_running)
@@ -199,9 +212,9 @@ void CorvexController::extractArchive()
     if (folder.isEmpty())
         return;
 
-    OperationRequest request = requestFor(OperationKind::Extract, archive);
-    request.destination = folder;
-    runOperation(request, tr("Extracting…"), [this, folder](const Outcome &) {
+    MemberSelection::Members whole;
+    whole.all = true;
+    runOperation(extractRequest(archive, whole, folder), tr("Extracting…"), [this, folder](const Outcome &) {
         setStatus(tr("Extracted to %1").arg(folder));
         m_desktop.reveal({folder});
     });

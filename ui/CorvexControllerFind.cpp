@@ -126,10 +126,7 @@ void CorvexController::showMemberMenu(const QPoint &globalPosition)
     if (!activeTable()->selectionModel()->hasSelection())
         return;
     m_viewAction->setEnabled(entry && !entry->isFolder() && m_format->can.testFlag(Capability::Extract));
-    for (QAction *action : m_memberMenu->actions()) {
-        if (action->objectName() == QLatin1String("showInFolderAction"))
-            action->setVisible(!folders);
-    }
+    m_showInFolderAction->setVisible(!folders);
     m_memberMenu->popup(globalPosition);
 }
 
@@ -168,14 +165,7 @@ void CorvexController::extractSelected()
 void CorvexController::extractMembers(const QString &archive, const MemberSelection::Members &members,
                                       const QString &folder)
 {
-    OperationRequest request = requestFor(OperationKind::Extract, archive);
-    request.destination = folder;
-    // The whole archive is named by naming nothing.
-    if (!members.all) {
-        request.members = members.paths;
-        request.base = members.base;
-    }
-    runOperation(request, tr("Extracting selected items…"), [this, folder](const Outcome &) {
+    runOperation(extractRequest(archive, members, folder), tr("Extracting selected items…"), [this, folder](const Outcome &) {
         setStatus(tr("Extracted to %1").arg(folder));
         m_desktop.reveal({folder});
     });
@@ -202,10 +192,9 @@ void CorvexController::dragSelected()
         showError(problem);
         return;
     }
-    OperationRequest request = requestFor(OperationKind::Extract, archive);
-    request.destination = folder;
-    if (!members.all)
-        request.members = members.paths;
+    OperationRequest request = extractRequest(archive, members, folder);
+    // The copies are offered where they lie in the archive (DragOut::urls).
+    request.base.clear();
     const auto extracted = [this, archive, members, folder](const Outcome &) {
         m_dragOut->keep(archive, members, folder);
         const QList<QUrl> urls = DragOut::urls(folder, members);

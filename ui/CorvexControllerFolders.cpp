@@ -89,8 +89,8 @@ void CorvexController::buildFolders()
     connect(folderTable, &EntryTableView::menuRequested, this, &CorvexController::showMemberMenu);
     connect(folderTable, &EntryTableView::dragRequested, this, &CorvexController::dragSelected);
     connect(m_searchField, &QLineEdit::textChanged, this, &CorvexController::showViewPages);
-    m_memberMenu->addAction(tr("Show in Folder"), this, &CorvexController::showInFolder)
-        ->setObjectName(QStringLiteral("showInFolderAction"));
+    m_showInFolderAction = m_memberMenu->addAction(tr("Show in Folder"), this, &CorvexController::showInFolder);
+    m_showInFolderAction->setObjectName(QStringLiteral("showInFolderAction"));
 
     connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_1), m_window.get()), &QShortcut::activated, this,
             [this] { setView(View::AllFiles); });
