@@ -141,18 +141,23 @@ Outcome ArchiveEngine::runPlan(const ToolPlan &plan, OperationJob &job, const QS
     // A listing writes nothing, and the tool reads a stop request only
     // between archives: there is nothing to wait for.
     size_t indexed = 0;
-    if (listing)
+    const bool beside = plan.listingBeside;
+    if (listing && !beside)
         options.graceMs = 10;
+    const size_t listingStage = beside ? count - 2 : count - 1;
     // A listing through a pipeline has both a share read and members listed.
     OperationProgress listed;
     options.onOutput = [&](int stage, QByteArrayView chunk) {
-        if (listing && size_t(stage) + 1 == count) {
+        if (listing && size_t(stage) == listingStage) {
             listing->feed(chunk);
             // The window's folder index grows with the listing.
             for (; folders && indexed < listing->entryCount(); ++indexed)
                 folders->add(listing->entries()[indexed]);
-            listed.items = qint64(listing->entryCount());
-            job.report(listed);
+            // Beside an extraction, the extraction's progress is shown.
+            if (!beside) {
+                listed.items = qint64(listing->entryCount());
+                job.report(listed);
+            }
             return;
         }
         // Only the first run's standard input is free for a password.
@@ -160,7 +165,7 @@ Outcome ArchiveEngine::runPlan(const ToolPlan &plan, OperationJob &job, const QS
             passwordSignals.feed(chunk);
         if (auto latest = progress[size_t(stage)].feed(chunk)) {
             listed.percent = latest->percent;
-            job.report(listing ? listed : *latest);
+            job.report(listing && !beside ? listed : *latest);
         }
     };
     options.onFed = [&job, &listed](qint64 fed, qint64 size) {
@@ -182,7 +187,7 @@ Outcome ArchiveEngine::runPlan(const ToolPlan &plan, OperationJob &job, const QS
         }
         Outcome outcome = toolOutcome(result, job, password);
         // Kept on success too: it says whether chosen members were found.
-        if (outcome.succeeded() && !listing)
+        if (outcome.succeeded() && (!listing || beside))
             outcome.output = QString::fromUtf8(result.stages.back().output);
         return outcome;
     }
@@ -209,17 +214,20 @@ Outcome ArchiveEngine::listing(const OperationRequest &request, const ArchiveFor
 }
 
 Outcome ArchiveEngine::extractInto(const OperationRequest &request, const ArchiveFormat &format, const QString &folder,
-                                   const NameRecovery &names, OperationJob &job, int tarFd) const
+                                   const NameRecovery &names, OperationJob &job, int tarFd,
+                                   ListingParser *listing) const
 {
     try {
         std::unique_ptr<QTemporaryFile> members;
         if (!request.members.isEmpty())
             members = memberList(request.members, names);
-        const ToolPlan plan = m_plans.extract(format, request.archive, folder, members ? members->fileName() : QString(),
-                                              members && names.hasOldNames(), tarFd);
+        const QString list = members ? members->fileName() : QString();
+        const bool toolNames = members && names.hasOldNames();
+        const ToolPlan plan = listing ? m_plans.extractListed(format, request.archive, folder, list, toolNames, tarFd)
+                                      : m_plans.extract(format, request.archive, folder, list, toolNames, tarFd);
         // Run inside the folder: the tool would have made it for "-o" too.
         FileNames::createFolder(folder);
-        Outcome outcome = runPlan(plan, job, request.password);
+        Outcome outcome = runPlan(plan, job, request.password, listing);
         // The tool ends with success when none of the names it was given is
         // in the archive; asked for members, that is no success. Reading a
         // tar from a stream it does not even say so: nothing came out.

@@ -49,9 +49,11 @@ private:
                     ListingParser *listing = nullptr, FolderIndex::Builder *folders = nullptr) const;
     // One attempt, with the request's password; execute() asks and retries.
     Outcome executeOnce(const OperationRequest &request, OperationJob &job) const;
-    // `tarFd`: the open archive when it is a compressed tar (see ToolPlans).
+    // `tarFd`: the open archive when it is a compressed tar (see ToolPlans);
+    // `listing` then gets its listing, read beside the extraction.
     Outcome extractInto(const OperationRequest &request, const ArchiveFormat &format, const QString &folder,
-                        const NameRecovery &names, OperationJob &job, int tarFd) const;
+                        const NameRecovery &names, OperationJob &job, int tarFd,
+                        ListingParser *listing = nullptr) const;
     Outcome listing(const OperationRequest &request, const ArchiveFormat &format, OperationJob &job,
                     int tarFd) const;
     Outcome create(const OperationRequest &request, OperationJob &job) const;
@@ -80,9 +82,13 @@ private:
     Outcome extraction(const OperationRequest &request, OperationJob &job) const;
     Outcome screen(const OperationRequest &request, const ArchiveFile &file, const ArchiveFormat &format,
                    OperationJob &job, int tarFd) const;
+    // The screen of a listing made: refused, failed, or its screening.
+    Outcome screenListed(const OperationRequest &request, const ArchiveFile &file, int tarFd, Outcome listed) const;
+    // `listedBeside`: a compressed tar not screened yet, listed beside its
+    // extraction and screened before anything is placed.
     Outcome stagedExtraction(const OperationRequest &request, const ArchiveFile &file, const ArchiveFormat &format,
                              const QString &destination, const NameRecovery &names, OperationJob &job,
-                             int tarFd) const;
+                             int tarFd, bool listedBeside) const;
     // The file's descriptor when it is a compressed stream holding a tar; else -1.
     int tarFd(const ArchiveFile &file, const ArchiveFormat &format) const;
 

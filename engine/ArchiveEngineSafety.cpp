@@ -11,6 +11,7 @@
 #include "engine/FileNames.h"
 #include "engine/FileOps.h"
 #include "engine/FolderIndex.h"
+#include "engine/ListingParser.h"
 #include "engine/OperationJob.h"
 #include "engine/PathScreen.h"
 #include "engine/PreviewFolder.h"
@@ -112,31 +113,40 @@ Outcome ArchiveEngine::testing(const OperationRequest &request, OperationJob &jo
 Outcome ArchiveEngine::screen(const OperationRequest &request, const ArchiveFile &file, const ArchiveFormat &format,
                               OperationJob &job, int tarFd) const
 {
-    Outcome outcome;
     // The caller's listing is good for as long as the file is the one listed.
     if (request.screening && request.screening->file == file.identity()) {
+        Outcome outcome;
         outcome.screening = request.screening;
-    } else {
-        Outcome listed = listing(request, format, job, tarFd);
-        if (listed.kind == Outcome::Kind::Cancelled)
-            return listed;
-        // An empty tar would make an empty folder and call it done.
-        if (listed.succeeded() && listed.entries.empty() && tarFd >= 0)
-            return failed(Outcome::Failure::System,
-                          QCoreApplication::translate("ArchiveEngine", "“%1” is empty: there is nothing to extract.")
-                              .arg(QFileInfo(request.archive).fileName()));
-        const NameRecovery names = recoverNames(request, listed.entries);
-        outcome.screening = PathScreen::screen(listed.entries, names);
-        outcome.screening->file = file.identity();
-        // A listing that failed part-way still refuses what it reached; with
-        // nothing to refuse, it fails: what was not listed was not screened.
-        if (outcome.screening->passed() && !listed.succeeded()) {
-            listed.entries.clear();
-            return listed;
-        }
-        if (outcome.screening->passed() && !file.isUnchanged())
-            return changed();
+        if (!outcome.screening->passed())
+            outcome.kind = Outcome::Kind::Refused;
+        return outcome;
     }
+    Outcome listed = listing(request, format, job, tarFd);
+    if (listed.kind == Outcome::Kind::Cancelled)
+        return listed;
+    return screenListed(request, file, tarFd, std::move(listed));
+}
+
+Outcome ArchiveEngine::screenListed(const OperationRequest &request, const ArchiveFile &file, int tarFd,
+                                    Outcome listed) const
+{
+    Outcome outcome;
+    // An empty tar would make an empty folder and call it done.
+    if (listed.succeeded() && listed.entries.empty() && tarFd >= 0)
+        return failed(Outcome::Failure::System,
+                      QCoreApplication::translate("ArchiveEngine", "“%1” is empty: there is nothing to extract.")
+                          .arg(QFileInfo(request.archive).fileName()));
+    const NameRecovery names = recoverNames(request, listed.entries);
+    outcome.screening = PathScreen::screen(listed.entries, names);
+    outcome.screening->file = file.identity();
+    // A listing that failed part-way still refuses what it reached; with
+    // nothing to refuse, it fails: what was not listed was not screened.
+    if (outcome.screening->passed() && !listed.succeeded()) {
+        listed.entries.clear();
+        return listed;
+    }
+    if (outcome.screening->passed() && !file.isUnchanged())
+        return changed();
     if (!outcome.screening->passed())
         outcome.kind = Outcome::Kind::Refused;
     return outcome;
@@ -160,11 +170,20 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
     if (auto problem = unusable(file, format, request.kind))
         return *problem;
     const int tar = tarFd(file, format);
-    Outcome screened = screen(request, file, format, job, tar);
-    if (!screened.succeeded())
-        return screened;
+    // A compressed tar not screened yet is listed beside its extraction,
+    // from one decompression: the tool writes only inside the staging folder
+    // (it writes through no link it made, docs/tarballs.md), and nothing is
+    // placed before the listing has passed the screen.
+    const bool listedBeside = tar >= 0 && !(request.screening && request.screening->file == file.identity());
+    Outcome screened;
+    if (!listedBeside) {
+        screened = screen(request, file, format, job, tar);
+        if (!screened.succeeded())
+            return screened;
+    }
 
-    // The destination is made only now: a refused archive leaves no trace.
+    // The destination is made only now, and a tarball refused beside its
+    // extraction takes it away again: a refused archive leaves no trace.
     QString destination;
     bool made = false;
     try {
@@ -177,13 +196,16 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
             made = folder.created;
         } else {
             destination = request.destination;
+            made = listedBeside && !QFileInfo::exists(destination);
             FileNames::createFolder(destination);
         }
     } catch (const SystemError &error) {
         return failed(Outcome::Failure::System, error.message());
     }
 
-    Outcome outcome = stagedExtraction(request, file, format, destination, screened.screening->names, job, tar);
+    Outcome outcome = stagedExtraction(request, file, format, destination,
+                                       listedBeside ? NameRecovery() : screened.screening->names, job, tar,
+                                       listedBeside);
     const QByteArray native = QFile::encodeName(destination);
     if (!outcome.succeeded() && made) {
         // A preview folder is private and ours; a new extraction folder goes only if empty.
@@ -199,16 +221,28 @@ Outcome ArchiveEngine::extraction(const OperationRequest &request, OperationJob 
 
 Outcome ArchiveEngine::stagedExtraction(const OperationRequest &request, const ArchiveFile &file,
                                         const ArchiveFormat &format, const QString &destination,
-                                        const NameRecovery &names, OperationJob &job, int tarFd) const
+                                        const NameRecovery &names, OperationJob &job, int tarFd,
+                                        bool listedBeside) const
 {
     try {
         ExtractionStaging staging(destination);
         const auto placed = [&]() -> Outcome {
-            Outcome outcome = extractInto(request, format, staging.path(), names, job, tarFd);
+            ListingParser parser(false);
+            Outcome outcome = extractInto(request, format, staging.path(), names, job, tarFd,
+                                          listedBeside ? &parser : nullptr);
+            NameRecovery listedNames = names;
+            if (listedBeside && outcome.kind != Outcome::Kind::Cancelled) {
+                Outcome listed = outcome;
+                listed.entries = parser.finish();
+                Outcome screened = screenListed(request, file, tarFd, std::move(listed));
+                if (!screened.succeeded())
+                    return screened;
+                listedNames = screened.screening->names;
+            }
             if (!outcome.succeeded())
                 return outcome;
             // The tool wrote the stored bytes; the items take the names the listing showed.
-            names.renameIn(staging.path());
+            listedNames.renameIn(staging.path());
             // What the tool read must be what was screened.
             if (!file.isUnchanged())
                 return changed();

@@ -25,6 +25,8 @@ public:
     int get() const { return m_fd; }
     // Closes the one held, and holds `fd`.
     void reset(int fd = -1);
+    // Gives up the one held, unclosed.
+    int release() { const int fd = m_fd; m_fd = -1; return fd; }
 
 private:
     int m_fd;

@@ -243,14 +243,25 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
             throw SystemError(QStringLiteral("A password can go only to a run whose standard input is free."));
     }
 
+    // ToolPlan::listingBeside: the output of the run `source` comes to us,
+    // and we pass it on to the run `side` and to the last.
+    const bool beside = plan.listingBeside && count >= 3;
+    const size_t side = count - 2;
+    const size_t source = count - 3;
     std::vector<Fd> outRead(count), outWrite(count), linkRead(count), linkWrite(count);
-    Fd inputRead, inputWrite;
+    Fd inputRead, inputWrite, sideRead, sideWrite, copyRead, copyWrite;
     for (size_t i = 0; i < count; ++i) {
         makePipe(outRead[i], outWrite[i]);
         if (i + 1 < count) {
             makePipe(linkRead[i], linkWrite[i]);
             ::fcntl(linkRead[i].get(), F_SETPIPE_SZ, kPipeSize);
         }
+    }
+    if (beside) {
+        ignoreBrokenPipes();
+        makePipe(sideRead, sideWrite);
+        ::fcntl(sideWrite.get(), F_SETFL, O_NONBLOCK);
+        ::fcntl(sideWrite.get(), F_SETPIPE_SZ, kPipeSize);
     }
     if (feeding) {
         ignoreBrokenPipes();
@@ -259,7 +270,7 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
         ::fcntl(inputWrite.get(), F_SETPIPE_SZ, kPipeSize);
     }
     // Room for what the last run writes while the reader pauses (below).
-    const bool largePipe = ::fcntl(outRead[count - 1].get(), F_SETPIPE_SZ, kPipeSize) >= kPipeSize;
+    const bool largePipe = ::fcntl(outRead[beside ? side : count - 1].get(), F_SETPIPE_SZ, kPipeSize) >= kPipeSize;
 
     std::vector<QByteArray> environmentBytes;
     std::vector<char *> envp = environmentFor(options.environment, environmentBytes);
@@ -274,8 +285,10 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
     };
     try {
         for (size_t i = 0; i < count; ++i) {
-            const int input = i > 0 ? linkRead[i - 1].get() : feeding ? inputRead.get() : -1;
-            const int output = i + 1 < count ? linkWrite[i].get() : outWrite[i].get();
+            int input = i > 0 ? linkRead[i - 1].get() : feeding ? inputRead.get() : -1;
+            int output = i + 1 < count ? linkWrite[i].get() : outWrite[i].get();
+            if (beside && i == side)
+                input = sideRead.get(), output = outWrite[i].get();
             pids.push_back(spawn(plan.stages[i], envp.empty() ? nullptr : envp.data(), input, output, outWrite[i].get()));
         }
     } catch (...) {
@@ -288,12 +301,32 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
     Fd rest;
     if (plan.lastReadsAll && count > 1)
         rest.reset(::fcntl(linkRead[count - 2].get(), F_DUPFD_CLOEXEC, 0));
+    if (beside) {
+        copyRead.reset(linkRead[source].release());
+        copyWrite.reset(linkWrite[side].release());
+        ::fcntl(copyWrite.get(), F_SETFL, O_NONBLOCK);
+    }
     for (size_t i = 0; i < count; ++i) {
         outWrite[i].reset();
         linkRead[i].reset();
         linkWrite[i].reset();
     }
     inputRead.reset();
+    sideRead.reset();
+    // The piece read from `source`, and how much of it each reader has.
+    QByteArray copied(kFeedChunk, Qt::Uninitialized);
+    qsizetype copiedSize = 0, toSide = 0, toLast = 0;
+    // A reader that stopped reading gets no more; with neither left, the
+    // source loses its reader too.
+    const auto pass = [&copied, &copiedSize](Fd &to, qsizetype &at) {
+        const ssize_t n = ::write(to.get(), copied.constData() + at, size_t(copiedSize - at));
+        if (n >= 0)
+            at += n;
+        else if (errno != EAGAIN && errno != EINTR)
+            to.reset();
+        if (to.get() < 0)
+            at = copiedSize;
+    };
 
     std::vector<OutputKeeper> keepers(count, OutputKeeper(options.keepLimit));
     Feeder feeder(plan, options);
@@ -312,6 +345,10 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
             fds.push_back({watchCancel ? options.cancelFd : -1, POLLIN, 0});
             fds.push_back({inputWrite.get(), POLLOUT, 0});
             fds.push_back({draining ? rest.get() : -1, POLLIN, 0});
+            const bool copiedAll = toSide == copiedSize && toLast == copiedSize;
+            fds.push_back({copiedAll ? copyRead.get() : -1, POLLIN, 0});
+            fds.push_back({toSide < copiedSize ? sideWrite.get() : -1, POLLOUT, 0});
+            fds.push_back({toLast < copiedSize ? copyWrite.get() : -1, POLLOUT, 0});
             const int timeout = cancelled ? int(std::max<qint64>(0, killAt - monotonicMs())) : -1;
             const int ready = ::poll(fds.data(), nfds_t(fds.size()), timeout);
             if (ready < 0 && errno == EINTR)
@@ -344,6 +381,23 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
                 if (n == 0 || (n < 0 && errno != EINTR) || !zeros)
                     rest.reset();
             }
+            if (fds[count + 3].revents) {
+                const ssize_t n = ::read(copyRead.get(), copied.data(), size_t(copied.size()));
+                if (n == 0 || (n < 0 && errno != EINTR)) {
+                    // Its end, given on to both.
+                    copyRead.reset(), sideWrite.reset(), copyWrite.reset();
+                } else if (n > 0) {
+                    copiedSize = n;
+                    toSide = sideWrite.get() >= 0 ? 0 : n;
+                    toLast = copyWrite.get() >= 0 ? 0 : n;
+                }
+            }
+            if (fds[count + 4].revents)
+                pass(sideWrite, toSide);
+            if (fds[count + 5].revents)
+                pass(copyWrite, toLast);
+            if (beside && sideWrite.get() < 0 && copyWrite.get() < 0)
+                copyRead.reset();
             for (size_t i = 0; i < count; ++i) {
                 if (!fds[i].revents)
                     continue;
@@ -370,7 +424,7 @@ ProcessRunner::PlanResult runPlan(const ToolPlan &plan, const ProcessRunner::Opt
                 // costs both processes a switch per write, more than the
                 // parsing. After a short read, a pause lets the output gather
                 // instead; the pipe holds far more than the tool writes meanwhile.
-                if (i + 1 == count && largePipe && n < kPipeSize / 4 && !cancelled) {
+                if (i == (beside ? side : count - 1) && largePipe && n < kPipeSize / 4 && !cancelled) {
                     timespec pause{0, 1000000};
                     ::nanosleep(&pause, nullptr);
                 }

@@ -44,4 +44,8 @@ struct ToolPlan {
     // How often the password line is given: reading an encrypted archive
     // and writing the changed one, the tool asks once for each (measured).
     int passwordLines = 1;
+    // The run before the last reads the same input as the last, which the
+    // runner copies to both, and its output is its own: a compressed tar
+    // listed beside its extraction from one decompression. Needs three runs.
+    bool listingBeside = false;
 };

@@ -92,6 +92,18 @@ ToolPlan ToolPlans::extract(const ArchiveFormat &format, const QString &archive,
     return one(format.reader, std::move(arguments), folder);
 }
 
+ToolPlan ToolPlans::extractListed(const ArchiveFormat &format, const QString &archive, const QString &folder,
+                                  const QString &memberList, bool toolNames, int tarFd) const
+{
+    ToolPlan plan = extract(format, archive, folder, memberList, toolNames, tarFd);
+    plan.stages.insert(plan.stages.begin() + 1,
+                       {program(format.reader),
+                        {QStringLiteral("l"), QStringLiteral("-slt"), QStringLiteral("-si"), QStringLiteral("-ttar")},
+                        QString(), false});
+    plan.listingBeside = true;
+    return plan;
+}
+
 // "-snl": a link is stored as a link, never followed: nothing from outside
 // the chosen items goes in, and a link loop ends.
 ToolPlan ToolPlans::createZip(const QString &zip, const QStringList &inputs, bool encrypted,

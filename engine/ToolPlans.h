@@ -34,6 +34,10 @@ public:
     // not be UTF-8; it then reads the list's bytes as they are (measured).
     ToolPlan extract(const ArchiveFormat &format, const QString &archive, const QString &folder,
                      const QString &memberList = QString(), bool toolNames = false, int tarFd = -1) const;
+    // The extraction of a compressed tar (`tarFd`) with its listing beside
+    // it, both from one decompression (ToolPlan::listingBeside).
+    ToolPlan extractListed(const ArchiveFormat &format, const QString &archive, const QString &folder,
+                           const QString &memberList, bool toolNames, int tarFd) const;
     // With `encrypted` the tool reads the new password from its standard input;
     // `excluded` names a file listing the paths to leave out, one a line.
     ToolPlan createZip(const QString &zip, const QStringList &inputs, bool encrypted = false,

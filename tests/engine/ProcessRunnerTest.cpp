@@ -95,10 +95,15 @@ private slots:
     {
         QTest::addColumn<int>("trigger");   // the run whose first output cancels
         QTest::addColumn<int>("hanging");   // the run that ignores SIGTERM; -1: none
-        QTest::newRow("first run") << 0 << -1;
-        QTest::newRow("last run") << 1 << -1;
-        QTest::newRow("first hangs") << 1 << 0;
-        QTest::newRow("last hangs") << 1 << 1;
+        QTest::addColumn<bool>("beside");   // a listing beside the last run, reading the first's output too
+        QTest::newRow("first run") << 0 << -1 << false;
+        QTest::newRow("last run") << 1 << -1 << false;
+        QTest::newRow("first hangs") << 1 << 0 << false;
+        QTest::newRow("last hangs") << 1 << 1 << false;
+        QTest::newRow("beside, first run") << 0 << -1 << true;
+        QTest::newRow("beside, listing") << 1 << -1 << true;
+        QTest::newRow("beside, listing hangs") << 2 << 1 << true;
+        QTest::newRow("beside, last hangs") << 2 << 2 << true;
     }
 
     void cancelEndsEveryRun()
@@ -112,6 +117,10 @@ private slots:
             ToolPlan plan;
             plan.stages = {{test_support::kTool, {"x", "-so", "-bsp2", "--", m_dir.filePath("big.tar.gz")}, QString()},
                            {test_support::kTool, {"x", "-si", "-ttar", "-bsp1", "-y", "-o."}, staging.path()}};
+            QFETCH(bool, beside);
+            if (beside)
+                plan.stages.insert(plan.stages.begin() + 1, {test_support::kTool, {"l", "-slt", "-si", "-ttar"}, QString()});
+            plan.listingBeside = beside;
             if (hanging >= 0)
                 plan.stages[hanging] = {CORVEX_HELPER_DIR "/corvex_test_tool", {"hang", m_dir.filePath("pid")}, QString()};
             ProcessRunner::Options options;
