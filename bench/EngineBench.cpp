@@ -20,6 +20,8 @@
 //                                            ArchiveEngine::execute making a new
 //                                            archive as the Compress dialog does
 //                                            (level Fast), from start to placed
+//   corvex_bench update <archive> <item>     ArchiveEngine::execute adding the item
+//                                            to the archive, as -addto does
 //   corvex_bench cancel list|extract|create <archive> <path> <ms>
 //                                            an operation cancelled after <ms>:
 //                                            cancel until it has returned
@@ -288,6 +290,22 @@ int create(const QString &extension, const QString &archive, const QString &item
     return outcome.succeeded() ? 0 : 1;
 }
 
+// The item added to an existing archive as -addto and the window do it.
+int update(const QString &archive, const QString &item)
+{
+    OperationRequest request;
+    request.kind = OperationKind::Add;
+    request.archive = archive;
+    request.inputs = {item};
+    OperationJob job;
+    const double start = now();
+    const Outcome outcome = engine().execute(request, job);
+    std::printf("seconds=%.4f\nstatus=%d\n", now() - start, int(outcome.kind));
+    if (!outcome.succeeded())
+        std::fprintf(stderr, "%s\n", qPrintable(outcome.description));
+    return outcome.succeeded() ? 0 : 1;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -317,6 +335,8 @@ int main(int argc, char *argv[])
             return cancel(path, args[3], args[4], args[5].toInt());
         if (command == QLatin1String("create") && args.size() == 5)
             return create(path, args[3], args[4]);
+        if (command == QLatin1String("update") && args.size() == 4)
+            return update(path, args[3]);
         if (command == QLatin1String("parse"))
             return parse(path, args.size() > 3 ? std::max(1, args[3].toInt()) : 5);
         if (command == QLatin1String("folder-index"))
