@@ -49,16 +49,21 @@ void LocationBar::arrange()
     if (m_parts.isEmpty())
         return;
     const QFontMetrics metrics = fontMetrics();
+    // The current folder is drawn heavier, so it is measured so too.
+    QFont heavy = font();
+    heavy.setWeight(QFont::DemiBold);
+    const QFontMetrics heavyMetrics(heavy);
+    const int last = int(m_parts.size()) - 1;
+    const auto metricsOf = [&](int part) -> const QFontMetrics & { return part == last ? heavyMetrics : metrics; };
     const int available = width() - 2 * kPadding;
     const int separator = metrics.horizontalAdvance(kSeparator) + 2 * kSeparatorGap;
-    const auto widthOf = [&](const QString &text) { return metrics.horizontalAdvance(text); };
+    const auto widthOf = [&](const QString &text, int part = -1) { return metricsOf(part).horizontalAdvance(text); };
 
     // Parts kept from the end backwards, the first always; the rest become "…".
-    const int last = int(m_parts.size()) - 1;
-    int used = widthOf(m_parts.first());
+    int used = widthOf(m_parts.first(), 0);
     int firstKept = last + 1;
     while (firstKept > 1) {
-        const int more = separator + widthOf(m_parts[firstKept - 1]);
+        const int more = separator + widthOf(m_parts[firstKept - 1], firstKept - 1);
         const int leftOut = firstKept - 1 > 1 ? separator + widthOf(kLeftOut) : 0;
         if (firstKept <= last && used + more + leftOut > available)
             break;
@@ -75,20 +80,21 @@ void LocationBar::arrange()
     // the current folder last.
     int total = 0;
     for (const auto &[part, text] : texts)
-        total += widthOf(text);
+        total += widthOf(text, part);
     total += separator * int(texts.size() - 1);
     for (size_t i = 0; i < texts.size() && total > available; ++i) {
         if (texts[i].first < 0)
             continue;
-        const int before = widthOf(texts[i].second);
-        const int room = std::max(before - (total - available), widthOf(kLeftOut));
-        texts[i].second = metrics.elidedText(texts[i].second, Qt::ElideMiddle, room);
-        total -= before - widthOf(texts[i].second);
+        const int part = texts[i].first;
+        const int before = widthOf(texts[i].second, part);
+        const int room = std::max(before - (total - available), widthOf(kLeftOut, part));
+        texts[i].second = metricsOf(part).elidedText(texts[i].second, Qt::ElideMiddle, room);
+        total -= before - widthOf(texts[i].second, part);
     }
 
     int x = kPadding;
     for (const auto &[part, text] : texts) {
-        const int w = widthOf(text);
+        const int w = widthOf(text, part);
         m_shown.push_back({part, text, QRect(x, 0, w, height())});
         x += w + separator;
     }
