@@ -19,7 +19,7 @@ struct Refusal {
 
 // The refusals of this tool version, matched by prefix. Damage under the
 // right password reads the same, except ZIP's "Wrong password".
-constexpr std::array<Refusal, 4> table{{
+const std::array<Refusal, 4> table{{
     // ZIP: the password check failed.
     {PasswordSignals::kWrongPassword, Place::Message},
     // 7z data; or a ZipCrypto password that passed its one-byte check by
