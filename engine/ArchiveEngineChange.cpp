@@ -28,14 +28,6 @@
 
 namespace {
 
-Outcome ended(Outcome::Kind kind, const QString &description = QString())
-{
-    Outcome outcome;
-    outcome.kind = kind;
-    outcome.failure = kind == Outcome::Kind::Failed ? Outcome::Failure::System : Outcome::Failure::None;
-    outcome.description = description;
-    return outcome;
-}
 
 QSet<QString> pathsOf(const std::vector<ArchiveEntry> &entries)
 {
@@ -83,23 +75,23 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
     const ArchiveFile file(request.archive);
     const ArchiveFormat &format = ArchiveFormats::identify(file.path(), file.descriptor());
     if (!file.isOpen()) {
-        Outcome outcome = ended(Outcome::Kind::Failed, file.description());
+        Outcome outcome = Outcome::ended(Outcome::Kind::Failed, file.description());
         if (file.problem() == ArchiveFile::Problem::NotAFile)
             outcome.failure = Outcome::Failure::NotAFile;
         return outcome;
     }
     if (const QString refusal = ArchiveFormats::refusal(format, Capability::Update); !refusal.isEmpty())
-        return ended(Outcome::Kind::Refused, refusal);
+        return Outcome::ended(Outcome::Kind::Refused, refusal);
     // A compressed tar is changed as the tar, decompressed beside the
     // archive, and compressed again the same way at the end.
     const int tar = format.compressedStream ? tarFd(file, format) : -1;
     if (format.compressedStream && tar < 0)
-        return ended(Outcome::Kind::Refused,
+        return Outcome::ended(Outcome::Kind::Refused,
                      QCoreApplication::translate("ArchiveEngine", "Corvex can change %1 only when it holds a tar archive.")
                          .arg(ArchiveFormats::described(format)));
     ArchiveChange change(file);
     if (!change.problem().isEmpty())
-        return ended(Outcome::Kind::Failed, change.problem());
+        return Outcome::ended(Outcome::Kind::Failed, change.problem());
     QString source = change.target();
     if (tar >= 0) {
         const QString written = change.nextTemporary();
@@ -127,7 +119,7 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
                 smallest = &entry;
         }
         if (smallest && !encrypted) {
-            Outcome needed = ended(Outcome::Kind::Failed);
+            Outcome needed = Outcome::ended(Outcome::Kind::Failed);
             needed.failure = Outcome::Failure::PasswordNeeded;
             return needed;
         }
@@ -138,7 +130,7 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
                     !tested.succeeded())
                     return tested;
             } catch (const SystemError &error) {
-                return ended(Outcome::Kind::Failed, error.message());
+                return Outcome::ended(Outcome::Kind::Failed, error.message());
             }
         }
     }
@@ -166,7 +158,7 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
                 for (auto it = before.cbegin(); !found && it != before.cend(); ++it)
                     found = ChangeRules::within(*it, member);
                 if (!found)
-                    return ended(Outcome::Kind::Failed,
+                    return Outcome::ended(Outcome::Kind::Failed,
                                  QCoreApplication::translate("ArchiveEngine", "“%1” is not in the archive.").arg(member));
             }
             for (const QString &path : before) {
@@ -185,7 +177,7 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
         case OperationKind::Rename: {
             const QString member = request.members.value(0);
             if (const QString problem = ChangeRules::renameProblem(before, member, request.newName); !problem.isEmpty())
-                return ended(Outcome::Kind::Refused, problem);
+                return Outcome::ended(Outcome::Kind::Refused, problem);
             const QString to = ChangeRules::renamed(member, request.newName);
             for (const QString &path : before)
                 expected.insert(ChangeRules::within(path, member) ? to + path.mid(member.size()) : path);
@@ -200,7 +192,7 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
             for (const QString &input : request.inputs) {
                 const QString item = QFileInfo(input).canonicalFilePath();
                 if (!item.isEmpty() && ChangeRules::within(change.target(), item))
-                    return ended(Outcome::Kind::Refused,
+                    return Outcome::ended(Outcome::Kind::Refused,
                                  QCoreApplication::translate("ArchiveEngine", "“%1” holds the archive itself, so it cannot be added to it.")
                                      .arg(QFileInfo(input).fileName()));
             }
@@ -216,7 +208,7 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
         if (!outcome.succeeded())
             return outcome;
         if (job.isCancelled())
-            return ended(Outcome::Kind::Cancelled);
+            return Outcome::ended(Outcome::Kind::Cancelled);
 
         // What was written must hold what it should before it replaces anything.
         OperationRequest check = reading;
@@ -233,11 +225,11 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
         for (auto it = paths.cbegin(); sound && !exact && it != paths.cend(); ++it)
             sound = !it->startsWith(QLatin1String(".corvex-held-"));
         if (!sound)
-            return ended(Outcome::Kind::Failed,
+            return Outcome::ended(Outcome::Kind::Failed,
                          QCoreApplication::translate("ArchiveEngine", "The changed archive did not hold what it should, so “%1” was left as it was.")
                              .arg(QFileInfo(request.archive).fileName()));
         if (job.isCancelled())
-            return ended(Outcome::Kind::Cancelled);
+            return Outcome::ended(Outcome::Kind::Cancelled);
         if (tar >= 0) {
             outcome = step([&](const QString &from, const QString &to) { return m_plans.compressed(format, from, to); });
             if (!outcome.succeeded())
@@ -251,7 +243,7 @@ Outcome ArchiveEngine::change(const OperationRequest &request, OperationJob &job
                 int(excludedSpecial.size())).arg(excludedSpecial.join(QStringLiteral(", ")));
         return outcome;
     } catch (const SystemError &error) {
-        return ended(Outcome::Kind::Failed, error.message());
+        return Outcome::ended(Outcome::Kind::Failed, error.message());
     }
 }
 
@@ -283,13 +275,13 @@ Outcome ArchiveEngine::add(const OperationRequest &request, OperationJob &job, c
                 question.newIsFolder = item.folder;
                 const std::optional<Answer> answer = job.ask(question);
                 if (!answer || answer->cancelled)
-                    return ended(Outcome::Kind::Cancelled);
+                    return Outcome::ended(Outcome::Kind::Cancelled);
                 choice = answer->choice;
                 if (answer->applyToAll)
                     always = choice;
             }
             if (choice == ConflictChoice::Cancel)
-                return ended(Outcome::Kind::Cancelled);
+                return Outcome::ended(Outcome::Kind::Cancelled);
             if (choice == ConflictChoice::Skip)
                 continue;
             if (choice == ConflictChoice::KeepBoth)
@@ -301,7 +293,7 @@ Outcome ArchiveEngine::add(const OperationRequest &request, OperationJob &job, c
         items.push_back(item);
     }
     if (items.empty())
-        return ended(Outcome::Kind::Succeeded);
+        return Outcome::ended(Outcome::Kind::Succeeded);
 
     QStringList inputs;
     for (const Item &item : items) {

@@ -10,24 +10,11 @@
 
 #include <QTemporaryFile>
 
-namespace {
-
-Outcome ended(Outcome::Kind kind, const QString &description = QString())
-{
-    Outcome outcome;
-    outcome.kind = kind;
-    outcome.failure = kind == Outcome::Kind::Failed ? Outcome::Failure::System : Outcome::Failure::None;
-    outcome.description = description;
-    return outcome;
-}
-
-} // namespace
-
 Outcome ArchiveEngine::createArchive(const OperationRequest &request, OperationJob &job) const
 {
     const NewArchiveOptions &options = *request.creation;
     if (const QString problem = CreationRules::passwordProblem(options.format, request.password); !problem.isEmpty())
-        return ended(Outcome::Kind::Failed, problem);
+        return Outcome::ended(Outcome::Kind::Failed, problem);
 
     bool replace = false;
     if (CreationRules::taken(request.archive, options.volumeBytes)) {
@@ -42,7 +29,7 @@ Outcome ArchiveEngine::createArchive(const OperationRequest &request, OperationJ
         const std::optional<Answer> answer = job.ask(question);
         if (!answer || answer->cancelled || answer->choice == ConflictChoice::Cancel
             || answer->choice == ConflictChoice::Skip)
-            return ended(Outcome::Kind::Cancelled);
+            return Outcome::ended(Outcome::Kind::Cancelled);
         replace = answer->choice == ConflictChoice::Replace;
     }
 
@@ -51,7 +38,7 @@ Outcome ArchiveEngine::createArchive(const OperationRequest &request, OperationJ
     try {
         excluded = leftOut(request.inputs, note);
     } catch (const SystemError &error) {
-        return ended(Outcome::Kind::Failed, error.message());
+        return Outcome::ended(Outcome::Kind::Failed, error.message());
     }
     NewArchive archive(request.archive, QLatin1String(CreationRules::row(options.format).extension),
                        options.volumeBytes > 0);
@@ -61,13 +48,13 @@ Outcome ArchiveEngine::createArchive(const OperationRequest &request, OperationJ
     // The tool names the file it wrote, which the user never sees.
     outcome.output.replace(archive.temporaryPath(), request.archive);
     if (outcome.succeeded() && job.isCancelled())
-        return ended(Outcome::Kind::Cancelled);
+        return Outcome::ended(Outcome::Kind::Cancelled);
     if (!outcome.succeeded())
         return outcome;
     try {
         outcome.path = archive.place(replace);
     } catch (const SystemError &error) {
-        return ended(Outcome::Kind::Failed, error.message());
+        return Outcome::ended(Outcome::Kind::Failed, error.message());
     }
     outcome.description = note;
     return outcome;

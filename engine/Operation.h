@@ -146,6 +146,16 @@ struct Outcome {
         Damaged,       // the tool did not notice: a tar in a stream ends before the stream
     };
 
+    // An end the engine itself decides: a failure of this kind is the system's.
+    static Outcome ended(Kind kind, const QString &description = QString())
+    {
+        Outcome outcome;
+        outcome.kind = kind;
+        outcome.failure = kind == Kind::Failed ? Failure::System : Failure::None;
+        outcome.description = description;
+        return outcome;
+    }
+
     Kind kind = Kind::Succeeded;
     Failure failure = Failure::None;
     // Failed: the tool's exit status and its output (bounded), or the
