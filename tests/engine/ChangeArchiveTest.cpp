@@ -7,6 +7,7 @@
 #include <QCryptographicHash>
 #include <filesystem>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace test_support;
 namespace fs = std::filesystem;
@@ -141,6 +142,9 @@ private slots:
         const QString archive = original(extension);
         QVERIFY(!archive.isEmpty());
         QVERIFY(::chmod(QFile::encodeName(archive).constData(), 0640) == 0);
+        // Someone else's archive, changed by root, stays theirs.
+        const bool root = ::geteuid() == 0;
+        QVERIFY(!root || ::chown(QFile::encodeName(archive).constData(), 4242, 4343) == 0);
         // Reached through a link, which stays one.
         const QString link = m_dir.filePath("work/link." + extension);
         QFile::remove(link);
@@ -155,6 +159,10 @@ private slots:
         QCOMPARE(listing(archive), after);
         QVERIFY(QFileInfo(link).isSymLink());
         QCOMPARE(fs::status(archive.toStdString()).permissions(), fs::perms(0640));
+        struct stat placed = {};
+        QVERIFY(::stat(QFile::encodeName(archive).constData(), &placed) == 0);
+        if (root)
+            QCOMPARE(std::pair(placed.st_uid, placed.st_gid), std::pair(uid_t(4242), gid_t(4343)));
         QCOMPARE(folderNames().filter(QRegularExpression("^\\.")), QStringList());
         if (adding && members.contains("g"))
             QVERIFY(outcome.description.contains("fifo"));
