@@ -520,56 +520,16 @@
 <context>
     <name>CorvexController</name>
     <message>
-        <source>Open an archive to begin</source>
-        <translation>Öffnen Sie ein Archiv, um zu beginnen</translation>
-    </message>
-    <message>
         <source>Ready</source>
         <translation>Bereit</translation>
-    </message>
-    <message>
-        <source>Open</source>
-        <translation>Öffnen</translation>
     </message>
     <message>
         <source>Extract</source>
         <translation>Entpacken</translation>
     </message>
     <message>
-        <source>Test</source>
-        <translation>Prüfen</translation>
-    </message>
-    <message>
-        <source>Compress to ZIP</source>
-        <translation>Als ZIP packen</translation>
-    </message>
-    <message>
         <source>View</source>
         <translation>Ansehen</translation>
-    </message>
-    <message>
-        <source>QUICK ACCESS</source>
-        <translation>SCHNELLZUGRIFF</translation>
-    </message>
-    <message>
-        <source>Open Archive</source>
-        <translation>Archiv öffnen</translation>
-    </message>
-    <message>
-        <source>Home</source>
-        <translation>Persönlicher Ordner</translation>
-    </message>
-    <message>
-        <source>Downloads</source>
-        <translation>Downloads</translation>
-    </message>
-    <message>
-        <source>Documents</source>
-        <translation>Dokumente</translation>
-    </message>
-    <message>
-        <source>Desktop</source>
-        <translation>Schreibtisch</translation>
     </message>
     <message>
         <source>Reading archive…</source>
@@ -634,10 +594,6 @@
         </translation>
     </message>
     <message>
-        <source>File Manager Actions</source>
-        <translation>Dateimanager-Menü</translation>
-    </message>
-    <message>
         <source>File manager actions installed</source>
         <translation>Dateimanager-Aktionen installiert</translation>
     </message>
@@ -668,36 +624,12 @@
         </translation>
     </message>
     <message>
-        <source>Encoding</source>
-        <translation>Zeichensatz</translation>
-    </message>
-    <message>
-        <source>Compress…</source>
-        <translation>Packen…</translation>
-    </message>
-    <message>
         <source>Extract Here, Extract to Folder, Compress to ZIP, and Compress… are now in your file manager&apos;s context menu.</source>
         <translation>„Extract Here“, „Extract to Folder“, „Compress to ZIP“ und „Compress…“ stehen jetzt im Kontextmenü Ihres Dateimanagers.</translation>
     </message>
     <message>
         <source>Creating archive…</source>
         <translation>Archiv wird erstellt…</translation>
-    </message>
-    <message>
-        <source>All Files</source>
-        <translation>Alle Dateien</translation>
-    </message>
-    <message>
-        <source>Every member in one list (Ctrl+1)</source>
-        <translation>Alle Elemente in einer Liste (Strg+1)</translation>
-    </message>
-    <message>
-        <source>Folders</source>
-        <translation>Ordner</translation>
-    </message>
-    <message>
-        <source>One folder at a time (Ctrl+2)</source>
-        <translation>Ein Ordner nach dem anderen (Strg+2)</translation>
     </message>
     <message>
         <source>Show in Folder</source>
@@ -1096,6 +1028,93 @@
     </message>
 </context>
 <context>
+    <name>MainWindow</name>
+    <message>
+        <source>Open an archive to begin</source>
+        <translation>Öffnen Sie ein Archiv, um zu beginnen</translation>
+    </message>
+    <message>
+        <source>Ready</source>
+        <translation>Bereit</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>Extract</source>
+        <translation>Entpacken</translation>
+    </message>
+    <message>
+        <source>Test</source>
+        <translation>Prüfen</translation>
+    </message>
+    <message>
+        <source>Compress to ZIP</source>
+        <translation>Als ZIP packen</translation>
+    </message>
+    <message>
+        <source>Compress…</source>
+        <translation>Packen…</translation>
+    </message>
+    <message>
+        <source>Add Files…</source>
+        <translation>Dateien hinzufügen …</translation>
+    </message>
+    <message>
+        <source>Add Folder…</source>
+        <translation>Ordner hinzufügen …</translation>
+    </message>
+    <message>
+        <source>View</source>
+        <translation>Ansehen</translation>
+    </message>
+    <message>
+        <source>File Manager Actions</source>
+        <translation>Dateimanager-Menü</translation>
+    </message>
+    <message>
+        <source>Encoding</source>
+        <translation>Zeichensatz</translation>
+    </message>
+    <message>
+        <source>Open Archive</source>
+        <translation>Archiv öffnen</translation>
+    </message>
+    <message>
+        <source>Home</source>
+        <translation>Persönlicher Ordner</translation>
+    </message>
+    <message>
+        <source>Downloads</source>
+        <translation>Downloads</translation>
+    </message>
+    <message>
+        <source>Documents</source>
+        <translation>Dokumente</translation>
+    </message>
+    <message>
+        <source>Desktop</source>
+        <translation>Schreibtisch</translation>
+    </message>
+    <message>
+        <source>All Files</source>
+        <translation>Alle Dateien</translation>
+    </message>
+    <message>
+        <source>Every member in one list (Ctrl+1)</source>
+        <translation>Alle Elemente in einer Liste (Strg+1)</translation>
+    </message>
+    <message>
+        <source>Folders</source>
+        <translation>Ordner</translation>
+    </message>
+    <message>
+        <source>One folder at a time (Ctrl+2)</source>
+        <translation>Ein Ordner nach dem anderen (Strg+2)</translation>
+    </message>
+</context>
+<context>
     <name>NewZip</name>
     <message>
         <source>Cannot save “%1”</source>
@@ -1187,6 +1206,13 @@
     <message>
         <source>Filter</source>
         <translation>Filtern</translation>
+    </message>
+</context>
+<context>
+    <name>SidebarPanel</name>
+    <message>
+        <source>QUICK ACCESS</source>
+        <translation>SCHNELLZUGRIFF</translation>
     </message>
 </context>
 <context>

@@ -6,6 +6,7 @@
 #include "engine/Operation.h"
 #include "platform/Desktop.h"
 #include "ui/EditedMembers.h"
+#include "ui/MainWindow.h"
 #include "ui/MemberSelection.h"
 
 #include <QObject>
@@ -14,31 +15,25 @@
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <span>
 #include <vector>
 
-class ActivityIndicator;
 class DragOut;
 class EditedMembers;
-class EncodingMenu;
 class EntryArranger;
 class EntryTableModel;
 class JobRunner;
 class OperationJob;
-class EntryTableView;
 class FolderBrowser;
-class QAbstractButton;
 class QAction;
-class QStackedWidget;
-class QLabel;
 class QMenu;
-class QWidget;
-class SearchField;
 
-// The main window's controller: builds the window, keeps the current archive
-// and its members, and carries out every button's action. Everything it owns
-// lives on the main thread; archive work runs on the global thread pool and
-// reports back there. Alerts, file dialogs, the beep and the file manager are
-// reached only through the Desktop it is given.
+// The main window's controller: keeps the current archive and its members,
+// owns the actions and carries them out. The MainWindow it makes is reached
+// through its setters and signals, and its views for models and selections.
+// Everything it owns lives on the main thread; archive work runs on the
+// global thread pool and reports back there. Alerts, file dialogs, the beep
+// and the file manager are reached only through the Desktop it is given.
 class CorvexController : public QObject
 {
     Q_OBJECT
@@ -52,7 +47,7 @@ public:
     ~CorvexController() override;
 
     // Built, not yet shown.
-    QWidget *window() const;
+    MainWindow *window() const { return m_window.get(); }
 
     // Lists the archive in the background; on success it becomes current.
     void loadArchive(const QString &path);
@@ -71,10 +66,10 @@ public:
 
     // "All Files" lists every member; "Folders" shows one folder at a time.
     // The choice is kept for the next start.
-    enum class View { AllFiles, Folders };
+    using View = MainWindow::View;
     View view() const { return m_view; }
     void setView(View view);
-    FolderBrowser *folderBrowser() const { return m_folders; }
+    FolderBrowser *folderBrowser() const { return m_window->folders(); }
 
 public slots:
     void openArchive();
@@ -110,56 +105,44 @@ public slots:
     // Edits the selected member's name in place.
     void renameSelected();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     using Action = void (CorvexController::*)();
-    // One button of the toolbar or the sidebar: object name, title, symbol, action.
-    struct ButtonEntry {
-        const char *name;
-        QString title;
-        QString symbol;
+    // What each of the window's commands does.
+    struct CommandEntry {
+        MainWindow::Command command;
         Action action;
-        // What the current archive's format must allow for it; nothing: always.
+        // What the current archive's format must allow for its button; nothing: always.
         std::optional<Capability> needs = std::nullopt;
     };
-    // Buttons and menu items enabled only where the current archive's format allows.
+    static std::span<const CommandEntry> commands();
+    void perform(MainWindow::Command command);
+    // Menu items enabled only where the current archive's format allows.
     struct FormatAction {
-        QAbstractButton *button = nullptr;
         QAction *action = nullptr;
         Capability needs;
     };
     void enableFor(const ArchiveFormat &format);
     // An archive is open and its format can change; else a beep.
     bool changeable();
-    // Delete and F2 on both tables.
-    void buildChangeKeys();
+    // The edited members and the name edit's end.
+    void buildChanges();
     // Runs the change, then reads the archive again.
     void runChange(const OperationRequest &request, const QString &status);
-    bool renameKey(QObject *watched, QEvent *event);
+    void renameMember(const QString &member, const QString &name);
     // View's copies saved by an editor: offered back to the archive they came from.
     void offerEdited(const std::vector<EditedMembers::Copy> &copies);
     EditedMembers *m_edited = nullptr;
 
-    void buildInterface();
-    QAbstractButton *button(const QString &title, const QString &symbol, Action action);
-    QAbstractButton *sidebarButton(const QString &title, const QString &symbol, Action action);
-    QWidget *buildToolbar();
-    QWidget *buildSidebar();
-    void buildTable();
-    // The search field, sorting, the row menu, shortcuts and dropping.
+    // The window's commands, cancel and close.
+    void connectWindow();
+    // The search, sorting, the row menu, activation, dragging and dropping.
     void buildFinding();
     void showMemberMenu(const QPoint &globalPosition);
-    // The view switch, the Folders view and its place in the window.
+    // The view switch, the Folders view's status and Show in Folder.
     void buildFolders();
     // A search shows its hits as a list in either view.
     void showViewPages();
-    bool folderTableShown() const;
-    // The table the actions take their selection from.
-    EntryTableView *activeTable() const;
     QString itemsStatus(int total, int shown = -1) const;
-    void selectCurrentRow();
     void showFilterCount(int shown, int total);
     // The selection, or nothing after saying why it cannot be taken.
     MemberSelection::Members takeableMembers();
@@ -200,27 +183,15 @@ private:
     ArchiveEngine &m_engine;
     Desktop &m_desktop;
     QString m_resourceFolder;
-    std::unique_ptr<QWidget> m_window;
-    EntryTableView *m_table = nullptr;
+    std::unique_ptr<MainWindow> m_window;
     EntryTableModel *m_model = nullptr;
-    QLabel *m_pathLabel = nullptr;
-    QLabel *m_statusLabel = nullptr;
-    ActivityIndicator *m_activity = nullptr;
-    SearchField *m_searchField = nullptr;
     EntryArranger *m_arranger = nullptr;
     QMenu *m_memberMenu = nullptr;
-    EncodingMenu *m_encodingMenu = nullptr;
-    QAbstractButton *m_encodingButton = nullptr;
     QAction *m_viewAction = nullptr;
     QAction *m_showInFolderAction = nullptr;   // for the folder table only
     std::vector<FormatAction> m_formatActions;
     // The current archive's row of the format table.
     const ArchiveFormat *m_format = &ArchiveFormats::other();
-    FolderBrowser *m_folders = nullptr;
-    QStackedWidget *m_pathPages = nullptr;
-    QStackedWidget *m_tablePages = nullptr;
-    QAbstractButton *m_allFilesButton = nullptr;
-    QAbstractButton *m_foldersButton = nullptr;
     View m_view = View::AllFiles;
     QString m_archivePath;
     // What the screen found in the current archive's listing, which spares

@@ -12,20 +12,16 @@
 #include "engine/JobRunner.h"
 #include "engine/OperationJob.h"
 #include "engine/ToolPassword.h"
-#include "ui/ActivityIndicator.h"
-#include "ui/EncodingMenu.h"
 
-#include <QAbstractButton>
 #include <QDir>
 #include <QFileInfo>
 #include <QItemSelectionModel>
-#include <QLabel>
 #include <QStandardPaths>
 #include <memory>
 
 void CorvexController::setStatus(const QString &text)
 {
-    m_statusLabel->setText(text);
+    m_window->setStatus(text);
 }
 
 void CorvexController::showError(const QString &description)
@@ -36,11 +32,11 @@ void CorvexController::showError(const QString &description)
 std::shared_ptr<OperationJob> CorvexController::runOperation(const OperationRequest &request, const QString &status,
                                                              std::function<void(Outcome)> succeeded)
 {
-    const QString statusBefore = m_statusLabel->text();
+    const QString statusBefore = m_window->status();
     setStatus(status);
     auto handle = std::make_shared<std::shared_ptr<OperationJob>>();
     JobRunner::Callbacks callbacks;
-    callbacks.progress = [this](const OperationProgress &progress) { m_activity->setProgress(progress); };
+    callbacks.progress = [this](const OperationProgress &progress) { m_window->showProgress(progress); };
     callbacks.question = [this](const Question &question) { return answer(question); };
     callbacks.finished = [this, handle, statusBefore, request, succeeded](Outcome outcome) {
         operationFinished(*handle, statusBefore, request, std::move(outcome), succeeded);
@@ -48,7 +44,7 @@ std::shared_ptr<OperationJob> CorvexController::runOperation(const OperationRequ
     *handle = m_jobs->start(m_engine, request, std::move(callbacks));
     m_running.push_back(*handle);
     m_statusOwner = *handle;
-    m_activity->start();
+    m_window->startActivity();
     return *handle;
 }
 
@@ -58,7 +54,7 @@ void CorvexController::operationFinished(const std::shared_ptr<OperationJob> &jo
 {
     std::erase(m_running, job);
     if (m_running.empty())
-        m_activity->finish();
+        m_window->finishActivity();
     const bool ownsStatus = m_statusOwner == job;
     if (ownsStatus)
         m_statusOwner.reset();
@@ -150,13 +146,13 @@ void CorvexController::startLoading(const QString &path, const QString &password
         m_archivePath = path;
         m_codePage = codePage;
         m_screening = std::move(outcome.screening);
-        m_encodingMenu->setNames(m_screening ? m_screening->names : NameRecovery());
-        m_encodingButton->setVisible(m_screening && m_screening->names.hasOldNames());
+        m_window->setNames(m_screening ? m_screening->names : NameRecovery());
         m_archivePassword = outcome.password;
         enableFor(outcome.format ? *outcome.format : ArchiveFormats::other());
         m_model->setEntries(std::move(outcome.entries));
-        m_folders->setArchive(QFileInfo(path).fileName(), m_model->sharedEntries(), std::move(outcome.folders));
-        m_pathLabel->setText(path);
+        m_window->folders()->setArchive(QFileInfo(path).fileName(), m_model->sharedEntries(),
+                                        std::move(outcome.folders));
+        m_window->setPath(path);
         showViewPages();
         setStatus(itemsStatus(int(count)));
     });
@@ -265,10 +261,10 @@ void CorvexController::createZip()
 
 const ArchiveEntry *CorvexController::selectedEntry() const
 {
-    if (folderTableShown())
-        return m_folders->selectedFile();
-    const QItemSelectionModel *selection = m_table->selectionModel();
-    int row = m_table->currentIndex().row();
+    if (m_window->folderTableShown())
+        return m_window->folders()->selectedFile();
+    const QItemSelectionModel *selection = m_window->table()->selectionModel();
+    int row = m_window->table()->currentIndex().row();
     if (row < 0 || !selection->isRowSelected(row)) {
         row = -1;
         for (const QItemSelectionRange &range : selection->selection())
@@ -299,7 +295,7 @@ void CorvexController::viewSelected()
 
 void CorvexController::chooseEncoding()
 {
-    m_encodingMenu->popup(m_encodingButton->mapToGlobal(QPoint(0, m_encodingButton->height())));
+    m_window->showEncodings();
 }
 
 void CorvexController::installFileManagerActions()

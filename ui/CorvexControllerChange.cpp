@@ -5,29 +5,17 @@
 
 #include "engine/ChangeRules.h"
 #include "ui/EntryTableModel.h"
-#include "ui/EntryTableView.h"
 #include "ui/FolderBrowser.h"
 
-#include <QEvent>
 #include <QFileInfo>
-#include <QItemSelectionModel>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QMap>
 #include <QSet>
-#include <QShortcut>
 
-void CorvexController::buildChangeKeys()
+void CorvexController::buildChanges()
 {
     m_edited = new EditedMembers(this);
     connect(m_edited, &EditedMembers::edited, this, &CorvexController::offerEdited);
-    // On the tables only: in the search field and the name being edited these keys edit text.
-    for (EntryTableView *table : {m_table, m_folders->table()}) {
-        connect(new QShortcut(QKeySequence::Delete, table, nullptr, nullptr, Qt::WidgetShortcut), &QShortcut::activated,
-                this, &CorvexController::deleteSelected);
-        connect(new QShortcut(QKeySequence(Qt::Key_F2), table, nullptr, nullptr, Qt::WidgetShortcut),
-                &QShortcut::activated, this, &CorvexController::renameSelected);
-    }
+    connect(m_window.get(), &MainWindow::nameEdited, this, &CorvexController::renameMember);
 }
 
 bool CorvexController::changeable()
@@ -77,7 +65,7 @@ void CorvexController::addItems(const QStringList &items)
     request.inputs = items;
     // Into the folder shown; the list of all files has no such place.
     if (m_view == View::Folders)
-        request.base = m_folders->location();
+        request.base = m_window->folders()->location();
     runChange(request, tr("Adding…"));
 }
 
@@ -127,58 +115,23 @@ void CorvexController::renameSelected()
     if (!changeable())
         return;
     const MemberSelection::Members members = selectedMembers();
-    EntryTableView *table = activeTable();
-    const QModelIndex row = table->selectionModel()->selectedRows(0).value(0);
-    if (members.paths.size() != 1 || !row.isValid()) {
+    if (members.paths.size() != 1 || !m_window->editName(members.paths.first()))
         m_desktop.beep();
-        return;
-    }
-    const QString member = members.paths.first();
-    // Edited in place, over the name.
-    auto *editor = new QLineEdit(member.section(QLatin1Char('/'), -1), table->viewport());
-    editor->setObjectName(QStringLiteral("renameEditor"));
-    editor->setGeometry(table->visualRect(row.siblingAtColumn(0)));
-    editor->installEventFilter(this);
-    editor->show();
-    editor->setFocus(Qt::OtherFocusReason);
-    // The name without its extension, ready to be typed over.
-    const qsizetype dot = editor->text().lastIndexOf(QLatin1Char('.'));
-    editor->setSelection(0, dot > 0 ? dot : editor->text().size());
-    connect(editor, &QLineEdit::editingFinished, this, [this, editor, member] {
-        if (editor->property("done").toBool())
-            return;
-        editor->setProperty("done", true);
-        editor->deleteLater();
-        const QString name = editor->text();
-        if (name == member.section(QLatin1Char('/'), -1))
-            return;
-        QSet<QString> paths;
-        for (const ArchiveEntry &entry : m_model->entries())
-            paths.insert(entry.path());
-        if (const QString problem = ChangeRules::renameProblem(paths, member, name); !problem.isEmpty()) {
-            m_desktop.showAlert(Desktop::AlertStyle::Warning, problem, QString());
-            return;
-        }
-        OperationRequest request = requestFor(OperationKind::Rename, m_archivePath);
-        request.members = {member};
-        request.newName = name;
-        runChange(request, tr("Renaming…"));
-    });
 }
 
-// Escape ends the edit, changing nothing; the window's own Escape (cancel) waits.
-bool CorvexController::renameKey(QObject *watched, QEvent *event)
+void CorvexController::renameMember(const QString &member, const QString &name)
 {
-    auto *editor = qobject_cast<QLineEdit *>(watched);
-    if (!editor || (event->type() != QEvent::ShortcutOverride && event->type() != QEvent::KeyPress)
-        || static_cast<QKeyEvent *>(event)->key() != Qt::Key_Escape)
-        return false;
-    event->accept();
-    if (event->type() == QEvent::KeyPress) {
-        editor->setProperty("done", true);
-        editor->deleteLater();
+    QSet<QString> paths;
+    for (const ArchiveEntry &entry : m_model->entries())
+        paths.insert(entry.path());
+    if (const QString problem = ChangeRules::renameProblem(paths, member, name); !problem.isEmpty()) {
+        m_desktop.showAlert(Desktop::AlertStyle::Warning, problem, QString());
+        return;
     }
-    return true;
+    OperationRequest request = requestFor(OperationKind::Rename, m_archivePath);
+    request.members = {member};
+    request.newName = name;
+    runChange(request, tr("Renaming…"));
 }
 
 void CorvexController::offerEdited(const std::vector<EditedMembers::Copy> &copies)

@@ -1,17 +1,15 @@
-// Finding and picking members: the search field, sorting by a column, the
-// row menu with Extract Selected, dragging members out, the keyboard
-// shortcuts, and archives dropped on the window.
+// Finding and picking members: the search, sorting by a column, the row
+// menu with Extract Selected, dragging members out, and items dropped on the
+// window.
 #include "ui/CorvexController.h"
 
 #include "engine/OperationJob.h"
-#include "ui/ArchiveDropTarget.h"
 #include "ui/DragOut.h"
 #include "ui/EntryArranger.h"
 #include "ui/EntryTableModel.h"
 #include "ui/EntryTableView.h"
 #include "ui/FolderBrowser.h"
 #include "ui/MemberSelection.h"
-#include "ui/SearchField.h"
 
 #include <QClipboard>
 #include <QDrag>
@@ -19,38 +17,30 @@
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QLabel>
 #include <QMenu>
 #include <QMimeData>
-#include <QShortcut>
 
 void CorvexController::buildFinding()
 {
-    m_searchField = new SearchField;
-    m_searchField->setObjectName(QStringLiteral("searchField"));
-    m_arranger = new EntryArranger(m_model, m_table, this);
-    connect(m_searchField, &SearchField::textChanged, m_arranger, &EntryArranger::setFilterText);
-    connect(m_searchField, &SearchField::focused, m_arranger, &EntryArranger::prepareFilter);
+    MainWindow *window = m_window.get();
+    m_arranger = new EntryArranger(m_model, window->table(), this);
+    connect(window, &MainWindow::searchChanged, m_arranger, &EntryArranger::setFilterText);
+    connect(window, &MainWindow::searchFocused, m_arranger, &EntryArranger::prepareFilter);
     connect(m_arranger, &EntryArranger::filtered, this, &CorvexController::showFilterCount);
-    connect(m_searchField, &SearchField::leaveDownwards, this, [this] {
-        activeTable()->setFocus(Qt::ShortcutFocusReason);
-        if (!folderTableShown())
-            selectCurrentRow();
-    });
 
-    QHeaderView *header = m_table->horizontalHeader();
-    connect(header, &QHeaderView::sortIndicatorChanged, m_arranger, &EntryArranger::sortBy);
+    connect(window->table()->horizontalHeader(), &QHeaderView::sortIndicatorChanged, m_arranger,
+            &EntryArranger::sortBy);
     // New members start unfiltered, in listing order.
-    connect(m_model, &EntryTableModel::entriesReplaced, this, [this, header] {
-        m_searchField->clear();
-        header->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(m_model, &EntryTableModel::entriesReplaced, this, [this] {
+        m_window->clearSearch();
+        m_window->clearSort();
     });
 
     m_memberMenu = new QMenu(m_window.get());
     m_memberMenu->setObjectName(QStringLiteral("memberMenu"));
     QAction *extractSelected = m_memberMenu->addAction(tr("Extract Selected…"), this, &CorvexController::extractSelected);
     extractSelected->setObjectName(QStringLiteral("extractSelectedAction"));
-    m_formatActions.push_back({nullptr, extractSelected, Capability::Extract});
+    m_formatActions.push_back({extractSelected, Capability::Extract});
     m_viewAction = m_memberMenu->addAction(tr("View"), this, &CorvexController::viewSelected);
     m_viewAction->setObjectName(QStringLiteral("viewAction"));
     const std::pair<QString, Action> changes[] = {{tr("Rename"), &CorvexController::renameSelected},
@@ -61,44 +51,15 @@ void CorvexController::buildFinding()
     for (size_t i = 0; i < std::size(changes); ++i) {
         QAction *action = m_memberMenu->addAction(changes[i].first, this, changes[i].second);
         action->setObjectName(QLatin1String(changeNames[i]));
-        m_formatActions.push_back({nullptr, action, Capability::Update});
+        m_formatActions.push_back({action, Capability::Update});
     }
     m_memberMenu->addAction(tr("Copy Path"), this, &CorvexController::copySelectedPaths)
         ->setObjectName(QStringLiteral("copyPathAction"));
-    connect(m_table, &EntryTableView::menuRequested, this, &CorvexController::showMemberMenu);
+    connect(window, &MainWindow::memberMenuRequested, this, &CorvexController::showMemberMenu);
     m_dragOut = std::make_unique<DragOut>();
-    connect(m_table, &EntryTableView::dragRequested, this, &CorvexController::dragSelected);
-    connect(m_table, &EntryTableView::returnPressed, this, [this] {
-        selectCurrentRow();
-        viewSelected();
-    });
-
-    auto shortcut = [this](const QKeySequence &keys, auto action) {
-        connect(new QShortcut(keys, m_window.get()), &QShortcut::activated, this, action);
-    };
-    shortcut(QKeySequence::Find, [this] {
-        m_searchField->setFocus(Qt::ShortcutFocusReason);
-        m_searchField->selectAll();
-    });
-    shortcut(QKeySequence::Open, &CorvexController::openArchive);
-    shortcut(QKeySequence(Qt::CTRL | Qt::Key_E), &CorvexController::extractArchive);
-
-    connect(new ArchiveDropTarget(m_window.get()), &ArchiveDropTarget::dropped, this,
-            &CorvexController::dropItems);
-
-}
-
-void CorvexController::selectCurrentRow()
-{
-    // The keyboard moves the current row without always selecting it (the
-    // table takes the focus with one); Return and the search field's Down
-    // act on it.
-    QItemSelectionModel *selection = m_table->selectionModel();
-    QModelIndex current = m_table->currentIndex();
-    if (!current.isValid() && m_model->rowCount() > 0)
-        current = m_model->index(0, 0);
-    if (current.isValid() && !selection->isRowSelected(current.row()))
-        selection->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    connect(window, &MainWindow::dragRequested, this, &CorvexController::dragSelected);
+    connect(window, &MainWindow::rowActivated, this, &CorvexController::viewSelected);
+    connect(window, &MainWindow::itemsDropped, this, &CorvexController::dropItems);
 }
 
 void CorvexController::showFilterCount(int shown, int total)
@@ -110,9 +71,9 @@ void CorvexController::showFilterCount(int shown, int total)
 
 MemberSelection::Members CorvexController::selectedMembers() const
 {
-    if (folderTableShown())
-        return m_folders->selectedMembers();
-    const QItemSelectionModel *selection = m_table->selectionModel();
+    if (m_window->folderTableShown())
+        return m_window->folders()->selectedMembers();
+    const QItemSelectionModel *selection = m_window->table()->selectionModel();
     if (!selection->hasSelection())
         return {};
     return MemberSelection::members(m_model->entries(),
@@ -121,9 +82,9 @@ MemberSelection::Members CorvexController::selectedMembers() const
 
 void CorvexController::showMemberMenu(const QPoint &globalPosition)
 {
-    const bool folders = folderTableShown();
+    const bool folders = m_window->folderTableShown();
     const ArchiveEntry *entry = selectedEntry();
-    if (!activeTable()->selectionModel()->hasSelection())
+    if (!m_window->activeTable()->selectionModel()->hasSelection())
         return;
     m_viewAction->setEnabled(entry && !entry->isFolder() && m_format->can.testFlag(Capability::Extract));
     m_showInFolderAction->setVisible(!folders);
@@ -198,7 +159,7 @@ void CorvexController::dragSelected()
     const auto extracted = [this, archive, members, folder](const Outcome &) {
         m_dragOut->keep(archive, members, folder);
         const QList<QUrl> urls = DragOut::urls(folder, members);
-        if (activeTable()->isDragHeld() && (QGuiApplication::mouseButtons() & Qt::LeftButton)) {
+        if (m_window->activeTable()->isDragHeld() && (QGuiApplication::mouseButtons() & Qt::LeftButton)) {
             setStatus(tr("Ready"));
             // Not inside this completion: the drag runs an event loop of its own.
             QMetaObject::invokeMethod(this, [this, urls] { dragOut(urls); }, Qt::QueuedConnection);
@@ -213,7 +174,7 @@ void CorvexController::dragOut(const QList<QUrl> &urls)
 {
     if (urls.isEmpty())
         return;
-    auto *drag = new QDrag(activeTable());
+    auto *drag = new QDrag(m_window->activeTable());
     auto *data = new QMimeData;
     data->setUrls(urls);
     drag->setMimeData(data);
@@ -223,12 +184,12 @@ void CorvexController::dragOut(const QList<QUrl> &urls)
 
 void CorvexController::copySelectedPaths()
 {
-    if (folderTableShown()) {
-        const MemberSelection::Members members = m_folders->selectedMembers();
+    if (m_window->folderTableShown()) {
+        const MemberSelection::Members members = m_window->folders()->selectedMembers();
         QGuiApplication::clipboard()->setText((members.paths + members.unnamed).join(QLatin1Char('\n')));
         return;
     }
-    const QItemSelectionModel *selection = m_table->selectionModel();
+    const QItemSelectionModel *selection = m_window->table()->selectionModel();
     if (!selection->hasSelection())
         return;
     // In the order shown, not expanded: what the user sees selected.

@@ -1,5 +1,8 @@
 #include "ui/SidebarPanel.h"
 
+#include <QAbstractButton>
+#include <QBoxLayout>
+#include <QLabel>
 #include <QPainter>
 
 namespace {
@@ -11,12 +14,62 @@ QColor mix(const QColor &a, const QColor &b, qreal amountOfB)
                             float(a.blueF() * (1 - amountOfB) + b.blueF() * amountOfB));
 }
 
+// In device-independent pixels, like every other measure of the window.
+QFont fontOf(const QWidget *widget, int pixelSize, QFont::Weight weight)
+{
+    QFont font = widget->font();
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    return font;
+}
+
 } // namespace
 
-SidebarPanel::SidebarPanel(QWidget *parent)
+SidebarPanel::SidebarPanel(const QPixmap &headerImage, const QList<QAbstractButton *> &buttons, QWidget *parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
+
+    auto *icon = new QLabel;
+    icon->setObjectName(QStringLiteral("headerIcon"));
+    icon->setFixedSize(kHeaderIconSize, kHeaderIconSize);
+    icon->setPixmap(headerImage);
+    icon->setAlignment(Qt::AlignCenter);
+
+    auto *title = new QLabel(QStringLiteral("Corvex"));
+    title->setObjectName(QStringLiteral("headerTitle"));
+    title->setFont(fontOf(title, 18, QFont::DemiBold));
+
+    auto *header = new QHBoxLayout;
+    header->setSpacing(9);
+    header->setContentsMargins(0, 0, 0, 0);
+    header->addWidget(icon, 0, Qt::AlignVCenter);
+    header->addWidget(title, 0, Qt::AlignVCenter);
+
+    auto *section = new QLabel(tr("QUICK ACCESS"));
+    section->setObjectName(QStringLiteral("sectionLabel"));
+    section->setFont(fontOf(section, 10, QFont::DemiBold));
+    section->setForegroundRole(QPalette::PlaceholderText);
+
+    // Spacing between the items is given item by item: 18 after the header,
+    // 4 after the section label, 8 elsewhere.
+    auto *stack = new QVBoxLayout(this);
+    stack->setObjectName(QStringLiteral("sidebarStack"));
+    stack->setSpacing(0);
+    stack->setContentsMargins(14, 16, 10, 0);
+    stack->addLayout(header);
+    stack->setAlignment(header, Qt::AlignLeft);
+    stack->addSpacing(18);
+    stack->addWidget(section, 0, Qt::AlignLeft);
+    stack->addSpacing(4);
+    bool first = true;
+    for (QAbstractButton *b : buttons) {
+        if (!first)
+            stack->addSpacing(8);
+        first = false;
+        stack->addWidget(b, 0, Qt::AlignLeft);
+    }
+    stack->addStretch(1);
 }
 
 QColor SidebarPanel::background() const
