@@ -164,6 +164,14 @@ private slots:
                         one), 1);
         QCOMPARE(one.kinds(), (QStringList{QStringLiteral("reveal"), QStringLiteral("alert")}));
         QVERIFY(one.calls[1].values.last().startsWith(QStringLiteral("“absolute.zip”: ")));
+
+        // A cancel (a conflict left unanswered) ends the series: the next archive stays as it is.
+        const QStringList two = place(m_corpus.root.filePath(QStringLiteral("cases/several-cancel")),
+                                      {m_corpus.named("file-beside-replaced").archive, archives[0]});
+        hostile::make({{"notes.txt", "mine\n"}}, QFileInfo(two[0]).path());
+        FakeDesktop cancelled;
+        QCOMPARE(handle(QStringLiteral("-corvexextracthere"), two, cancelled), 1);
+        QCOMPARE(cancelled.kinds(), QStringList{QStringLiteral("conflict")});
     }
 
     // Compress to ZIP takes the next free name: what has the name stays as it is, a link and its target too.
