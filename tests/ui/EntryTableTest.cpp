@@ -69,7 +69,7 @@ private slots:
         // Listing order, sizes and times as written; docs/b.txt twice.
         m_zip = m_dir.filePath("pick.zip");
         QVERIFY(runPython("import zipfile,sys,warnings\nwarnings.simplefilter('ignore')\nrows=[('file10.txt',10,1),"
-                          "('File2.txt',200,3),('docs/',0,2),('docs/b.txt',9,5),('docs-x.txt',1000,4),('file02.txt',7,6),"
+                          "('File2.txt',20000,3),('docs/',0,2),('docs/b.txt',9,5),('docs-x.txt',100000,4),('file02.txt',7,6),"
                           "('docs/a10.md',3,7),('docs/a9.md',3,8),('\u00c9t\u00e9.txt',1,9),('docs/b.txt',2,9)]\nwith "
                           "zipfile.ZipFile(sys.argv[1],'w') as z:\n  for n,s,d in rows: z.writestr(zipfile.ZipInfo(n,"
                           "(2024,1,d,12,0,0)),b'x'*s)\n", {m_zip}));
@@ -131,6 +131,7 @@ private slots:
             // Natural, case-insensitive; a folder's members before "docs-x"; equal names keep listing order.
             {0, Qt::AscendingOrder, {"docs", "docs/a9.md", "docs/a10.md", "docs/b.txt", "docs/b.txt", "docs-x.txt",
                                      "File2.txt", "file02.txt", "file10.txt", ete}},
+            // By value: 20000 before 100000, whatever their first digits.
             {1, Qt::AscendingOrder, {"docs", ete, "docs/b.txt", "docs/a10.md", "docs/a9.md", "file02.txt",
                                      "docs/b.txt", "file10.txt", "File2.txt", "docs-x.txt"}},
         };
@@ -150,8 +151,12 @@ private slots:
             {"FILE", {"file10.txt", "File2.txt", "file02.txt"}}, {"\u00c9T\u00c9", {"\u00c9t\u00e9.txt"}},
             {"s/a", {"docs/a10.md", "docs/a9.md"}}, {"txtdocs", {}}};   // never across two paths
         const EntryFilter filter(m_entries);
-        for (const auto &c : cases)
+        for (const auto &c : cases) {
             QCOMPARE(paths(filter.find(EntryFilter::fold(c.text))), c.expected);
+            // Typed after its first letter: the rows that letter found, narrowed.
+            const std::vector<quint32> first = filter.find(EntryFilter::fold(c.text.left(1)));
+            QCOMPARE(paths(filter.narrow(EntryFilter::fold(c.text), first)), c.expected);
+        }
     }
 
     void selectionBecomesMembers()
