@@ -18,13 +18,14 @@ class ArchiveEngineTest : public QObject
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
     // What lands in `folder`, or "failed".
-    static QStringList extracted(const QString &archive, const QStringList &members, const QString &folder)
+    static QStringList extracted(const QString &archive, const QStringList &members, const QString &folder,
+                                 const QString &resources = kResources)
     {
         OperationRequest request;
         request.kind = OperationKind::Extract, request.archive = archive, request.destination = folder;
         request.members = members;
         OperationJob job;
-        return ArchiveEngine(kResources).execute(request, job).succeeded() ? tree(folder) : QStringList{"failed"};
+        return ArchiveEngine(resources).execute(request, job).succeeded() ? tree(folder) : QStringList{"failed"};
     }
 
 private slots:
@@ -78,10 +79,20 @@ private slots:
         QCOMPARE(readFile(runToEnd(*m_engine, OperationKind::Preview, m_zip, {"-lead.txt"}).path), QByteArray("lead\n"));
 
         const int before = QDir(path("run")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size();
-        QVERIFY(!runToEnd(*m_engine, OperationKind::Preview, m_zip, {"../../etc/x"}).succeeded());
+        QVERIFY(runToEnd(*m_engine, OperationKind::Preview, m_zip, {"../../etc/x"}).description.contains("leads outside"));
         // A member the archive lacks: nothing to open, and nothing stays.
         QVERIFY(!runToEnd(*m_engine, OperationKind::Preview, m_zip, {"nope.txt"}).succeeded());
         QCOMPARE(QDir(path("run")).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), before);
+    }
+
+    // A listing that failed part-way vouches for nothing: what it did not reach was not screened.
+    void failedListingExtractsNothing()
+    {
+        const QString tool = path("failing-listing/bin/7zz");
+        QVERIFY(writeFile(tool, QStringLiteral("#!/bin/sh\n[ \"$1\" = l ] && { '%1' \"$@\"; exit 2; }\nexec '%1' \"$@\"\n")
+                                    .arg(kTool).toUtf8()));
+        QFile::setPermissions(tool, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QCOMPARE(extracted(m_zip, {}, path("unscreened"), path("failing-listing")), QStringList{"failed"});
     }
 
     // Chosen members: each name comes out alone and exactly, whatever it looks like, and no selection is
