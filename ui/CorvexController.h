@@ -129,6 +129,8 @@ private:
     // Runs the change, then reads the archive again.
     void runChange(const OperationRequest &request, const QString &status);
     void renameMember(const QString &member, const QString &name);
+    // The archive the name edit began in: ended after another became current, it changes nothing.
+    QString m_renaming;
     // View's copies saved by an editor: offered back to the archive they came from.
     void offerEdited(const std::vector<EditedMembers::Copy> &copies);
     EditedMembers *m_edited = nullptr;

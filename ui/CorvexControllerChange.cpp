@@ -115,12 +115,17 @@ void CorvexController::renameSelected()
     if (!changeable())
         return;
     const MemberSelection::Members members = selectedMembers();
-    if (members.paths.size() != 1 || !m_window->editName(members.paths.first()))
+    if (members.paths.size() != 1 || !m_window->editName(members.paths.first())) {
         m_desktop.beep();
+        return;
+    }
+    m_renaming = m_archivePath;
 }
 
 void CorvexController::renameMember(const QString &member, const QString &name)
 {
+    if (m_renaming != m_archivePath)
+        return;
     QSet<QString> paths;
     for (const ArchiveEntry &entry : m_model->entries())
         paths.insert(entry.path());

@@ -35,7 +35,8 @@ private slots:
         qputenv("TMPDIR", m_dir.filePath("tmp").toUtf8());   // View's copies stay in our folder
         QVERIFY(writeFile(m_dir.filePath("src/a.txt"), "a") && writeFile(m_dir.filePath("src/b.txt"), "b")
                 && writeFile(m_dir.filePath("src/d/e.txt"), "e") && writeFile(m_dir.filePath("new/a.txt"), "new")
-                && writeFile(m_dir.filePath("new/n.txt"), "n"));
+                && writeFile(m_dir.filePath("new/n.txt"), "n")
+                && makeZip(m_dir.filePath("other.zip"), m_dir.filePath("src"), {"a.txt", "b.txt", "d"}));
     }
 
     void cleanupTestCase() { drainWork(); }
@@ -59,6 +60,8 @@ private slots:
                                                   << "alert:“b.txt” already exists in this folder.";
         QTest::newRow("a slash refused") << "select:a.txt key:F2 edit:x/y" << false << all << "alert:A name cannot contain “/”.";
         QTest::newRow("Escape keeps the name") << "select:a.txt key:F2 escape:z.txt" << false << all << "";
+        QTest::newRow("a name begun in another archive renames nothing")
+            << "load:other.zip select:a.txt key:F2 load:photos.zip edit:z.txt" << false << all << "";
         QTest::newRow("Add Files into the folder shown") << "open:d add:n.txt" << false
                                                          << QStringList{"a.txt", "b.txt", "d", "d/e.txt", "d/n.txt"} << "";
         QTest::newRow("a drop adds") << "drop:n.txt" << false << QStringList{"a.txt", "b.txt", "d", "d/e.txt", "n.txt"} << "";
@@ -89,7 +92,7 @@ private slots:
         view->clearSelection();
         for (const QString &step : steps.split(' ')) {
             const QString what = step.section(':', 0, 0), arg = step.section(':', 1);
-            if (what != "edit" && what != "escape")
+            if (what != "edit" && what != "escape" && what != "load")
                 view->setFocus();
             if (what == "select") {
                 select(c, arg);
@@ -101,6 +104,9 @@ private slots:
                 QCOMPARE(editor->selectedText(), "a");
                 editor->setText(arg);
                 QTest::keyClick(editor, what == "edit" ? Qt::Key_Return : Qt::Key_Escape);
+            } else if (what == "load") {
+                load(c, arg == "photos.zip" ? zip : m_dir.filePath(arg), "4 items · in " + arg);
+                view->clearSelection();
             } else if (what == "open") {
                 select(c, arg);
                 view->setCurrentIndex(view->selectionModel()->selectedRows().value(0));
@@ -119,6 +125,7 @@ private slots:
         }
         QTRY_COMPARE_WITH_TIMEOUT(memberPaths(zip), after, 10000);
         drainWork();
+        QCOMPARE(memberPaths(zip), after);
         QStringList calls;
         for (const FakeDesktop::Call &call : desktop.calls)
             calls.append(call.kind + ':' + call.values.value(call.kind == "alert" ? 1 : 0));
