@@ -5,6 +5,8 @@ Each row of tests/mutants/faults.tsv names a file, a text that must occur in
 it exactly once, and what to put there instead. One scratch copy of the tree
 at HEAD (outside the repository, with its own build folder) takes each fault
 in turn: apply, rebuild, run the suite until its first failure, put back.
+A failure counts once the failed tests fail again; one that then passes is
+named in the row's line, and the tests run once more.
 The copy stays between runs (MUTANTS_DIR, by default in the temporary
 folder) and is brought to HEAD file by file, so that builds stay incremental.
 
@@ -152,7 +154,9 @@ def main():
         sys.exit("the table does not fit the code at HEAD")
     log_path = os.path.join(scratch, "log")
     build_cmd = ["cmake", "--build", build, "-j", JOBS]
-    test_cmd = ["ctest", "-j", JOBS, "--stop-on-failure", "--timeout", "180", "-E", SKIP_TESTS]
+    # A failure's own words go into the row's log: a test that fails for no cause shows itself.
+    test_cmd = ["ctest", "-j", JOBS, "--stop-on-failure", "--output-on-failure", "--timeout", "180", "-E", SKIP_TESTS]
+    rerun_cmd = ["ctest", "--rerun-failed", "--output-on-failure", "--timeout", "180"]
     with open(log_path, "w") as log:
         print(f"building the scratch copy in {scratch} ...", flush=True)
         if run(["cmake", "-S", tree, "-B", build, "-DCORVEX_BUILD_BENCH=OFF"], tree, None, log) != 0 \
@@ -172,14 +176,21 @@ def main():
         row_log = os.path.join(scratch, f"{row['id']}.log")
         with open(row_log, "w") as log:
             built = run(build_cmd, tree, ROW_LIMIT, log)
-            left = max(60, ROW_LIMIT - (time.monotonic() - start))
-            tested = None
+            tested, failed, flaky = None, "", []
             if built == 0:
                 labels = NEAREST.get(row["path"].split("/")[0])
-                tested = run(test_cmd + ["-L", f"^({labels})$"], build, left, log) if labels else 0
-                if tested == 0:
-                    left = max(60, ROW_LIMIT - (time.monotonic() - start))
-                    tested = run(test_cmd + (["-LE", f"^({labels})$"] if labels else []), build, left, log)
+                for phase in [["-L", f"^({labels})$"], ["-LE", f"^({labels})$"]] if labels else [[]]:
+                    # A failure that does not come again was the test's own, not the fault's: the phase runs again.
+                    for _ in range(2):
+                        tested = run(test_cmd + phase, build, max(60, ROW_LIMIT - (time.monotonic() - start)), log)
+                        if tested in (0, "timeout"):
+                            break
+                        failed = failed_tests(build)
+                        if run(rerun_cmd, build, max(60, ROW_LIMIT - (time.monotonic() - start)), log) != 0:
+                            break
+                        flaky.append(failed)
+                    if tested != 0:
+                        break
         # Written anew, so the next build compiles it again (from the cache).
         with open(source_path, "w", encoding="utf-8") as f:
             f.write(original)
@@ -190,7 +201,9 @@ def main():
         elif tested == "timeout":
             verdict, by = "caught", "the suite ran out of time"
         else:
-            verdict, by = "caught", failed_tests(build)
+            verdict, by = "caught", failed
+        if flaky:
+            by += f" (failed once, then passed: {', '.join(flaky)})"
         results.append((row, verdict))
         print(f"{row['id']:28} {verdict:8} {time.monotonic() - start:5.0f} s  {by}", flush=True)
 
