@@ -5,6 +5,8 @@
 #include "engine/OperationJob.h"
 #include "engine/PathScreen.h"
 
+#include <filesystem>
+
 using namespace test_support;
 
 class CodePageTest : public QObject
@@ -107,6 +109,15 @@ private slots:
         request.destination = m_dir.filePath("sjis"), request.members.clear();
         QVERIFY(run(request).succeeded());
         QCOMPARE(tree(request.destination), QStringList({"ソフト", "ソフト/表示.txt"}));
+
+        // A member that has the decoded name already (in UTF-8) keeps it: the decoded one never replaces it.
+        QVERIFY(makeCodePageZip(request.archive = m_dir.filePath("twice.zip"), "cp866", {"Привет.txt"})
+                && writeFile(m_dir.filePath("mine/Привет.txt"), "mine")
+                && makeZip(request.archive, m_dir.filePath("mine"), {"Привет.txt"}));
+        request.destination = m_dir.filePath("twice");
+        QVERIFY(run(request).succeeded());
+        QCOMPARE(readFile(request.destination + "/Привет.txt"), QByteArray("mine"));
+        std::filesystem::remove_all(QFile::encodeName(request.destination).constData());   // QDir cannot: a name not UTF-8
 
         request.archive = zip, request.kind = OperationKind::Preview, request.members = {"Привет.txt"};
         const Outcome preview = run(request);
