@@ -119,6 +119,29 @@ def failed_tests(build):
         return ""
 
 
+def suite(row, build, start, log):
+    """Runs the tests nearest the row's file, then the rest, until a failure: ctest's status (0, a failure,
+    "timeout"), the failed tests, and the failures that did not come again."""
+    test_cmd = ["ctest", "-j", JOBS, "--stop-on-failure", "--output-on-failure", "--timeout", "180", "-E", SKIP_TESTS]
+    rerun_cmd = ["ctest", "--rerun-failed", "--output-on-failure", "--timeout", "180"]
+    left = lambda: max(60, ROW_LIMIT - (time.monotonic() - start))
+    labels = NEAREST.get(row["path"].split("/")[0])
+    tested, failed, flaky = 0, "", []
+    for phase in [["-L", f"^({labels})$"], ["-LE", f"^({labels})$"]] if labels else [[]]:
+        # A failure that does not come again was the test's own, not the fault's: the phase runs again.
+        for _ in range(2):
+            tested = run(test_cmd + phase, build, left(), log)
+            if tested in (0, "timeout"):
+                break
+            failed = failed_tests(build)
+            if run(rerun_cmd, build, left(), log) != 0:
+                break
+            flaky.append(failed)
+        if tested != 0:
+            break
+    return tested, failed, flaky
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--check", action="store_true", help="only check that every pattern matches once")
@@ -154,9 +177,7 @@ def main():
         sys.exit("the table does not fit the code at HEAD")
     log_path = os.path.join(scratch, "log")
     build_cmd = ["cmake", "--build", build, "-j", JOBS]
-    # A failure's own words go into the row's log: a test that fails for no cause shows itself.
-    test_cmd = ["ctest", "-j", JOBS, "--stop-on-failure", "--output-on-failure", "--timeout", "180", "-E", SKIP_TESTS]
-    rerun_cmd = ["ctest", "--rerun-failed", "--output-on-failure", "--timeout", "180"]
+    test_cmd = ["ctest", "-j", JOBS, "--stop-on-failure", "--timeout", "180", "-E", SKIP_TESTS]
     with open(log_path, "w") as log:
         print(f"building the scratch copy in {scratch} ...", flush=True)
         if run(["cmake", "-S", tree, "-B", build, "-DCORVEX_BUILD_BENCH=OFF"], tree, None, log) != 0 \
@@ -176,21 +197,7 @@ def main():
         row_log = os.path.join(scratch, f"{row['id']}.log")
         with open(row_log, "w") as log:
             built = run(build_cmd, tree, ROW_LIMIT, log)
-            tested, failed, flaky = None, "", []
-            if built == 0:
-                labels = NEAREST.get(row["path"].split("/")[0])
-                for phase in [["-L", f"^({labels})$"], ["-LE", f"^({labels})$"]] if labels else [[]]:
-                    # A failure that does not come again was the test's own, not the fault's: the phase runs again.
-                    for _ in range(2):
-                        tested = run(test_cmd + phase, build, max(60, ROW_LIMIT - (time.monotonic() - start)), log)
-                        if tested in (0, "timeout"):
-                            break
-                        failed = failed_tests(build)
-                        if run(rerun_cmd, build, max(60, ROW_LIMIT - (time.monotonic() - start)), log) != 0:
-                            break
-                        flaky.append(failed)
-                    if tested != 0:
-                        break
+            tested, failed, flaky = suite(row, build, start, log) if built == 0 else (None, "", [])
         # Written anew, so the next build compiles it again (from the cache).
         with open(source_path, "w", encoding="utf-8") as f:
             f.write(original)
