@@ -33,7 +33,10 @@ if [ -z "${CORVEX_E2E_INSIDE:-}" ]; then
   # A desktop session's variables would make Qt open folders its own way, or write outside the scratch folder.
   unset QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS DISPLAY WAYLAND_DISPLAY XDG_CURRENT_DESKTOP XDG_SESSION_DESKTOP \
     DESKTOP_SESSION KDE_FULL_SESSION GNOME_DESKTOP_SESSION_ID XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME
-  xvfb-run --auto-servernum --server-args="-screen 0 1280x1024x24" \
+  # xvfb-run takes the first free display number racily: runs from other
+  # checkouts would meet at :99, so start apart. Without -noreset the server
+  # resets when its last client leaves, refusing whoever connects meanwhile.
+  xvfb-run --server-num=$((100 + $$ % 800)) --auto-servernum --server-args="-screen 0 1280x1024x24 -noreset" \
     dbus-run-session --config-file="$scratch/bus.conf" -- bash "$0" "$@"
   exit 0
 fi
