@@ -152,7 +152,10 @@ private slots:
         request.kind = OperationKind::Create, request.archive = m_scratch + "/new.zip";
         request.inputs = {m_dir.filePath("in/a.txt")}, request.password = password;
         OperationJob job;
-        QCOMPARE(m_engine.execute(request, job).succeeded(), accepted);
+        const Outcome outcome = m_engine.execute(request, job);
+        QCOMPARE(outcome.succeeded(), accepted);
+        // In words, where the tool would say only "E_INVALIDARG".
+        QVERIFY2(accepted || outcome.description.startsWith("A ZIP password can hold only"), qPrintable(outcome.description));
         QVERIFY(!takeCalls(m_resources).contains(password.toUtf8()));
         QCOMPARE(QFile::exists(request.archive), accepted);
         QVERIFY(!accepted || (!runTool({"t", "-p" + password + "x", request.archive}) && runTool({"t", "-p" + password, request.archive})));
