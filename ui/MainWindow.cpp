@@ -31,16 +31,6 @@
 
 namespace {
 
-// Font sizes are in the same unit as every other measure of the window:
-// device-independent pixels.
-QFont fontOf(const QWidget *widget, int pixelSize, QFont::Weight weight)
-{
-    QFont font = widget->font();
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    return font;
-}
-
 constexpr int kColumnWidths[EntryTableModel::ColumnCount] = {330, 90, 90, 75, 150};
 // Names are shorter than paths here; the type says how many items a folder holds.
 constexpr int kFolderColumnWidths[EntryTableModel::ColumnCount] = {270, 90, 90, 135, 150};
@@ -63,13 +53,13 @@ MainWindow::MainWindow(const QString &resourceFolder, QWidget *parent)
     QWidget *toolbar = buildToolbar();
     QWidget *sidebar = buildSidebar(resourceFolder);
     m_pathLabel->setObjectName(QStringLiteral("pathLabel"));
-    m_pathLabel->setFont(fontOf(m_pathLabel, 13, QFont::Medium));
+    m_pathLabel->setFont(WindowLayout::fontOf(m_pathLabel, 13, QFont::Medium));
     buildTable();
     buildFolders();
     buildKeys();
 
     m_statusLabel->setObjectName(QStringLiteral("statusLabel"));
-    m_statusLabel->setFont(fontOf(m_statusLabel, 12, QFont::Normal));
+    m_statusLabel->setFont(WindowLayout::fontOf(m_statusLabel, 12, QFont::Normal));
     m_statusLabel->setForegroundRole(QPalette::PlaceholderText);
 
     auto *layout = new WindowLayout(this);
@@ -108,7 +98,7 @@ QAbstractButton *MainWindow::sidebarButton(const QString &title, const QString &
     result->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     result->setIconSize(QSize(16, 16));
     result->setAutoRaise(true);
-    result->setFont(fontOf(result, 13, QFont::Medium));
+    result->setFont(WindowLayout::fontOf(result, 13, QFont::Medium));
     result->setFocusPolicy(Qt::TabFocus);
     connect(result, &QToolButton::clicked, this, [this, command] { emit commandRequested(command); });
     return result;

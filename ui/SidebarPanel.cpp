@@ -1,5 +1,7 @@
 #include "ui/SidebarPanel.h"
 
+#include "ui/WindowLayout.h"
+
 #include <QAbstractButton>
 #include <QBoxLayout>
 #include <QLabel>
@@ -12,15 +14,6 @@ QColor mix(const QColor &a, const QColor &b, qreal amountOfB)
     return QColor::fromRgbF(float(a.redF() * (1 - amountOfB) + b.redF() * amountOfB),
                             float(a.greenF() * (1 - amountOfB) + b.greenF() * amountOfB),
                             float(a.blueF() * (1 - amountOfB) + b.blueF() * amountOfB));
-}
-
-// In device-independent pixels, like every other measure of the window.
-QFont fontOf(const QWidget *widget, int pixelSize, QFont::Weight weight)
-{
-    QFont font = widget->font();
-    font.setPixelSize(pixelSize);
-    font.setWeight(weight);
-    return font;
 }
 
 } // namespace
@@ -38,7 +31,7 @@ SidebarPanel::SidebarPanel(const QPixmap &headerImage, const QList<QAbstractButt
 
     auto *title = new QLabel(QStringLiteral("Corvex"));
     title->setObjectName(QStringLiteral("headerTitle"));
-    title->setFont(fontOf(title, 18, QFont::DemiBold));
+    title->setFont(WindowLayout::fontOf(title, 18, QFont::DemiBold));
 
     auto *header = new QHBoxLayout;
     header->setSpacing(9);
@@ -48,7 +41,7 @@ SidebarPanel::SidebarPanel(const QPixmap &headerImage, const QList<QAbstractButt
 
     auto *section = new QLabel(tr("QUICK ACCESS"));
     section->setObjectName(QStringLiteral("sectionLabel"));
-    section->setFont(fontOf(section, 10, QFont::DemiBold));
+    section->setFont(WindowLayout::fontOf(section, 10, QFont::DemiBold));
     section->setForegroundRole(QPalette::PlaceholderText);
 
     // Spacing between the items is given item by item: 18 after the header,

@@ -115,3 +115,11 @@ void WindowLayout::setGeometry(const QRect &rect)
     }
     place(Status, left + kStatusInset, statusTop, statusWidth, statusHeight);
 }
+
+QFont WindowLayout::fontOf(const QWidget *widget, int pixelSize, QFont::Weight weight)
+{
+    QFont font = widget->font();
+    font.setPixelSize(pixelSize);
+    font.setWeight(weight);
+    return font;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QLayout>
 #include <array>
 
@@ -31,6 +32,10 @@ public:
     static constexpr int kSidebarAboveStatus = 4;
     static constexpr int kTableAboveStatus = 8;
     static constexpr int kActivityGap = 8;
+
+    // A widget's font at a size in the same unit as every measure above:
+    // device-independent pixels.
+    static QFont fontOf(const QWidget *widget, int pixelSize, QFont::Weight weight);
 
     explicit WindowLayout(QWidget *parent = nullptr);
     ~WindowLayout() override;
