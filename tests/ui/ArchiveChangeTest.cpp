@@ -26,6 +26,14 @@ class ArchiveChangeTest : public QObject
         }
     }
 
+    // photos.zip holding a.txt, b.txt and d/e.txt, made again for each case.
+    QString freshZip()
+    {
+        const QString zip = m_dir.filePath("work/photos.zip");
+        QFile::remove(zip);
+        return makeZip(zip, m_dir.filePath("src"), {"a.txt", "b.txt", "d"}) ? zip : QString();
+    }
+
 private slots:
     void initTestCase()
     {
@@ -76,9 +84,8 @@ private slots:
         QFETCH(bool, confirm);
         QFETCH(QStringList, after);
         QFETCH(QString, asked);
-        const QString zip = m_dir.filePath("work/photos.zip");
-        QFile::remove(zip);
-        QVERIFY(makeZip(zip, m_dir.filePath("src"), {"a.txt", "b.txt", "d"}));
+        const QString zip = freshZip();
+        QVERIFY(!zip.isEmpty());
         FakeDesktop desktop;
         desktop.queueConfirm(confirm);
         desktop.queueConflictAnswer(ConflictChoice::KeepBoth);
@@ -143,9 +150,8 @@ private slots:
     void editedMemberGoesBack()
     {
         QFETCH(bool, update);
-        const QString zip = m_dir.filePath("work/photos.zip");
-        QFile::remove(zip);
-        QVERIFY(makeZip(zip, m_dir.filePath("src"), {"a.txt", "b.txt", "d"}));
+        const QString zip = freshZip();
+        QVERIFY(!zip.isEmpty());
         FakeDesktop desktop;
         desktop.queueConfirm(update);
         CorvexController c(*m_engine, desktop, QString());
